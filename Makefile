@@ -1,0 +1,49 @@
+# Entry points. Each target installs what is missing, configures its preset and builds.
+#   make run     build in Release and run the tool on the sample bitmaps
+#   make test    build with AddressSanitizer + UBSan and run every suite through ctest
+#   make tsan    run the engine's job tests under ThreadSanitizer
+#   make bench   run the benchmarks and the batch timing against a plain copy
+#   make fuzz    run the libFuzzer target for FUZZ_SECONDS (default 60)
+#   make format  format the sources with .clang-format
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
+TSAN_REPEAT ?= 20
+OUT ?= out
+
+.PHONY: deps run test tsan bench fuzz format clean
+
+deps:
+	@scripts/install-deps
+
+run: deps
+	cmake --preset release >/dev/null
+	cmake --build build/release -j $(JOBS)
+	scripts/run-main build/release $(OUT)
+
+test: deps
+	cmake --preset asan
+	cmake --build build/asan -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ctest --test-dir build/asan --output-on-failure -j $(JOBS)
+
+tsan: deps
+	cmake --preset tsan
+	cmake --build build/tsan -j $(JOBS) --target jobs_tests
+	TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/jobs_tests --gtest_repeat=$(TSAN_REPEAT) --gtest_brief=1
+
+bench: deps
+	cmake --preset release
+	cmake --build build/release -j $(JOBS)
+	build/release/bench/tintwell_bench
+	bench/batch.sh build/release/src/app/tintwell-cli
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build build/fuzz -j $(JOBS)
+	fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build $(OUT)

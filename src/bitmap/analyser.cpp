@@ -1,0 +1,1 @@
+#include "bitmap/analyser.h"

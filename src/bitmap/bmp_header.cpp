@@ -1,0 +1,1 @@
+#include "bitmap/bmp_header.h"

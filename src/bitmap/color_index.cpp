@@ -1,0 +1,1 @@
+#include "bitmap/color_index.h"

@@ -1,0 +1,1 @@
+#include "palette/act_file.h"

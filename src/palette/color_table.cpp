@@ -1,0 +1,1 @@
+#include "palette/color_table.h"

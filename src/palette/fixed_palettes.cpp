@@ -1,0 +1,1 @@
+#include "palette/fixed_palettes.h"
