@@ -36,7 +36,7 @@ using OutputIndexMap = std::array<std::uint8_t, kFileIndexCount>;
 // Receives the changes of the color list that a view has to mirror. Every call is made on
 // the thread that changes the table.
 class ColorListObserver {
-public:
+  public:
     virtual ~ColorListObserver() = default;
     virtual void ColorRowInserted(int position) = 0;
     virtual void ColorRowRemoved(int position) = 0;
@@ -54,13 +54,15 @@ public:
 // position (row and output index; changes with sorts, merges and removals) and its palette
 // number (a sequence number that is never reused).
 class ColorTable {
-public:
+  public:
     ColorTable();
 
     void SetObserver(ColorListObserver* observer) { observer_ = observer; }
 
     [[nodiscard]] int ColorCount() const { return static_cast<int>(listOrder_.size()); }
     [[nodiscard]] const ColorSlot& Slot(int slot) const { return slots_[slot]; }
+    // For changing channels and counts of a slot in use. Free slots only through FreeSlot,
+    // RemoveAt or Clear, which keep FindFreeSlot's start point right.
     [[nodiscard]] ColorSlot& Slot(int slot) { return slots_[slot]; }
     // The slot shown in row `position`.
     [[nodiscard]] int ListOrder(int position) const { return listOrder_[position]; }
@@ -104,6 +106,9 @@ public:
     void FreeSlot(int slot);
 
     // Replaces the list order (same slots, new order): sorts and merges use it.
+    // Precondition: `order` is a permutation of the listed slots or a subset of them, each
+    // slot at most once. Slots left out stay in use until freed. The observer is not told;
+    // the caller updates its view.
     void SetListOrder(std::vector<int> order);
 
     // File palette index -> list position of its slot; 0 where the slot is not listed.
@@ -112,7 +117,7 @@ public:
     // The colors of the list, in list order: the common palette.
     [[nodiscard]] std::vector<Rgb> Palette() const;
 
-private:
+  private:
     std::vector<ColorSlot> slots_;
     std::vector<int> listOrder_;
     std::int32_t nextPaletteNumber_ = 0;

@@ -10,36 +10,36 @@ namespace tintwell {
 // Msg::None or the number of the message that says why; the caller fills in the path.
 enum class Msg : int {
     None = 0,
-    TooManyColors24 = 211,         // a 24-bit file has a 257th distinct color
-    OutOfMemory = 218,             // a row buffer cannot be had
-    NotBitmap = 220,               // the file does not start with "BM"
-    CannotOpen = 221,              // an input file cannot be opened
-    InvalidData = 222,             // a header cannot be read whole
-    Unsupported = 223,             // compression, bit count or header form not handled
-    ColorListHeading = 224,        // " %5d色 ..." over the color list
-    ChannelBitsCaption = 225,      // "R:%d G:%d B:%d"
-    CannotCreate = 228,            // an output file cannot be created
-    WriteError = 229,              // a write failed
-    DirectoryNotWritable = 230,    // the output folder cannot be written to
-    CreateDirectoryQuestion = 231, // the output folder does not exist: create it?
-    CannotCreateDirectory = 232,   // the output folder cannot be created
-    MergeStatus = 233,             // " %d色 → %d番"
-    ReadError = 234,               // a pixel row cannot be read whole
-    OutOfMemoryQuit = 235,         // the list storage cannot be had at start
-    Fixed256Caption = 236,         // "256色固定"
-    Fixed16Caption = 237,          // "16色固定"
-    BadPalette256 = 238,           // the 256-color palette file is short
-    BadPalette16 = 239,            // the 16-color palette file is short
-    TooManyFiles = 240,            // more than 128 input files
-    TableOverflow = 241,           // no free slot in the color table
-    CannotAbort = 242,             // the running job cannot be interrupted
-    FileListHeading = 243,         // "ファイル名 (.bmp)　%3dﾌｧｲﾙ"
-    SameFile = 244,                // the output file is the input file
-    InexplicableError = 245,       // an answer or setting that cannot happen
-    PaletteExistsQuestion = 246,   // the palette file exists: overwrite?
-    FullColorOverflow = 247,       // a 24-bit input gained colors since its analysis
-    PathTooLong = 248,             // a path longer than the platform takes
-    AppName = 57344,               // "Tintwell"
+    TooManyColors24 = 211,          // a 24-bit file has a 257th distinct color
+    OutOfMemory = 218,              // a row buffer cannot be had
+    NotBitmap = 220,                // the file does not start with "BM"
+    CannotOpen = 221,               // an input file cannot be opened
+    InvalidData = 222,              // a header cannot be read whole
+    Unsupported = 223,              // compression, bit count or header form not handled
+    ColorListHeading = 224,         // " %5d色 ..." over the color list
+    ChannelBitsCaption = 225,       // "R:%d G:%d B:%d"
+    CannotCreate = 228,             // an output file cannot be created
+    WriteError = 229,               // a write failed
+    DirectoryNotWritable = 230,     // the output folder cannot be written to
+    CreateDirectoryQuestion = 231,  // the output folder does not exist: create it?
+    CannotCreateDirectory = 232,    // the output folder cannot be created
+    MergeStatus = 233,              // " %d色 → %d番"
+    ReadError = 234,                // a pixel row cannot be read whole
+    OutOfMemoryQuit = 235,          // the list storage cannot be had at start
+    Fixed256Caption = 236,          // "256色固定"
+    Fixed16Caption = 237,           // "16色固定"
+    BadPalette256 = 238,            // the 256-color palette file is short
+    BadPalette16 = 239,             // the 16-color palette file is short
+    TooManyFiles = 240,             // more than 128 input files
+    TableOverflow = 241,            // no free slot in the color table
+    CannotAbort = 242,              // the running job cannot be interrupted
+    FileListHeading = 243,          // "ファイル名 (.bmp)　%3dﾌｧｲﾙ"
+    SameFile = 244,                 // the output file is the input file
+    InexplicableError = 245,        // an answer or setting that cannot happen
+    PaletteExistsQuestion = 246,    // the palette file exists: overwrite?
+    FullColorOverflow = 247,        // a 24-bit input gained colors since its analysis
+    PathTooLong = 248,              // a path longer than the platform takes
+    AppName = 57344,                // "Tintwell"
 };
 
 // Texts that are not in the string table but shown as they stand.

@@ -1,0 +1,172 @@
+#include "palette/act_file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tintwell {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of its own under the system's temp folder, removed with everything in it.
+class ActFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        dir_ = fs::temp_directory_path() /
+               ("tintwell_act_" + std::string(info->name()) + "_" + std::to_string(stamp));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::remove_all(dir_, error);
+    }
+
+    // Writes `size` bytes, byte k being (k * 7 + 3) mod 256, so every entry differs from the
+    // built-in palettes and a shifted read shows.
+    void WritePalette(const std::string& name, std::size_t size) const {
+        std::ofstream file(PaletteFilePath(dir_, name), std::ios::binary);
+        for (std::size_t k = 0; k < size; ++k)
+            file.put(static_cast<char>(Pattern(k)));
+    }
+    static std::uint8_t Pattern(std::size_t k) { return static_cast<std::uint8_t>(k * 7 + 3); }
+    static Rgb PatternEntry(std::size_t i) {
+        return Rgb{Pattern(3 * i), Pattern(3 * i + 1), Pattern(3 * i + 2)};
+    }
+
+    fs::path dir_;
+};
+
+struct ReadCase {
+    std::size_t size;
+    ActReadStatus status;
+};
+
+TEST_F(ActFileTest, ReadTakesFirst768Bytes) {
+    constexpr ReadCase kCases[] = {
+        {0, ActReadStatus::TooShort},
+        {767, ActReadStatus::TooShort},
+        {768, ActReadStatus::Ok},
+        {772, ActReadStatus::Ok},
+    };
+    for (const ReadCase& c : kCases) {
+        const std::string name = "size" + std::to_string(c.size);
+        WritePalette(name, c.size);
+        const ActReadResult result = ReadActFile(PaletteFilePath(dir_, name));
+        EXPECT_EQ(result.status, c.status) << c.size << " bytes";
+        if (c.status == ActReadStatus::Ok) {
+            EXPECT_EQ(result.bytes[0], Pattern(0));
+            EXPECT_EQ(result.bytes[767], Pattern(767)) << c.size << " bytes";
+        }
+    }
+}
+
+TEST_F(ActFileTest, ReadMissingFileOrDirectoryCannotOpen) {
+    EXPECT_EQ(ReadActFile(dir_ / "absent.act").status, ActReadStatus::CannotOpen);
+    fs::create_directories(dir_ / "folder.act");
+    EXPECT_EQ(ReadActFile(dir_ / "folder.act").status, ActReadStatus::CannotOpen);
+}
+
+struct LoadCase {
+    const char* label;
+    std::size_t fileSize;  // 0: no file at all
+    bool expectFile;       // palette taken from the file
+    Msg message256;
+    Msg message16;
+};
+
+TEST_F(ActFileTest, LoadFixedPalettes) {
+    constexpr LoadCase kCases[] = {
+        {"missing", 0, false, Msg::None, Msg::None},
+        {"short", 767, false, Msg::BadPalette256, Msg::BadPalette16},
+        {"exact", 768, true, Msg::None, Msg::None},
+        {"long", 772, true, Msg::None, Msg::None},
+    };
+    for (const LoadCase& c : kCases) {
+        SCOPED_TRACE(c.label);
+        if (c.fileSize > 0) WritePalette(c.label, c.fileSize);
+
+        // Garbage in the target shows whether the built-in table is copied first.
+        FixedPalette256 p256;
+        p256.fill(Rgb{1, 2, 3});
+        std::string name256 = c.label;
+        EXPECT_EQ(LoadFixedPalette256(dir_, name256, p256), c.message256);
+        EXPECT_EQ(name256, c.expectFile ? c.label : "");
+        for (std::size_t i = 0; i < p256.size(); ++i) {
+            const Rgb expected = c.expectFile ? PatternEntry(i) : BuiltInPalette256()[i];
+            ASSERT_EQ(p256[i], expected) << "entry " << i;
+        }
+
+        FixedPalette16 p16;
+        p16.fill(Rgb{1, 2, 3});
+        std::string name16 = c.label;
+        EXPECT_EQ(LoadFixedPalette16(dir_, name16, p16), c.message16);
+        EXPECT_EQ(name16, c.expectFile ? c.label : "");
+        for (std::size_t i = 0; i < p16.size(); ++i) {
+            const Rgb expected = c.expectFile ? PatternEntry(i) : BuiltInPalette16()[i];
+            ASSERT_EQ(p16[i], expected) << "entry " << i;
+        }
+    }
+}
+
+TEST_F(ActFileTest, EmptyNameGivesBuiltIn) {
+    FixedPalette256 p256;
+    p256.fill(Rgb{1, 2, 3});
+    std::string name;
+    EXPECT_EQ(LoadFixedPalette256(dir_, name, p256), Msg::None);
+    EXPECT_EQ(p256, BuiltInPalette256());
+
+    FixedPalette16 p16;
+    p16.fill(Rgb{1, 2, 3});
+    EXPECT_EQ(LoadFixedPalette16(dir_, name, p16), Msg::None);
+    EXPECT_EQ(p16, BuiltInPalette16());
+}
+
+TEST_F(ActFileTest, NonAsciiNameRoundTrips) {
+    const std::string name = "パレット";
+    WritePalette(name, 768);
+    EXPECT_TRUE(fs::exists(dir_ / fs::path(u8"パレット.act")));
+    FixedPalette16 p16{};
+    std::string chosen = name;
+    EXPECT_EQ(LoadFixedPalette16(dir_, chosen, p16), Msg::None);
+    EXPECT_EQ(chosen, name);
+    EXPECT_EQ(p16[15], PatternEntry(15));
+}
+
+TEST(PaletteFilePath, AlwaysAppendsExtension) {
+    const fs::path dir = fs::path("pal");
+    EXPECT_EQ(PaletteFilePath(dir, "x"), dir / "x.act");
+    EXPECT_EQ(PaletteFilePath(dir, "x.act"), dir / "x.act.act");
+}
+
+TEST(EncodeActPalette, ListColorsThenZeros) {
+    struct Case {
+        std::size_t count;
+        std::size_t written;
+    };
+    constexpr Case kCases[] = {{0, 0}, {1, 1}, {16, 16}, {256, 256}, {300, 256}};
+    for (const Case& c : kCases) {
+        std::vector<Rgb> colors;
+        for (std::size_t i = 0; i < c.count; ++i) {
+            colors.push_back(Rgb{static_cast<std::uint8_t>(i + 1), static_cast<std::uint8_t>(i),
+                                 static_cast<std::uint8_t>(255 - i % 256)});
+        }
+        const ActBytes bytes = EncodeActPalette(colors);
+        ASSERT_EQ(bytes.size(), 768u);
+        for (std::size_t i = 0; i < 256; ++i) {
+            const Rgb expected = i < c.written ? colors[i] : Rgb{};
+            EXPECT_EQ((Rgb{bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]}), expected)
+                << c.count << " colors, entry " << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tintwell
