@@ -1,1 +1,16 @@
-int main() { return 0; }
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/cli_run.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const bool progress = isatty(STDERR_FILENO) == 1;
+    const int status = tintwell::cli::RunCli(args, std::cout, std::cerr, progress);
+    std::cout.flush();
+    return status;
+}

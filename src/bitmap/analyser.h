@@ -15,7 +15,7 @@ namespace tintwell {
 // Several files can be scanned at once; their results then enter the table in list order.
 struct BitmapScan {
     Msg error = Msg::None;
-    IndexCounts useCounts{};                     // pixels per file palette index
+    IndexCounts useCounts{};                           // pixels per file palette index
     std::array<ColorQuad, kFileIndexCount> palette{};  // color of each file palette index
 };
 
@@ -32,7 +32,6 @@ void MapScan(const BitmapScan& scan, const PaletteSettings& settings, ColorTable
 // Scan and map in one: Msg::None, or the message that refuses the file; on failure the
 // table is unchanged.
 [[nodiscard]] Msg AnalyseBitmap(std::istream& in, const PaletteSettings& settings,
-                                ColorTable& table, IndexMap& indexMap,
-                                IndexCounts& indexCounts);
+                                ColorTable& table, IndexMap& indexMap, IndexCounts& indexCounts);
 
 }  // namespace tintwell

@@ -16,8 +16,8 @@ namespace tintwell {
 }
 
 inline constexpr std::size_t kFileHeaderSize = 14;
-inline constexpr std::uint32_t kInfoHeaderSize = 40;       // BITMAPINFOHEADER
-inline constexpr std::uint32_t kCoreHeaderSize = 12;       // OS/2 BITMAPCOREHEADER
+inline constexpr std::uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
+inline constexpr std::uint32_t kCoreHeaderSize = 12;  // OS/2 BITMAPCOREHEADER
 inline constexpr std::size_t kMaxPaletteEntries = 256;
 
 // What reader and writer need of an input bitmap's headers, read once.

@@ -14,7 +14,7 @@ namespace tintwell {
 // The lookup is hashed (with a one-entry cache for runs of equal pixels) and gives exactly
 // the positions of a linear scan from the first entry.
 class FirstOccurrenceIndex {
-public:
+  public:
     static constexpr int kCapacity = 256;
     static constexpr int kFull = -1;
 
@@ -30,9 +30,31 @@ public:
 
     void Clear();
 
-private:
-    // ...
+  private:
+    // Open addressing with linear probing; at most 256 of 1024 buckets are ever used, so
+    // probe runs stay short and the whole table (5 KiB) stays in the first-level cache.
+    static constexpr int kBuckets = 1024;
+    // No 24-bit key has a bit above 23 set, so this marks an empty bucket (and an empty cache).
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+    // The hash-table half of IndexOf, for a pixel that differs from the previous one.
+    int Lookup(std::uint32_t key);
+
+    std::array<std::uint32_t, kBuckets> keys_;
+    std::array<std::uint8_t, kBuckets> values_;
+    std::array<std::uint32_t, kCapacity> colors_;  // 0xRRGGBB in order of first occurrence
+    std::uint32_t lastKey_ = kEmpty;
+    int lastIndex_ = 0;
     int size_ = 0;
 };
+
+// Most pixels repeat their left neighbour, so the cache test stays inline.
+inline int FirstOccurrenceIndex::IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+    const std::uint32_t key = static_cast<std::uint32_t>(blue) |
+                              (static_cast<std::uint32_t>(green) << 8) |
+                              (static_cast<std::uint32_t>(red) << 16);
+    if (key == lastKey_) return lastIndex_;
+    return Lookup(key);
+}
 
 }  // namespace tintwell

@@ -1,1 +1,185 @@
 #include "bitmap/writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <span>
+#include <vector>
+
+#include "bitmap/bmp_header.h"
+#include "bitmap/byte_io.h"
+#include "bitmap/color_index.h"
+
+namespace tintwell {
+namespace {
+
+// Input rows are read, and output rows written, in blocks of about this many bytes.
+constexpr std::uint64_t kBlockBytes = 64 * 1024;
+constexpr std::size_t kMaxHeadersSize = kFileHeaderSize + kInfoHeaderSize + 4 * 256;
+
+// Output indices of one 8-bit row: each of the first `width` bytes is a file index.
+void TranslatePaletted8(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
+                        std::uint8_t* indices) {
+    for (std::size_t x = 0; x < width; ++x)
+        indices[x] = map[row[x]];
+}
+
+// Output indices of one 4-bit row, high nibble first; an odd width takes only the high
+// nibble of the last byte.
+void TranslatePaletted4(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
+                        std::uint8_t* indices) {
+    const std::size_t pairs = width / 2;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        indices[2 * i] = map[row[i] >> 4];
+        indices[2 * i + 1] = map[row[i] & 0x0F];
+    }
+    if (width % 2 != 0) indices[width - 1] = map[row[pairs] >> 4];
+}
+
+// Output indices of one 24-bit row, numbering colors by first occurrence exactly as the
+// analyser does. False at the first pixel of a 257th color.
+bool TranslateRgb24(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
+                    FirstOccurrenceIndex& colors, std::uint8_t* indices) {
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint8_t* p = row + 3 * x;
+        const int index = colors.IndexOf(p[0], p[1], p[2]);
+        if (index == FirstOccurrenceIndex::kFull) return false;
+        indices[x] = map[index];
+    }
+    return true;
+}
+
+// Packs one index per byte into two pixels per byte, left pixel in the high nibble; the
+// low nibble after an odd last pixel is 0.
+void PackNibbles(const std::uint8_t* indices, std::size_t width, std::uint8_t* row) {
+    const std::size_t pairs = width / 2;
+    for (std::size_t k = 0; k < pairs; ++k) {
+        row[k] = static_cast<std::uint8_t>((indices[2 * k] << 4) | (indices[2 * k + 1] & 0x0F));
+    }
+    if (width % 2 != 0) row[pairs] = static_cast<std::uint8_t>(indices[width - 1] << 4);
+}
+
+// The headers of the output file: 14-byte file header (size left 0 until the end),
+// 40-byte information header, `depth` color-table entries (blue, green, red, 0).
+//
+//   0 "BM"  2 file size  6, 8 reserved (input's)  10 offset = 54 + 4 x depth
+//  14 40  18 width  22 height (sign kept)  26 planes  28 bit count 4/8  30 compression 0
+//  34 image size = stride x rows  38, 42 resolutions  46 colors used = depth  50 important 0
+std::size_t BuildHeaders(const BmpHeader& in, const OutputPalette& palette, int depth,
+                         unsigned bitCount, std::uint64_t imageSize,
+                         std::array<std::uint8_t, kMaxHeadersSize>& b) {
+    const std::size_t size =
+        kFileHeaderSize + kInfoHeaderSize + 4 * static_cast<std::size_t>(depth);
+    b.fill(0);
+    b[0] = 'B';
+    b[1] = 'M';
+    writeU16le(b, 6, in.reserved1);
+    writeU16le(b, 8, in.reserved2);
+    writeU32le(b, 10, static_cast<std::uint32_t>(size));
+    writeU32le(b, 14, kInfoHeaderSize);
+    writeU32le(b, 18, static_cast<std::uint32_t>(in.width));
+    writeU32le(b, 22, static_cast<std::uint32_t>(in.height));
+    writeU16le(b, 26, in.planes);
+    writeU16le(b, 28, static_cast<std::uint16_t>(bitCount));
+    writeU32le(b, 34, static_cast<std::uint32_t>(imageSize));
+    writeU32le(b, 38, static_cast<std::uint32_t>(in.xPelsPerMeter));
+    writeU32le(b, 42, static_cast<std::uint32_t>(in.yPelsPerMeter));
+    writeU32le(b, 46, static_cast<std::uint32_t>(depth));
+    const std::size_t count = std::min(palette.colors.size(), static_cast<std::size_t>(depth));
+    for (std::size_t j = 0; j < count; ++j) {
+        std::uint8_t* e = b.data() + kFileHeaderSize + kInfoHeaderSize + 4 * j;
+        e[0] = palette.colors[j].blue;
+        e[1] = palette.colors[j].green;
+        e[2] = palette.colors[j].red;
+    }
+    return size;
+}
+
+// Writes `bytes`; false when the stream refused them.
+bool WriteAll(std::ostream& out, std::span<const std::uint8_t> bytes) {
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+// Writes the headers from offset 14 on, then the rows block by block, and the file header
+// last, once the file's size is known.
+Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
+                const OutputIndexMap& map) {
+    const HeaderResult read = ReadBmpHeader(in);
+    if (read.error != Msg::None) return read.error;
+    const BmpHeader& h = read.header;
+
+    const int depth = palette.depth == 16 ? 16 : 256;
+    const unsigned outBits = depth == 16 ? 4 : 8;
+    const std::uint64_t outStride = RowStride(h.width, outBits);
+    const std::size_t width = static_cast<std::size_t>(h.width);
+
+    std::array<std::uint8_t, kMaxHeadersSize> headers{};
+    const std::size_t headersSize =
+        BuildHeaders(h, palette, depth, outBits, outStride * h.rows, headers);
+    // The first 14 bytes stay zero until the end; writing them (rather than seeking past
+    // them) works for every stream, string streams included.
+    const std::array<std::uint8_t, kFileHeaderSize> zeros{};
+    if (!WriteAll(out, zeros) ||
+        !WriteAll(out,
+                  std::span(headers).subspan(kFileHeaderSize, headersSize - kFileHeaderSize))) {
+        return Msg::WriteError;
+    }
+
+    if (h.rows > 0) {
+        const std::uint64_t blockRows =
+            std::clamp<std::uint64_t>(kBlockBytes / std::max(h.stride, outStride), 1, h.rows);
+        std::vector<std::uint8_t> inBlock;
+        std::vector<std::uint8_t> outBlock;
+        std::vector<std::uint8_t> indices;
+        try {
+            inBlock.resize(static_cast<std::size_t>(blockRows * h.stride));
+            outBlock.resize(static_cast<std::size_t>(blockRows * outStride));
+            // 4-bit output is translated one index per byte first, then packed.
+            if (depth == 16) indices.resize(width);
+        } catch (const std::bad_alloc&) {
+            return Msg::OutOfMemory;
+        }
+        const std::size_t used = depth == 16 ? (width + 1) / 2 : width;
+        FirstOccurrenceIndex colors;
+        for (std::uint64_t done = 0; done < h.rows;) {
+            const std::uint64_t n = std::min(blockRows, h.rows - done);
+            const auto bytes = static_cast<std::streamsize>(n * h.stride);
+            in.read(reinterpret_cast<char*>(inBlock.data()), bytes);
+            if (in.gcount() != bytes) return Msg::ReadError;
+            for (std::uint64_t r = 0; r < n; ++r) {
+                const std::uint8_t* row = inBlock.data() + r * h.stride;
+                std::uint8_t* outRow = outBlock.data() + r * outStride;
+                std::uint8_t* target = depth == 16 ? indices.data() : outRow;
+                if (h.bitCount == 8) {
+                    TranslatePaletted8(row, width, map, target);
+                } else if (h.bitCount == 4) {
+                    TranslatePaletted4(row, width, map, target);
+                } else if (!TranslateRgb24(row, width, map, colors, target)) {
+                    return Msg::FullColorOverflow;
+                }
+                if (depth == 16) PackNibbles(target, width, outRow);
+                std::memset(outRow + used, 0, static_cast<std::size_t>(outStride) - used);
+            }
+            if (!WriteAll(out,
+                          std::span(outBlock).first(static_cast<std::size_t>(n * outStride)))) {
+                return Msg::WriteError;
+            }
+            done += n;
+        }
+    }
+
+    const std::streamoff end = out.tellp();
+    if (end < 0) return Msg::WriteError;
+    writeU32le(headers, 2, static_cast<std::uint32_t>(end));
+    out.seekp(0, std::ios::beg);
+    if (!out || !WriteAll(out, std::span(headers).first(kFileHeaderSize))) return Msg::WriteError;
+    return Msg::None;
+}
+
+}  // namespace tintwell

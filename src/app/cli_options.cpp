@@ -1,0 +1,218 @@
+#include "app/cli_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace tintwell::cli {
+namespace {
+
+bool ParseInt(std::string_view text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc{} && ptr == end && !text.empty();
+}
+
+// "5" sets all three channels; "5,6,5" sets red, green, blue. Each is 1..8.
+bool ParseBits(std::string_view text, ChannelBits& bits) {
+    int values[3] = {0, 0, 0};
+    int count = 0;
+    while (count < 3) {
+        const std::size_t comma = text.find(',');
+        if (!ParseInt(text.substr(0, comma), values[count])) return false;
+        if (values[count] < 1 || values[count] > 8) return false;
+        ++count;
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+        if (count == 3) return false;
+    }
+    if (count == 1) values[1] = values[2] = values[0];
+    if (count == 2) return false;
+    bits = {values[0], values[1], values[2]};
+    return true;
+}
+
+}  // namespace
+
+const char* UsageText() {
+    return R"(Usage: tintwell-cli [options] FILE...
+Collects every color that the BMP files use into one common palette and, with -o,
+writes each file again as a 4- or 8-bit BMP whose palette is that common palette.
+
+  -o, --output DIR       write every accepted file into DIR (created if missing),
+                         remapped to the common palette
+  -m, --mode MODE        rgb (bit reduction, default) | fixed256 | fixed16
+  -b, --bits R,G,B       bits kept per channel in rgb mode, 1..8; one number sets
+                         all three (default 8)
+  -d, --depth N          16 or 256 palette entries in the output (default 256;
+                         16 in fixed16 mode)
+  -p, --palette FILE     .act file for the fixed modes (default: the built-in palette)
+      --sort ORDER       none (default: order of first appearance) | pixels (most
+                         pixels first) | pixels-asc
+      --save-palette F   write the common palette as a 768-byte .act file
+  -f, --force            overwrite existing output files (otherwise they are left
+                         alone and reported)
+      --json             print the result as JSON on standard output
+  -q, --quiet            print no summary and no progress
+  -h, --help             show this text
+      --version          show the version
+
+Files are taken in base-name order; only .bmp files are read, a later file with
+the same base name (ignoring case) is skipped, and at most 128 files are taken.
+
+Exit status: 0 everything done; 1 some file refused, skipped as existing, or
+failed (the rest done); 2 usage error or nothing could be done.
+
+Example:
+  tintwell-cli -b 5 --sort pixels -o out/ --save-palette game.act sprites/*.bmp
+)";
+}
+
+const char* ModeName(PaletteMode mode) {
+    switch (mode) {
+        case PaletteMode::Fixed256:
+            return "fixed256";
+        case PaletteMode::Fixed16:
+            return "fixed16";
+        case PaletteMode::RgbBits:
+            break;
+    }
+    return "rgb";
+}
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    ParseResult result;
+    Options& o = result.options;
+    bool onlyFiles = false;
+    bool bitsGiven = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        // "--name=value" and "-xVALUE" carry their value; otherwise it is the next argument.
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            const std::size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                name = arg.substr(0, eq);
+                inlineValue = arg.substr(eq + 1);
+            }
+        } else if (arg.size() > 2) {
+            name = arg.substr(0, 2);
+            inlineValue = arg.substr(2);
+        }
+        const auto value = [&](std::string& out) {
+            if (inlineValue) {
+                out = *inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                result.error = "option " + name + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        const auto flag = [&](bool& out) {
+            if (inlineValue) {
+                result.error = "option " + name + " takes no value";
+                return false;
+            }
+            out = true;
+            return true;
+        };
+
+        std::string v;
+        if (name == "-o" || name == "--output") {
+            if (!value(v)) return result;
+            if (v.empty()) {
+                result.error = "the output folder is empty";
+                return result;
+            }
+            o.outputDir = v;
+        } else if (name == "-m" || name == "--mode") {
+            if (!value(v)) return result;
+            if (v == "rgb") {
+                o.mode = PaletteMode::RgbBits;
+            } else if (v == "fixed256") {
+                o.mode = PaletteMode::Fixed256;
+            } else if (v == "fixed16") {
+                o.mode = PaletteMode::Fixed16;
+            } else {
+                result.error = "unknown mode '" + v + "' (rgb, fixed256 or fixed16)";
+                return result;
+            }
+        } else if (name == "-b" || name == "--bits") {
+            if (!value(v)) return result;
+            if (!ParseBits(v, o.bits)) {
+                result.error = "bits must be one number or three (R,G,B), each 1..8: '" + v + "'";
+                return result;
+            }
+            bitsGiven = true;
+        } else if (name == "-d" || name == "--depth") {
+            if (!value(v)) return result;
+            int depth = 0;
+            if (!ParseInt(v, depth) || (depth != 16 && depth != 256)) {
+                result.error = "depth must be 16 or 256: '" + v + "'";
+                return result;
+            }
+            o.depth = depth;
+        } else if (name == "-p" || name == "--palette") {
+            if (!value(v)) return result;
+            o.paletteFile = v;
+        } else if (name == "--sort") {
+            if (!value(v)) return result;
+            if (v == "none") {
+                o.sort = SortOrder::None;
+            } else if (v == "pixels") {
+                o.sort = SortOrder::PixelsDescending;
+            } else if (v == "pixels-asc") {
+                o.sort = SortOrder::PixelsAscending;
+            } else {
+                result.error = "unknown sort order '" + v + "' (none, pixels or pixels-asc)";
+                return result;
+            }
+        } else if (name == "--save-palette") {
+            if (!value(v)) return result;
+            if (v.empty()) {
+                result.error = "the palette file name is empty";
+                return result;
+            }
+            o.savePalette = v;
+        } else if (name == "-f" || name == "--force") {
+            if (!flag(o.force)) return result;
+        } else if (name == "--json") {
+            if (!flag(o.json)) return result;
+        } else if (name == "-q" || name == "--quiet") {
+            if (!flag(o.quiet)) return result;
+        } else if (name == "-h" || name == "--help") {
+            if (!flag(o.help)) return result;
+        } else if (name == "--version") {
+            if (!flag(o.version)) return result;
+        } else {
+            result.error = "unknown option " + name;
+            return result;
+        }
+    }
+
+    if (o.help || o.version) return result;
+    if (o.files.empty()) {
+        result.error = "no input files";
+    } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
+        result.error = "--bits works in rgb mode only";
+    } else if (o.mode == PaletteMode::RgbBits && o.paletteFile) {
+        result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
+    } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {
+        result.error = "--sort works in rgb mode only: a fixed palette keeps its own order";
+    }
+    return result;
+}
+
+}  // namespace tintwell::cli

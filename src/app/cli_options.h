@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "palette/palette_settings.h"
+
+namespace tintwell::cli {
+
+enum class SortOrder { None, PixelsDescending, PixelsAscending };
+
+// What the command line asks for.
+struct Options {
+    std::vector<std::string> files;
+    std::optional<std::string> outputDir;
+    PaletteMode mode = PaletteMode::RgbBits;
+    ChannelBits bits;
+    std::optional<int> depth;  // default: 16 in Fixed16 mode, else 256
+    std::optional<std::string> paletteFile;
+    SortOrder sort = SortOrder::None;
+    std::optional<std::string> savePalette;
+    bool force = false;
+    bool json = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+
+    [[nodiscard]] int OutputDepth() const {
+        return depth.value_or(mode == PaletteMode::Fixed16 ? 16 : 256);
+    }
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // empty when the command line is good
+};
+
+// Reads the arguments after the program name.
+[[nodiscard]] ParseResult ParseArguments(const std::vector<std::string>& args);
+
+[[nodiscard]] const char* UsageText();
+
+[[nodiscard]] const char* ModeName(PaletteMode mode);
+
+}  // namespace tintwell::cli

@@ -1,0 +1,75 @@
+#include "jobs/file_paths.h"
+
+#include <system_error>
+
+namespace tintwell {
+namespace {
+
+std::size_t NameStart(std::string_view path) {
+    const std::size_t sep = path.find_last_of("/\\");
+    return sep == std::string_view::npos ? 0 : sep + 1;
+}
+
+unsigned char FoldAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::string_view DirectoryPart(std::string_view path) {
+    return path.substr(0, NameStart(path));
+}
+
+std::string_view BaseNamePart(std::string_view path) {
+    const std::string_view name = path.substr(NameStart(path));
+    return name.substr(0, name.rfind('.'));
+}
+
+std::string_view ExtensionPart(std::string_view path) {
+    const std::string_view name = path.substr(NameStart(path));
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
+}
+
+bool HasBmpExtension(std::string_view path) {
+    const std::string_view ext = ExtensionPart(path);
+    return ext.size() == 4 && CompareBaseNames(ext, ".bmp") == 0;
+}
+
+int CompareBaseNames(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char ca = FoldAscii(static_cast<unsigned char>(a[i]));
+        const unsigned char cb = FoldAscii(static_cast<unsigned char>(b[i]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    // equivalent() fails when one side does not exist; such a path cannot alias the other,
+    // but two spellings of one missing path still name the same place.
+    const auto normal = [](const std::filesystem::path& p) {
+        std::error_code e;
+        auto abs = std::filesystem::absolute(p, e);
+        return (e ? p : abs).lexically_normal();
+    };
+    return normal(a) == normal(b);
+}
+
+bool IsPathTooLong(std::string_view path) {
+    if (path.size() > kMaxPathBytes) return true;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("/\\", start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end - start > kMaxNameBytes) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace tintwell

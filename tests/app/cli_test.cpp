@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli_run.h"
+#include "bitmap/analyser.h"
+#include "support/bmp_builder.h"
+#include "support/temp_dir.h"
+
+namespace tintwell {
+namespace {
+
+namespace fs = std::filesystem;
+using test::BmpBuilder;
+using test::ReadAll;
+using test::TempDir;
+
+struct CliResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliResult RunTool(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = cli::RunCli(args, out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+// A 24-bit image of four pixels: red, green, red, blue, plus `extra` gray levels.
+std::vector<std::uint8_t> Rgb24(int extra = 0) {
+    std::vector<std::uint32_t> px = {0xFF0000, 0x00FF00, 0xFF0000, 0x0000FF};
+    for (int i = 0; i < extra; ++i)
+        px.push_back(static_cast<std::uint32_t>(i * 0x010101));
+    return BmpBuilder(static_cast<std::int32_t>(px.size()), 1, 24).Pixels(px).Bytes();
+}
+
+// The colors of every pixel of a bitmap, as the analyser reads them.
+std::vector<std::uint32_t> PixelColors(const fs::path& p) {
+    const auto bytes = ReadAll(p);
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    const BitmapScan scan = ScanBitmap(in);
+    EXPECT_EQ(scan.error, Msg::None) << p;
+    std::vector<std::uint32_t> colors;
+    for (int i = 0; i < 256; ++i) {
+        if (scan.useCounts[i] == 0) continue;
+        const ColorQuad c = scan.palette[i];
+        colors.push_back((c.red << 16) | (c.green << 8) | c.blue);
+    }
+    return colors;
+}
+
+TEST(CliTest, UsageErrorsExitWithTwo) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--mode", "cmyk", "a.bmp"},
+                                               {"-b", "0", "a.bmp"},
+                                               {"-b", "5,5", "a.bmp"},
+                                               {"-d", "64", "a.bmp"},
+                                               {"--sort", "pixels", "-m", "fixed256", "a.bmp"},
+                                               {"-p", "x.act", "a.bmp"},
+                                               {"--bogus", "a.bmp"},
+                                               {"-o"}}) {
+        const CliResult r = RunTool(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("tintwell-cli:"), std::string::npos);
+    }
+    EXPECT_EQ(RunTool({"--help"}).status, 0);
+    EXPECT_NE(RunTool({"--version"}).out.find("tintwell-cli"), std::string::npos);
+}
+
+TEST(CliTest, MoreThan128FilesDoNothing) {
+    std::vector<std::string> args;
+    for (int i = 0; i < 129; ++i)
+        args.push_back("f" + std::to_string(i) + ".bmp");
+    const CliResult r = RunTool(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("入力できるファイル数は128までです。"), std::string::npos);
+}
+
+TEST(CliTest, FilesInBaseNameOrderWithDuplicatesAndOthersSkipped) {
+    TempDir dir;
+    const auto b = dir.Write("B.bmp", BmpBuilder(1, 1, 24).Pixels({0x000001}).Bytes());
+    const auto a = dir.Write("a.BMP", BmpBuilder(1, 1, 24).Pixels({0x000002}).Bytes());
+    const auto c = dir.Write("c.bmp", BmpBuilder(1, 1, 24).Pixels({0x000003}).Bytes());
+    const auto a2 = dir.Write("sub/A.bmp", BmpBuilder(1, 1, 24).Pixels({0x000004}).Bytes());
+    const auto txt = dir.Write("notes.txt", {'h', 'i'});
+    const CliResult r =
+        RunTool({"--json", b.string(), a2.string(), txt.string(), c.string(), a.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    // Colors enter in list order: sub/A (4), B (1), c (3). a.BMP comes later on the command
+    // line than sub/A.bmp, so it is the duplicate that is skipped.
+    const auto at = [&](const std::string& s) { return r.out.find(s); };
+    EXPECT_LT(at("\"blue\":4"), at("\"blue\":1"));
+    EXPECT_LT(at("\"blue\":1"), at("\"blue\":3"));
+    EXPECT_EQ(at("\"blue\":2"), std::string::npos);
+    const auto status = [&](const fs::path& p, const std::string& st) {
+        return at("{\"path\":\"" + p.string() + "\",\"status\":\"" + st + "\"");
+    };
+    EXPECT_NE(status(a, "skipped"), std::string::npos);
+    EXPECT_NE(status(txt, "skipped"), std::string::npos);
+    EXPECT_NE(status(a2, "analysed"), std::string::npos);
+    // The files are listed in list order.
+    EXPECT_LT(status(a2, "analysed"), status(b, "analysed"));
+    EXPECT_LT(status(b, "analysed"), status(c, "analysed"));
+}
+
+TEST(CliTest, WritesEveryFileWithTheCommonPalette) {
+    TempDir dir;
+    const auto one = dir.Write("one.bmp", Rgb24());
+    const auto two = dir.Write("two.bmp", BmpBuilder(3, 2, 8)
+                                              .Palette({{0, 0, 0xFF, 0}, {0x80, 0x80, 0x80, 0}})
+                                              .Pixels({0, 1, 0, 1, 1, 1})
+                                              .Bytes());
+    const auto out = dir / "out";
+    const CliResult r = RunTool({"-q", "-o", out.string(), "--save-palette",
+                                 (dir / "p.act").string(), one.string(), two.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(PixelColors(out / "one.bmp"),
+              (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF}));
+    EXPECT_EQ(PixelColors(out / "two.bmp"), (std::vector<std::uint32_t>{0xFF0000, 0x808080}));
+    // Both outputs carry the same 256-entry table: red, green, blue, gray, then zeros.
+    const auto w1 = ReadAll(out / "one.bmp");
+    const auto w2 = ReadAll(out / "two.bmp");
+    ASSERT_GE(w1.size(), 1078u);
+    ASSERT_GE(w2.size(), 1078u);
+    EXPECT_TRUE(std::equal(w1.begin() + 54, w1.begin() + 1078, w2.begin() + 54));
+    const auto act = ReadAll(dir / "p.act");
+    ASSERT_EQ(act.size(), 768u);
+    EXPECT_EQ(std::vector<std::uint8_t>(act.begin(), act.begin() + 13),
+              (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 128, 128, 128, 0}));
+}
+
+TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
+    TempDir dir;
+    const auto in = dir.Write("in/pic.bmp", Rgb24());
+    const auto old = dir.Write("out/pic.bmp", {'o', 'l', 'd'});
+    CliResult r = RunTool({"-q", "--json", "-o", (dir / "out").string(), in.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"status\":\"exists\""), std::string::npos);
+    EXPECT_EQ(ReadAll(old), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    r = RunTool({"-q", "-f", "-o", (dir / "out").string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_GT(ReadAll(old).size(), 1078u);
+}
+
+TEST(CliTest, OutputOntoTheInputItselfIsRefusedHoweverWritten) {
+    TempDir dir;
+    const auto in = dir.Write("src/pic.bmp", Rgb24());
+    const auto before = ReadAll(in);
+    fs::create_directory_symlink(dir / "src", dir / "link");
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir.Path());
+    for (const std::string& outDir : {(dir / "src").string(), std::string("src"),
+                                      std::string("./src/../src/"), (dir / "link").string()}) {
+        const CliResult r = RunTool({"-q", "-f", "-o", outDir, in.string()});
+        EXPECT_EQ(r.status, 1) << outDir;
+        EXPECT_NE(r.err.find("入力ファイルと出力ファイルが同じです。"), std::string::npos)
+            << outDir;
+        EXPECT_EQ(ReadAll(in), before) << outDir;
+    }
+    fs::current_path(cwd);
+}
+
+TEST(CliTest, ColorsThatDoNotFitTheDepthWriteNothing) {
+    TempDir dir;
+    const auto in = dir.Write("many.bmp", Rgb24(20));  // red, green, blue and 20 grays
+    const CliResult r = RunTool({"-q", "-d", "16", "-o", (dir / "out").string(), in.string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("colors do not fit a 16-color palette"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "out" / "many.bmp"));
+    // Fewer bits per channel fold the grays together.
+    EXPECT_EQ(
+        RunTool({"-q", "-d", "16", "-b", "2", "-o", (dir / "out").string(), in.string()}).status,
+        0);
+}
+
+TEST(CliTest, RefusedFilesAreNamedAndTheRestIsDone) {
+    TempDir dir;
+    const auto good = dir.Write("good.bmp", Rgb24());
+    const auto bad = dir.Write("bad.bmp", {'B', 'M', 1, 2, 3});
+    const auto rle = dir.Write("rle.bmp", BmpBuilder(2, 2, 8).Compression(1).Bytes());
+    CliResult r =
+        RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(), rle.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("「" + bad.string() + "」はデータが不正です。"), std::string::npos);
+    EXPECT_NE(r.err.find("「" + rle.string() + "」はサポートしていない形式です。"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "out" / "good.bmp"));
+    r = RunTool({"-q", bad.string(), (dir / "missing.bmp").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("がオープンできません。"), std::string::npos);
+}
+
+TEST(CliTest, SortByPixelsOrdersThePalette) {
+    TempDir dir;
+    // blue x3, red x1, green x2
+    const auto in =
+        dir.Write("s.bmp", BmpBuilder(6, 1, 24)
+                               .Pixels({0x0000FF, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00, 0x0000FF})
+                               .Bytes());
+    const auto order = [&](const std::string& sort) {
+        const CliResult r = RunTool({"--json", "--sort", sort, in.string()});
+        std::vector<std::size_t> at = {r.out.find("\"pixels\":3"), r.out.find("\"pixels\":2"),
+                                       r.out.find("\"pixels\":1")};
+        return at[0] < at[1] && at[1] < at[2];
+    };
+    EXPECT_TRUE(order("pixels"));
+    EXPECT_FALSE(order("pixels-asc"));
+}
+
+TEST(CliTest, FixedPaletteFromActFile) {
+    TempDir dir;
+    const auto in = dir.Write("p.bmp", Rgb24());
+    std::vector<std::uint8_t> act(768, 0);
+    act[3] = 250;  // entry 1 is nearly red
+    dir.Write("mine.act", act);
+    CliResult r =
+        RunTool({"--json", "-m", "fixed16", "-p", (dir / "mine.act").string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"depth\":16"), std::string::npos);
+    EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2}"),
+              std::string::npos);
+    act.resize(767);
+    dir.Write("short.act", act);
+    r = RunTool({"-m", "fixed256", "-p", (dir / "short.act").string(), in.string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tintwell

@@ -1,0 +1,381 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bitmap/analyser.h"
+#include "bitmap/byte_io.h"
+#include "bitmap/writer.h"
+#include "support/bmp_builder.h"
+
+namespace tintwell {
+namespace {
+
+using test::BmpBuilder;
+using test::DecodeBmp;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kRed = 0xFF0000;
+constexpr std::uint32_t kGreen = 0x00FF00;
+constexpr std::uint32_t kBlue = 0x0000FF;
+
+struct Written {
+    Msg error = Msg::None;
+    Bytes bytes;
+};
+
+Written Write(const Bytes& input, const std::vector<Rgb>& colors, int depth,
+              const OutputIndexMap& map) {
+    std::istringstream in(std::string(input.begin(), input.end()));
+    std::ostringstream out;
+    Written w;
+    w.error = WriteBitmap(in, out, OutputPalette{colors, depth}, map);
+    const std::string s = out.str();
+    w.bytes.assign(s.begin(), s.end());
+    return w;
+}
+
+// file index i -> output index i.
+OutputIndexMap IdentityMap() {
+    OutputIndexMap map{};
+    std::iota(map.begin(), map.end(), 0);
+    return map;
+}
+
+std::vector<Rgb> Grays(int n) {
+    std::vector<Rgb> colors;
+    for (int i = 0; i < n; ++i) {
+        const auto v = static_cast<std::uint8_t>(i);
+        colors.push_back({v, v, v});
+    }
+    return colors;
+}
+
+Bytes Pixels(const Bytes& file) {
+    return Bytes(file.begin() + readU32le(file, 10), file.end());
+}
+
+// The 10 x 3 8-bit example: 16 colors give 142 bytes with rows of 8 bytes at 118; 256 colors
+// give 1114 bytes with rows of 12 bytes at 1078.
+TEST(WriteBitmap, TenByThreeHeaders) {
+    struct {
+        int depth;
+        std::uint32_t size, offset, bits, stride;
+    } const cases[] = {{16, 142, 118, 4, 8}, {256, 1114, 1078, 8, 12}};
+    std::vector<std::uint32_t> pixels(30);
+    std::iota(pixels.begin(), pixels.end(), 0);
+    for (auto& p : pixels)
+        p %= 10;
+    const Bytes input =
+        BmpBuilder(10, 3, 8).DistinctPalette(10).Reserved(7, 9).Pixels(pixels).Bytes();
+    for (const auto& c : cases) {
+        const Written w = Write(input, Grays(10), c.depth, IdentityMap());
+        ASSERT_EQ(w.error, Msg::None);
+        ASSERT_EQ(w.bytes.size(), c.size);
+        const Bytes& b = w.bytes;
+        EXPECT_EQ(b[0], 'B');
+        EXPECT_EQ(b[1], 'M');
+        const struct {
+            std::size_t at;
+            std::uint32_t value;
+        } fields[] = {{2, c.size},
+                      {10, c.offset},
+                      {14, 40},
+                      {18, 10},
+                      {22, 3},
+                      {30, 0},
+                      {34, c.stride * 3},
+                      {38, 2835},
+                      {42, 2835},
+                      {46, c.depth == 16 ? 16u : 256u},
+                      {50, 0}};
+        for (const auto& f : fields)
+            EXPECT_EQ(readU32le(b, f.at), f.value) << "at " << f.at;
+        EXPECT_EQ(readU16le(b, 6), 7);
+        EXPECT_EQ(readU16le(b, 8), 9);
+        EXPECT_EQ(readU16le(b, 26), 1);
+        EXPECT_EQ(readU16le(b, 28), c.bits);
+        const Bytes rows = Pixels(b);
+        ASSERT_EQ(rows.size(), c.stride * 3);
+        if (c.depth == 16) {
+            EXPECT_EQ(Bytes(rows.begin(), rows.begin() + 8),
+                      (Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0, 0, 0}));
+        } else {
+            EXPECT_EQ(Bytes(rows.begin(), rows.begin() + 12),
+                      (Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0}));
+        }
+    }
+}
+
+struct RowCase {
+    const char* name;
+    Bytes input;
+    int depth;
+    OutputIndexMap map;
+    Bytes rows;  // every output row, padding included
+};
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const RowCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class OutputRows : public testing::TestWithParam<RowCase> {};
+
+TEST_P(OutputRows, AreExact) {
+    const RowCase& c = GetParam();
+    const Written w = Write(c.input, Grays(c.depth), c.depth, c.map);
+    ASSERT_EQ(w.error, Msg::None);
+    EXPECT_EQ(Pixels(w.bytes), c.rows);
+}
+
+OutputIndexMap MapOf(std::initializer_list<std::pair<int, int>> entries) {
+    OutputIndexMap map{};
+    for (const auto& [from, to] : entries)
+        map[from] = static_cast<std::uint8_t>(to);
+    return map;
+}
+
+std::vector<RowCase> RowCases() {
+    const OutputIndexMap id = IdentityMap();
+    return {
+        {"Width1Depth16",
+         BmpBuilder(1, 2, 8).DistinctPalette(16).Pixels({5, 15}).Bytes(),
+         16,
+         id,
+         {0x50, 0, 0, 0, 0xF0, 0, 0, 0}},
+        {"Width1Depth256",
+         BmpBuilder(1, 1, 8).DistinctPalette(16).Pixels({5}).Bytes(),
+         256,
+         id,
+         {5, 0, 0, 0}},
+        {"Width3Depth16",
+         BmpBuilder(3, 1, 8).DistinctPalette(16).Pixels({1, 2, 3}).Bytes(),
+         16,
+         id,
+         {0x12, 0x30, 0, 0}},
+        // The byte 0x12 of a 4-bit input holds file index 1 (left) and 2 (right).
+        {"Nibbles4To8",
+         BmpBuilder(2, 1, 4).DistinctPalette(16).Pixels({1, 2}).Bytes(),
+         256,
+         MapOf({{1, 7}, {2, 200}}),
+         {7, 200, 0, 0}},
+        {"Nibbles4OddTo4",
+         BmpBuilder(5, 1, 4).DistinctPalette(16).PadByte(0xFF).Pixels({1, 2, 3, 4, 5}).Bytes(),
+         16,
+         MapOf({{1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}}),
+         {0x98, 0x76, 0x50, 0}},
+        // Padding of the input is never copied; output padding is zero.
+        {"PaddingIsZero",
+         BmpBuilder(2, 2, 8).DistinctPalette(4).PadByte(0xAB).Pixels({1, 2, 3, 1}).Bytes(),
+         256,
+         id,
+         {1, 2, 0, 0, 3, 1, 0, 0}},
+        // Red, green, red, blue are file indices 0, 1, 0, 2.
+        {"Rgb24FirstOccurrence",
+         BmpBuilder(4, 1, 24).Pixels({kRed, kGreen, kRed, kBlue}).Bytes(),
+         256,
+         MapOf({{0, 5}, {1, 7}, {2, 9}}),
+         {5, 7, 5, 9}},
+        // A file index whose slot is not in the list is written as index 0.
+        {"UnlistedIndexIsZero",
+         BmpBuilder(2, 1, 8).DistinctPalette(4).Pixels({3, 2}).Bytes(),
+         16,
+         MapOf({{2, 4}}),
+         {0x04, 0, 0, 0}},
+        // Rows keep their stored order, so top-down rows stay top-down.
+        {"TopDownStoredOrder",
+         BmpBuilder(1, -3, 8).DistinctPalette(4).Pixels({1, 2, 3}).Bytes(),
+         256,
+         id,
+         {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}},
+        {"CoreInput",
+         BmpBuilder(2, 1, 8).InfoSize(12).DistinctPalette(4).Pixels({3, 1}).Bytes(),
+         16,
+         id,
+         {0x31, 0, 0, 0}},
+        {"V5Input",
+         BmpBuilder(2, 1, 8).InfoSize(124).DistinctPalette(4).Pixels({3, 1}).Bytes(),
+         16,
+         id,
+         {0x31, 0, 0, 0}},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OutputRows, testing::ValuesIn(RowCases()),
+                         [](const testing::TestParamInfo<RowCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// With 5 colors in the list and 16-color output, entries 5 to 15 are zero bytes.
+TEST(WriteBitmap, ColorTableIsListThenZeros) {
+    const std::vector<Rgb> colors = {{10, 20, 30}, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {255, 0, 1}};
+    const Written w =
+        Write(BmpBuilder(1, 1, 8).DistinctPalette(2).Bytes(), colors, 16, IdentityMap());
+    ASSERT_EQ(w.error, Msg::None);
+    const Bytes table(w.bytes.begin() + 54, w.bytes.begin() + 118);
+    Bytes expected = {30, 20, 10, 0, 3, 2, 1, 0, 6, 5, 4, 0, 9, 8, 7, 0, 1, 0, 255, 0};
+    expected.resize(64, 0);
+    EXPECT_EQ(table, expected);
+}
+
+// Height 0 gives headers and color table only.
+TEST(WriteBitmap, HeightZeroIsHeaderOnly) {
+    for (int depth : {16, 256}) {
+        const Written w = Write(BmpBuilder(9, 0, 24).Bytes(), Grays(3), depth, IdentityMap());
+        ASSERT_EQ(w.error, Msg::None);
+        const std::size_t size = 54 + 4 * static_cast<std::size_t>(depth);
+        EXPECT_EQ(w.bytes.size(), size);
+        EXPECT_EQ(readU32le(w.bytes, 2), size);
+        EXPECT_EQ(readU32le(w.bytes, 34), 0u);
+    }
+}
+
+// Header fields carried over from inputs of each header form; the output always has a
+// 40-byte information header with the color table behind it.
+TEST(WriteBitmap, CarriesFieldsOver) {
+    struct {
+        const char* name;
+        Bytes input;
+        std::uint16_t r1, r2, planes;
+        std::int32_t xPels, yPels, width, height;
+    } const cases[] = {
+        {"Info40",
+         BmpBuilder(3, -2, 8)
+             .DistinctPalette(4)
+             .Reserved(1, 0xFFFF)
+             .Planes(5)
+             .Resolution(-1, 77)
+             .Bytes(),
+         1, 0xFFFF, 5, -1, 77, 3, -2},
+        {"Info124", BmpBuilder(3, 2, 4).InfoSize(124).DistinctPalette(4).Resolution(11, 12).Bytes(),
+         0, 0, 1, 11, 12, 3, 2},
+        {"Core", BmpBuilder(3, 2, 24).InfoSize(12).Reserved(4, 5).Planes(2).Bytes(), 4, 5, 2, 0, 0,
+         3, 2},
+    };
+    for (const auto& c : cases) {
+        const Written w = Write(c.input, Grays(4), 256, IdentityMap());
+        ASSERT_EQ(w.error, Msg::None) << c.name;
+        const Bytes& b = w.bytes;
+        EXPECT_EQ(readU16le(b, 6), c.r1) << c.name;
+        EXPECT_EQ(readU16le(b, 8), c.r2) << c.name;
+        EXPECT_EQ(readU32le(b, 14), 40u) << c.name;
+        EXPECT_EQ(readI32le(b, 18), c.width) << c.name;
+        EXPECT_EQ(readI32le(b, 22), c.height) << c.name;
+        EXPECT_EQ(readU16le(b, 26), c.planes) << c.name;
+        EXPECT_EQ(readI32le(b, 38), c.xPels) << c.name;
+        EXPECT_EQ(readI32le(b, 42), c.yPels) << c.name;
+        EXPECT_EQ(readU32le(b, 10), 1078u) << c.name;
+        EXPECT_EQ(readU32le(b, 2), b.size()) << c.name;
+        EXPECT_EQ(b[54 + 4 * 3 + 2], 3) << c.name;  // entry 3's red
+    }
+}
+
+TEST(WriteBitmap, RefusesWhatTheAnalyserRefuses) {
+    Bytes truncated = BmpBuilder(4, 2, 8).DistinctPalette(4).Bytes();
+    truncated.pop_back();
+    Bytes notBitmap = truncated;
+    notBitmap[0] = 'X';
+    std::vector<std::uint32_t> many(257);
+    std::iota(many.begin(), many.end(), 0);
+    const struct {
+        const char* name;
+        Bytes input;
+        Msg expected;
+    } cases[] = {
+        {"Short", Bytes(10, 'B'), Msg::InvalidData},
+        {"NotBitmap", notBitmap, Msg::NotBitmap},
+        {"OffBits14", BmpBuilder(4, 2, 8).OffBits(14).Bytes(), Msg::InvalidData},
+        {"Rle8", BmpBuilder(4, 2, 8).Compression(1).Bytes(), Msg::Unsupported},
+        {"Bits32", BmpBuilder(4, 2, 32).Bytes(), Msg::Unsupported},
+        {"Info64Short", BmpBuilder(4, 2, 8).InfoSize(64).OffBits(14 + 63).Bytes(),
+         Msg::Unsupported},
+        {"NegativeWidth", BmpBuilder(-4, 2, 8).Bytes(), Msg::Unsupported},
+        {"Truncated", truncated, Msg::ReadError},
+        {"WidthZero", BmpBuilder(0, 2, 8).Bytes(), Msg::ReadError},
+        // A 24-bit file that gained a 257th color since its analysis.
+        {"GainedColor", BmpBuilder(257, 1, 24).Pixels(many).Bytes(), Msg::FullColorOverflow},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Write(c.input, Grays(16), 16, IdentityMap()).error, c.expected) << c.name;
+    }
+}
+
+// A buffer that takes `limit` bytes and refuses the rest, like a full disk.
+class LimitedBuf : public std::stringbuf {
+  public:
+    explicit LimitedBuf(std::streamsize limit) : limit_(limit) {}
+
+  protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        const std::streamsize at = pptr() - pbase();
+        if (at + n > limit_) return 0;
+        return std::stringbuf::xsputn(s, n);
+    }
+
+  private:
+    std::streamsize limit_;
+};
+
+TEST(WriteBitmap, FailedWritesGive229) {
+    const Bytes input = BmpBuilder(8, 40, 8).DistinctPalette(4).Bytes();
+    for (std::streamsize limit : {0, 14, 100, 1078, 1078 + 8 * 39}) {
+        std::istringstream in(std::string(input.begin(), input.end()));
+        LimitedBuf buf(limit);
+        std::ostream out(&buf);
+        EXPECT_EQ(WriteBitmap(in, out, OutputPalette{Grays(4), 256}, IdentityMap()),
+                  Msg::WriteError)
+            << limit;
+    }
+}
+
+// Analyse, write, read the output back: every pixel keeps its color and place.
+TEST(WriteBitmap, RoundTripKeepsEveryPixel) {
+    std::vector<std::uint32_t> rgb256;
+    for (std::uint32_t i = 0; i < 256 * 3; ++i)
+        rgb256.push_back((i % 256) * 0x010301 + 5);
+    std::vector<std::uint32_t> ramp(7 * 5);
+    std::iota(ramp.begin(), ramp.end(), 0);
+    for (auto& p : ramp)
+        p %= 16;
+    const struct {
+        const char* name;
+        Bytes input;
+    } cases[] = {
+        {"Paletted8", BmpBuilder(7, 5, 8).DistinctPalette(16).Pixels(ramp).Bytes()},
+        {"Paletted4Odd", BmpBuilder(7, 5, 4).DistinctPalette(16).Pixels(ramp).Bytes()},
+        {"TopDown4", BmpBuilder(7, -5, 4).DistinctPalette(16).Pixels(ramp).Bytes()},
+        {"Core8", BmpBuilder(7, 5, 8).InfoSize(12).DistinctPalette(16).Pixels(ramp).Bytes()},
+        {"V4Header8", BmpBuilder(7, 5, 8).InfoSize(108).DistinctPalette(16).Pixels(ramp).Bytes()},
+        {"Rgb24Few",
+         BmpBuilder(5, 2, 24).Pixels({kRed, kGreen, kRed, kBlue, 0, 0, 1, 2, 3, kRed}).Bytes()},
+        {"Rgb24Full", BmpBuilder(256, -3, 24).Pixels(rgb256).Bytes()},
+    };
+    for (const auto& c : cases) {
+        ColorTable table;
+        IndexMap indexMap{};
+        IndexCounts counts{};
+        PaletteSettings settings;
+        std::istringstream in(std::string(c.input.begin(), c.input.end()));
+        ASSERT_EQ(AnalyseBitmap(in, settings, table, indexMap, counts), Msg::None) << c.name;
+        const std::vector<Rgb> palette = table.Palette();
+        for (int depth : {16, 256}) {
+            if (table.ColorCount() > depth) continue;
+            const Written w = Write(c.input, palette, depth, table.BuildOutputIndexMap(indexMap));
+            ASSERT_EQ(w.error, Msg::None) << c.name << " " << depth;
+            std::istringstream back(std::string(w.bytes.begin(), w.bytes.end()));
+            EXPECT_EQ(ScanBitmap(back).error, Msg::None) << c.name << " " << depth;
+            const auto original = DecodeBmp(c.input);
+            const auto output = DecodeBmp(w.bytes);
+            ASSERT_TRUE(original.ok && output.ok) << c.name << " " << depth;
+            EXPECT_EQ(output.height, original.height) << c.name;
+            EXPECT_EQ(output.bitCount, depth == 16 ? 4 : 8) << c.name;
+            EXPECT_TRUE(output.pixels == original.pixels) << c.name << " " << depth;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tintwell
