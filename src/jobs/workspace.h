@@ -1,0 +1,185 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bitmap/analyser.h"
+#include "jobs/color_edit_session.h"
+#include "jobs/control_state.h"
+#include "jobs/file_list.h"
+#include "jobs/job_runner.h"
+#include "jobs/palette_choice.h"
+#include "jobs/palette_save.h"
+#include "jobs/settings.h"
+#include "jobs/workspace_view.h"
+#include "palette/color_table.h"
+#include "palette/fixed_palettes.h"
+#include "palette/palette_settings.h"
+#include "resources/string_table.h"
+
+namespace tintwell {
+
+struct WorkspaceOptions {
+    // Where palette files are read and saved.
+    std::filesystem::path paletteDir;
+    RunMode runMode = RunMode::Threaded;
+    // Threads that read files ahead while their colors enter the table in list order.
+    unsigned scanThreads = 2;
+};
+
+// Rows selected in a list, ascending, and the focused row (-1: none).
+struct Selection {
+    std::vector<int> rows;
+    int focus = -1;
+};
+
+// What OnOutput did.
+enum class OutputStart {
+    Started,
+    Busy,            // a job runs: nothing happened
+    NoDirectory,     // the folder text was empty: the internal error was shown
+    ColorsDoNotFit,  // files listed but no colors, or more colors than OutputDepth
+};
+
+// All working state of a run and one operation per command of the main window: the file
+// list, the color table, the palette settings, the output folder, the busy and abort flags
+// and the state of every control. The state is touched on the owner thread only; jobs do
+// their slow part (reading and writing files) on a worker thread and hand every change to
+// the owner through the view's RunOnOwner, so nothing here needs a lock.
+//
+// Commands do nothing while a job runs. Commands that need a list's selection take it as a
+// Selection; those that move it return where it went.
+class Workspace final : private ColorListObserver {
+  public:
+    Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOptions options);
+    ~Workspace() override;
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    // Start-up, after the settings are read: loads both fixed palettes (each may show its
+    // message once and clear its name), then sets up the lists and controls.
+    void Initialise();
+    // Puts the values kept between runs (OutDir, Type, Pal256, Pal16) into `settings`.
+    void ExportSettings(Settings& settings) const;
+
+    // Files were dropped: starts AddFilesJob. False when busy.
+    bool OnDropFiles(std::vector<std::string> paths);
+    // Button 1005: starts DeleteFilesJob for the selected rows. False when busy.
+    bool OnDeleteFiles(const std::vector<int>& selectedRows);
+    // Button 1006: empties the file list and resets the color table.
+    void OnClearAll();
+    // A click in the file list: button 1005 follows whether any row is selected.
+    void OnFileListClick(int selectedCount);
+
+    // OK of the palette settings dialog: applies the choice, resets the table and starts
+    // ReanalyseJob. False when busy.
+    bool OnPaletteSettings(const PaletteChoice& choice);
+    // Button 1025: OutputDepth 256 <-> 16.
+    void OnToggleOutputDepth();
+
+    // A click on color list column 0 (color distance) or 1 (pixel count). Returns the
+    // selection and focus after a sort, nothing when nothing was sorted.
+    std::optional<Selection> OnColorColumnClick(int column, const Selection& selection);
+    // A click in the color list: the merge status and button.
+    void OnColorListClick(const Selection& selection);
+    // Button 1020: starts MergeJob into the focused row. False when not started.
+    bool OnMerge(const Selection& selection);
+    // A double click in the color list: the color edit session on the focused row.
+    std::optional<ColorEditSession> OnColorListDblClk(const Selection& selection);
+
+    // Button 1009 after the folder dialog: stores the folder and starts OutputJob.
+    OutputStart OnOutput(const std::string& directoryText);
+    // Button 1011 after the save dialog: writes the palette file of the output depth in the
+    // palette folder. True when a file was written.
+    bool OnSavePalette(PaletteSaveChoice choice, std::string_view name);
+    // Writes the common palette to `path` (768 bytes, atomically) without any message:
+    // Msg::None, PathTooLong, CannotCreate or WriteError.
+    [[nodiscard]] Msg WritePaletteFile(const std::filesystem::path& path) const;
+
+    // Button 1010: asks the running job to stop at its next poll.
+    void OnAbort();
+    // Waits until the last job's worker has returned (after the job left the busy state).
+    void WaitIdle();
+
+    // The state, for the window to draw and for tests; owner thread only.
+    [[nodiscard]] bool Busy() const { return runner_.Busy(); }
+    [[nodiscard]] int FileCount() const { return files_.Count(); }
+    [[nodiscard]] int ColorCount() const { return table_.ColorCount(); }
+    [[nodiscard]] const FileList& Files() const { return files_; }
+    [[nodiscard]] const ColorTable& Table() const { return table_; }
+    [[nodiscard]] const PaletteSettings& Palette() const { return settings_; }
+    [[nodiscard]] const ControlStates& Controls() const { return controls_; }
+    [[nodiscard]] const std::string& OutDir() const { return outDir_; }
+    [[nodiscard]] const std::string& Pal256Name() const { return pal256Name_; }
+    [[nodiscard]] const std::string& Pal16Name() const { return pal16Name_; }
+    [[nodiscard]] const std::filesystem::path& PaletteDir() const { return paletteDir_; }
+    [[nodiscard]] int SortToggle() const { return sortToggle_; }
+    [[nodiscard]] int MergeTarget() const { return mergeTarget_; }
+
+  private:
+    // The table tells its row changes; they go to the view.
+    void ColorRowInserted(int position) override;
+    void ColorRowRemoved(int position) override;
+    void ColorRowsCleared() override;
+    void ColorCountMilestone() override;
+    void ColorTableFull() override;
+
+    // Runs `fn` on the owner thread: through the view from a worker, at once inline.
+    void OnOwner(const std::function<void()>& fn);
+    void ShowMessage(Msg msg, std::string_view path = {});
+    void ShowText(std::string_view text);
+    void SetEnabled(ControlId id, bool enabled);
+    void SetText(ControlId id, const std::string& text);
+    void SetHeader(ListId list, int column, const std::string& text);
+
+    void EnterBusy(bool abortAllowed);
+    void LeaveBusy();
+    void ClearSelections();
+    // A job that cannot stop answers the abort button with message 242 and goes on.
+    void AnswerAbortAndGoOn();
+    [[nodiscard]] bool OutputRuleHolds() const;
+    void RefreshColorList();
+    void ResetColorTable();
+    void ApplyModeCaption();
+    void ClearFileList();
+    void UpdateFileListHeader();
+    // Takes the file's pixels out of the table and removes its record and row.
+    void RemoveFile(int position);
+    // Removes a record and row without touching the table (its map is not valid).
+    void DropFileRecord(int position);
+    // One dropped item on the owner thread; false stops the drop.
+    bool AddDroppedFile(std::size_t item, int total, const std::string& path,
+                        const BitmapScan& scan);
+
+    // Job bodies, on the worker (or inline). Every state change is one OnOwner call, and
+    // the last one leaves the busy state: after it the worker only returns, so the next
+    // Start can join it on the owner thread without waiting on anything.
+    void AddFilesJob(const std::vector<std::string>& paths);
+    void DeleteFilesJob(const std::vector<int>& rows);
+    void ReanalyseJob(const std::vector<std::string>& paths);
+    void MergeJob(const std::vector<int>& rows);
+    void OutputJob();
+
+    WorkspaceView& view_;
+    std::filesystem::path paletteDir_;
+    unsigned scanThreads_;
+    PaletteSettings settings_;
+    std::string pal256Name_;
+    std::string pal16Name_;
+    FixedPalette256 fixed256_{};
+    FixedPalette16 fixed16_{};
+    FileList files_;
+    ColorTable table_;
+    int sortToggle_ = 0;
+    int mergeTarget_ = 0;
+    std::string outDir_;
+    ControlStates controls_;
+    // Last, so its destructor joins the worker while everything else still exists.
+    JobRunner runner_;
+};
+
+}  // namespace tintwell

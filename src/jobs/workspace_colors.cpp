@@ -1,0 +1,189 @@
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "jobs/workspace.h"
+
+namespace tintwell {
+namespace {
+
+// The selection as the list can hold it: rows that exist, each once, ascending; a focus
+// outside the list is no focus.
+Selection Normalised(const Selection& selection, int rowCount) {
+    Selection result;
+    for (int row : selection.rows) {
+        if (row >= 0 && row < rowCount) result.rows.push_back(row);
+    }
+    std::sort(result.rows.begin(), result.rows.end());
+    result.rows.erase(std::unique(result.rows.begin(), result.rows.end()), result.rows.end());
+    result.focus = selection.focus >= 0 && selection.focus < rowCount ? selection.focus : -1;
+    return result;
+}
+
+bool IsSelected(const Selection& selection, int row) {
+    return std::binary_search(selection.rows.begin(), selection.rows.end(), row);
+}
+
+// One row of a sort: its key, its slot and whether it was selected or focused, so that
+// selection and focus travel with the color.
+struct SortRecord {
+    std::uint64_t key = 0;
+    int slot = 0;
+    bool selected = false;
+    bool focused = false;
+};
+
+}  // namespace
+
+std::optional<Selection> Workspace::OnColorColumnClick(int column, const Selection& selection) {
+    if (Busy() || settings_.mode != PaletteMode::RgbBits) return std::nullopt;
+    if (column != 0 && column != 1) return std::nullopt;
+    // Both columns flip the toggle, so a color-column click turns the next pixel sort round.
+    sortToggle_ = 1 - sortToggle_;
+    const Selection current = Normalised(selection, ColorCount());
+    const int count = ColorCount();
+
+    std::vector<SortRecord> records(static_cast<std::size_t>(count));
+    bool descending = false;
+    if (column == 1) {
+        descending = sortToggle_ == 1;
+        for (int p = 0; p < count; ++p) {
+            records[p].key = static_cast<std::uint64_t>(
+                std::max<std::int64_t>(table_.AtPosition(p).pixelCount, 0));
+        }
+    } else {
+        if (current.rows.size() != 1) return std::nullopt;
+        // The focused row is the reference; with no focus, the one selected row is.
+        const ColorSlot& reference =
+            table_.AtPosition(current.focus >= 0 ? current.focus : current.rows.front());
+        for (int p = 0; p < count; ++p) {
+            const ColorSlot& entry = table_.AtPosition(p);
+            const std::int64_t dr = entry.red - reference.red;
+            const std::int64_t dg = entry.green - reference.green;
+            const std::int64_t db = entry.blue - reference.blue;
+            records[p].key = static_cast<std::uint64_t>(dr * dr + dg * dg + db * db);
+        }
+    }
+    for (int p = 0; p < count; ++p) {
+        records[p].slot = table_.ListOrder(p);
+        records[p].selected = IsSelected(current, p);
+        records[p].focused = p == current.focus;
+    }
+    // Equal keys keep their order; any order would do, but a stable one is reproducible.
+    std::stable_sort(records.begin(), records.end(),
+                     [descending](const SortRecord& a, const SortRecord& b) {
+                         return descending ? a.key > b.key : a.key < b.key;
+                     });
+
+    Selection after;
+    int newFocus = -1;
+    std::vector<int> order(static_cast<std::size_t>(count));
+    for (int j = 0; j < count; ++j) {
+        order[j] = records[j].slot;
+        if (records[j].selected) {
+            after.rows.push_back(j);
+            // The focus moves only with a row that was focused and selected.
+            if (records[j].focused) newFocus = j;
+        }
+    }
+    after.focus = newFocus >= 0 ? newFocus : current.focus;
+    table_.SetListOrder(std::move(order));
+
+    if (column == 0) {
+        // The list then behaves as after a click on row 0: it alone is selected and focused.
+        after = Selection{{0}, 0};
+        OnColorListClick(after);
+    }
+    if (newFocus >= 0 && after.rows.size() > 1) {
+        SetText(ControlId::StatusField,
+                FormatNumbers(Msg::MergeStatus,
+                              {static_cast<long long>(after.rows.size()) - 1, newFocus}));
+    }
+    view_.ScrollToTop(ListId::Colors);
+    view_.ColorListRepaint();
+    return after;
+}
+
+void Workspace::OnColorListClick(const Selection& selection) {
+    if (Busy() || settings_.mode != PaletteMode::RgbBits) return;
+    const Selection current = Normalised(selection, ColorCount());
+    const auto n = static_cast<long long>(current.rows.size());
+    if (n > 1 && current.focus >= 0 && IsSelected(current, current.focus)) {
+        SetText(ControlId::StatusField, FormatNumbers(Msg::MergeStatus, {n - 1, current.focus}));
+        SetEnabled(ControlId::Merge, true);
+    } else {
+        SetText(ControlId::StatusField, "");
+        SetEnabled(ControlId::Merge, false);
+    }
+}
+
+bool Workspace::OnMerge(const Selection& selection) {
+    if (Busy()) return false;
+    const Selection current = Normalised(selection, ColorCount());
+    if (current.rows.size() <= 1 || current.focus < 0 || !IsSelected(current, current.focus)) {
+        ShowText(kMergeInternalError);
+        return false;
+    }
+    mergeTarget_ = current.focus;
+    return runner_.Start([this, rows = current.rows] { MergeJob(rows); });
+}
+
+void Workspace::MergeJob(const std::vector<int>& rows) {
+    const int total = 2 * static_cast<int>(rows.size());
+    std::vector<char> marks;
+    OnOwner([&] {
+        EnterBusy(false);
+        view_.DrawProgress(-1, total);
+        marks.assign(static_cast<std::size_t>(ColorCount()), 0);
+    });
+
+    int step = 0;
+    for (int row : rows) {
+        OnOwner([&] {
+            view_.DrawProgress(step++, total);
+            AnswerAbortAndGoOn();
+            if (row == mergeTarget_) return;
+            marks[row] = 1;
+            const int source = table_.ListOrder(row);
+            const int target = table_.ListOrder(mergeTarget_);
+            // Only used indices carry meaning; unused ones hold 0 and stay 0, so a file
+            // that never used a merged color keeps its map as it was.
+            for (FileRecord& file : files_) {
+                for (int k = 0; k < kFileIndexCount; ++k) {
+                    if (file.indexCounts[k] != 0 && file.indexMap[k] == source) {
+                        file.indexMap[k] = target;
+                    }
+                }
+            }
+            table_.Slot(target).pixelCount += table_.Slot(source).pixelCount;
+            table_.FreeSlot(source);
+        });
+    }
+    OnOwner([&] {
+        view_.SetRowSelected(ListId::Colors, mergeTarget_, false);
+        view_.ScrollToTop(ListId::Colors);
+    });
+    // From the last row up, so the rows still to be removed keep their positions; the
+    // remaining colors keep their order.
+    for (int row = static_cast<int>(marks.size()) - 1; row >= 0; --row) {
+        if (marks[row] == 0) continue;
+        OnOwner([&] {
+            AnswerAbortAndGoOn();
+            view_.DrawProgress(step++, total);
+            table_.RemoveAt(row);
+        });
+    }
+    OnOwner([&] {
+        LeaveBusy();
+        RefreshColorList();
+    });
+}
+
+std::optional<ColorEditSession> Workspace::OnColorListDblClk(const Selection& selection) {
+    if (Busy()) return std::nullopt;
+    const Selection current = Normalised(selection, ColorCount());
+    if (current.rows.empty() || current.focus < 0) return std::nullopt;
+    return ColorEditSession(table_, view_, current.focus);
+}
+
+}  // namespace tintwell

@@ -1,0 +1,170 @@
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "bitmap/writer.h"
+#include "jobs/file_io.h"
+#include "jobs/file_paths.h"
+#include "jobs/output_directory.h"
+#include "jobs/text_input.h"
+#include "jobs/workspace.h"
+#include "palette/act_file.h"
+
+namespace tintwell {
+namespace {
+
+// A file, a folder or a link (even a broken one) already takes the name.
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+}  // namespace
+
+OutputStart Workspace::OnOutput(const std::string& directoryText) {
+    if (Busy()) return OutputStart::Busy;
+    if (directoryText.empty()) {
+        ShowText(kOutputInternalError);
+        return OutputStart::NoDirectory;
+    }
+    // The writer needs 1 <= colors <= depth; the window's button already keeps to it.
+    if (FileCount() > 0 && !OutputRuleHolds()) return OutputStart::ColorsDoNotFit;
+    outDir_ = directoryText;
+    return runner_.Start([this] { OutputJob(); }) ? OutputStart::Started : OutputStart::Busy;
+}
+
+void Workspace::OutputJob() {
+    std::string directory;
+    std::vector<std::string> inputs;
+    std::vector<Rgb> colors;
+    int depth = 256;
+    OnOwner([&] {
+        EnterBusy(true);
+        directory = outDir_;
+        inputs = files_.Paths();
+        colors = table_.Palette();
+        depth = settings_.outputDepth;
+    });
+    const auto show = [this](Msg msg, const std::string& path) {
+        OnOwner([&] { ShowMessage(msg, path); });
+    };
+
+    bool overwriteAll = false;
+    std::optional<std::string> lastOutput;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        bool aborted = false;
+        OnOwner([&] { aborted = runner_.TakeAbort(); });
+        if (aborted) break;
+
+        const std::string& input = inputs[i];
+        const std::string output = OutputPathFor(directory, input);
+        lastOutput = output;
+        // Creating the output would destroy the input before it is read, also when the two
+        // paths are spelled differently (case, relative form, a link).
+        if (output == input || IsSameFile(output, input)) {
+            show(Msg::SameFile, input);
+            break;
+        }
+        if (IsPathTooLong(output)) {
+            show(Msg::PathTooLong, output);
+            break;
+        }
+        if (!overwriteAll && Exists(output)) {
+            int answer = 0;
+            OnOwner([&] { answer = view_.AskOverwrite(output); });
+            if (answer == kOverwriteNo) continue;
+            if (answer == kOverwriteCancel) break;
+            if (answer == kOverwriteAll) {
+                overwriteAll = true;
+            } else if (answer != kOverwriteYes) {
+                show(Msg::InexplicableError, {});
+                break;
+            }
+        }
+
+        InputFile in(input);
+        if (!in.IsOpen()) {
+            show(Msg::CannotOpen, input);
+            break;
+        }
+        OutputIndexMap map{};
+        const int row = static_cast<int>(i);
+        OnOwner([&] {
+            map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
+            view_.SetRowSelected(ListId::Files, row, true);
+        });
+        // Written beside the target and renamed over it when complete: a failure leaves
+        // the old file as it was and no half file.
+        const Msg result = WriteFileAtomically(output, [&](std::ostream& out) {
+            return WriteBitmap(in.Stream(), out, OutputPalette{colors, depth}, map);
+        });
+        OnOwner([&] {
+            view_.SetRowSelected(ListId::Files, row, false);
+            if (result == Msg::CannotCreate) {
+                ShowMessage(result, output);
+            } else if (result != Msg::None) {
+                ShowMessage(result, input);
+            }
+        });
+        if (result == Msg::CannotCreate) break;
+    }
+
+    OnOwner([&] {
+        if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
+        LeaveBusy();
+    });
+}
+
+bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
+    if (Busy()) return false;
+    const std::string newName =
+        choice == PaletteSaveChoice::NewName ? TrimLeadingSpace(name) : std::string();
+    // A name of only white space is no name: refused, not taken as "overwrite".
+    if (choice == PaletteSaveChoice::NewName && newName.empty()) return false;
+
+    std::string* setting = nullptr;
+    switch (PaletteSettingForDepth(settings_.outputDepth)) {
+        case PaletteNameSetting::Pal16:
+            setting = &pal16Name_;
+            break;
+        case PaletteNameSetting::Pal256:
+            setting = &pal256Name_;
+            break;
+        case PaletteNameSetting::None:
+            break;
+    }
+    if (setting == nullptr) {
+        ShowMessage(Msg::InexplicableError);
+        return false;
+    }
+    const std::string& fileName = newName.empty() ? *setting : newName;
+    if (fileName.empty()) return false;
+    const std::filesystem::path path = PaletteFilePath(paletteDir_, fileName);
+    if (IsPathTooLong(path.string())) {
+        ShowMessage(Msg::PathTooLong, path.string());
+        return false;
+    }
+    *setting = fileName;
+
+    // The per-user data folder may not exist before the first palette is saved.
+    std::error_code ec;
+    std::filesystem::create_directories(paletteDir_, ec);
+    const Msg result = WritePaletteFile(path);
+    if (result != Msg::None) {
+        ShowMessage(result, path.string());
+        return false;
+    }
+    return true;
+}
+
+Msg Workspace::WritePaletteFile(const std::filesystem::path& path) const {
+    if (IsPathTooLong(path.string())) return Msg::PathTooLong;
+    const ActBytes bytes = EncodeActPalette(table_.Palette());
+    return WriteFileAtomically(path, [&bytes](std::ostream& out) {
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        return out ? Msg::None : Msg::WriteError;
+    });
+}
+
+}  // namespace tintwell

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "jobs/control_state.h"
+
+namespace tintwell {
+
+// Result codes of the overwrite question, as its buttons set them.
+inline constexpr int kOverwriteYes = 1;
+inline constexpr int kOverwriteNo = 7;
+inline constexpr int kOverwriteAll = 1038;
+inline constexpr int kOverwriteCancel = 2;
+
+// Everything the Workspace asks of its window. Every method is called on the owner thread
+// only; a job on its worker thread reaches the owner through RunOnOwner. The Qt window
+// implements it, the command-line tool prints, the tests record.
+class WorkspaceView {
+  public:
+    virtual ~WorkspaceView() = default;
+
+    // A row showing `baseName` was inserted into the file list at `row`.
+    virtual void FileRowInserted(int row, const std::string& baseName) = 0;
+    // Row `row` of the file list was deleted; the rows behind it moved up.
+    virtual void FileRowRemoved(int row) = 0;
+    // Every row of the file list was deleted.
+    virtual void FileRowsCleared() = 0;
+
+    // A color row was inserted at `row` (drawn from the table's list order).
+    virtual void ColorRowInserted(int row) = 0;
+    // Color row `row` was deleted; the rows behind it moved up.
+    virtual void ColorRowRemoved(int row) = 0;
+    // Every color row was deleted.
+    virtual void ColorRowsCleared() = 0;
+    // The colors or their order changed without a row count change: repaint the list now.
+    virtual void ColorListRepaint() = 0;
+
+    // The header of `column` of a list changed.
+    virtual void HeaderTextChanged(ListId list, int column, const std::string& text) = 0;
+    // A control was enabled or disabled.
+    virtual void ControlEnabledChanged(ControlId id, bool enabled) = 0;
+    // The text of button 1015, button 1025 or StatusField 1030 changed.
+    virtual void ControlTextChanged(ControlId id, const std::string& text) = 0;
+
+    // Progress in StatusField: step -1 resets the bar; step k of total shows k + 1 items
+    // under way (see ProgressFillWidth).
+    virtual void DrawProgress(int step, int total) = 0;
+    // Selects or unselects one row of a list; a selected row is scrolled fully into view.
+    virtual void SetRowSelected(ListId list, int row, bool selected) = 0;
+    // Unselects every row of both lists (the status text and merge button are the
+    // Workspace's and are reported separately).
+    virtual void ClearSelections() = 0;
+    // Scrolls a list so that its row 0 is visible.
+    virtual void ScrollToTop(ListId list) = 0;
+    // Redraws the whole window at once (the end of every job).
+    virtual void RedrawWindow() = 0;
+
+    // Shows a message box with an OK button and returns when it is closed.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Asks whether `path` may be overwritten: kOverwriteYes, kOverwriteNo, kOverwriteAll,
+    // kOverwriteCancel, or any other value when the question could not be asked.
+    virtual int AskOverwrite(const std::string& path) = 0;
+
+    // Runs `fn` on the owner thread and returns when it has run. Called by jobs from their
+    // worker thread; the owner thread keeps handling its events meanwhile.
+    virtual void RunOnOwner(std::function<void()> fn) = 0;
+};
+
+// A view without a window, for callers that run the Workspace inline (the command-line
+// tool): list, control and drawing changes are dropped and RunOnOwner runs at once. Only
+// the two questions to the user are left to the caller.
+class HeadlessView : public WorkspaceView {
+  public:
+    void FileRowInserted(int, const std::string&) override {}
+    void FileRowRemoved(int) override {}
+    void FileRowsCleared() override {}
+    void ColorRowInserted(int) override {}
+    void ColorRowRemoved(int) override {}
+    void ColorRowsCleared() override {}
+    void ColorListRepaint() override {}
+    void HeaderTextChanged(ListId, int, const std::string&) override {}
+    void ControlEnabledChanged(ControlId, bool) override {}
+    void ControlTextChanged(ControlId, const std::string&) override {}
+    void DrawProgress(int, int) override {}
+    void SetRowSelected(ListId, int, bool) override {}
+    void ClearSelections() override {}
+    void ScrollToTop(ListId) override {}
+    void RedrawWindow() override {}
+    void RunOnOwner(std::function<void()> fn) override { fn(); }
+};
+
+// The width of the progress bar's fill inside an inner width: (step + 1) / total of it,
+// rounded down, the whole width from step total - 1 on; 0 for a reset (step < 0).
+[[nodiscard]] constexpr int ProgressFillWidth(int step, int total, int innerWidth) {
+    if (step < 0) return 0;
+    if (step >= total) return innerWidth;
+    return static_cast<int>(static_cast<long long>(innerWidth) * (step + 1) / total);
+}
+
+}  // namespace tintwell

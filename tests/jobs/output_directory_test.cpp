@@ -1,0 +1,121 @@
+#include "jobs/output_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tintwell {
+namespace {
+
+using test::TempDir;
+
+TEST(CheckOutputDirectoryTest, Verdicts) {
+    TempDir dir;
+    const std::string base = dir.Path().string();
+    std::filesystem::create_directories(dir / "out");
+    const struct {
+        std::string text;
+        DirectoryCheck verdict;
+        std::string path;
+    } cases[] = {
+        {"", DirectoryCheck::Accept, ""},
+        {"   ", DirectoryCheck::Accept, ""},
+        {base + "/out", DirectoryCheck::Accept, base + "/out"},
+        // One trailing separator is removed before the check.
+        {base + "/out/", DirectoryCheck::Accept, base + "/out"},
+        // Leading white space is removed, the ideographic space too.
+        {"  \t" + base + "/out", DirectoryCheck::Accept, base + "/out"},
+        {"\u3000" + base + "/out", DirectoryCheck::Accept, base + "/out"},
+        {base + "/missing", DirectoryCheck::AskCreate, base + "/missing"},
+        {base + "/missing/", DirectoryCheck::AskCreate, base + "/missing"},
+        {base + "/" + std::string(300, 'n'), DirectoryCheck::TooLong,
+         base + "/" + std::string(300, 'n')},
+        {"/", DirectoryCheck::Accept, "/"},
+    };
+    for (const auto& c : cases) {
+        const DirectoryCheckResult result = CheckOutputDirectory(c.text);
+        EXPECT_EQ(result.verdict, c.verdict) << c.text;
+        EXPECT_EQ(result.path, c.path) << c.text;
+    }
+}
+
+TEST(CheckOutputDirectoryTest, ReadOnlyFolderIsNotWritable) {
+    TempDir dir;
+    const auto locked = dir / "locked";
+    std::filesystem::create_directories(locked);
+    std::filesystem::permissions(
+        locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const bool probeWorks = IsWritablePlace(locked);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    if (probeWorks) GTEST_SKIP() << "this user writes into read-only folders (root)";
+    std::filesystem::permissions(
+        locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_EQ(CheckOutputDirectory(locked.string()).verdict, DirectoryCheck::NotWritable);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+TEST(CheckOutputDirectoryTest, WritableProbeLeavesNothingBehind) {
+    TempDir dir;
+    EXPECT_TRUE(IsWritablePlace(dir.Path()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(MakeDirectoryPathTest, CreatesMissingParents) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "a");
+    const std::string target = (dir / "a" / "b" / "c").string();
+    EXPECT_TRUE(MakeDirectoryPath(target));
+    EXPECT_TRUE(std::filesystem::is_directory(target));
+}
+
+TEST(MakeDirectoryPathTest, CreatesAFirstLevelFolderUnderAnExistingParent) {
+    TempDir dir;
+    EXPECT_TRUE(MakeDirectoryPath((dir / "new").string()));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "new"));
+}
+
+TEST(MakeDirectoryPathTest, AnExistingFolderIsNotCreatedAgain) {
+    TempDir dir;
+    EXPECT_FALSE(MakeDirectoryPath(dir.Path().string()));
+}
+
+TEST(MakeDirectoryPathTest, ARelativePathWhoseFirstLevelIsMissingFails) {
+    // The parent "first" holds no separator, so the climb stops there and creates nothing.
+    const std::string first =
+        "tintwell-missing-" +
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    ASSERT_FALSE(std::filesystem::exists(first));
+    EXPECT_FALSE(MakeDirectoryPath(first + "/new2"));
+    EXPECT_FALSE(std::filesystem::exists(first));
+}
+
+TEST(MakeDirectoryPathTest, FailsBelowAFile) {
+    TempDir dir;
+    dir.Write("file", {1});
+    EXPECT_FALSE(MakeDirectoryPath((dir / "file" / "sub").string()));
+}
+
+TEST(OutputPathForTest, JoinsFolderAndFileName) {
+    EXPECT_EQ(OutputPathFor("/out", "/in/Pic.BMP"), "/out/Pic.BMP");
+    // A folder given with its separator gets no second one.
+    EXPECT_EQ(OutputPathFor("/out/", "/in/a.b.bmp"), "/out/a.b.bmp");
+    EXPECT_EQ(OutputPathFor("/", "/in/a.bmp"), "/a.bmp");
+    EXPECT_EQ(OutputPathFor("rel", "a.bmp"), "rel/a.bmp");
+}
+
+TEST(OutDirFromOutputPathTest, TakesTheAbsoluteFolderWithoutItsSeparator) {
+    EXPECT_EQ(OutDirFromOutputPath("/out/a.bmp"), "/out");
+    EXPECT_EQ(OutDirFromOutputPath("/x/y/../out/a.bmp"), "/x/out");
+    // The root keeps its separator.
+    EXPECT_EQ(OutDirFromOutputPath("/a.bmp"), "/");
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(OutDirFromOutputPath("rel/a.bmp"), cwd + "/rel");
+    EXPECT_EQ(OutDirFromOutputPath("./a.bmp"), cwd);
+}
+
+}  // namespace
+}  // namespace tintwell

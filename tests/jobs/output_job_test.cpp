@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bitmap/byte_io.h"
+#include "bitmap/writer.h"
+#include "jobs/file_io.h"
+#include "workspace_fixture.h"
+
+namespace tintwell::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Strings = std::vector<std::string>;
+
+const Bytes kOld = {'o', 'l', 'd'};
+
+// The color-table entries of an output file as 0xRRGGBB.
+std::vector<std::uint32_t> PaletteOf(const Bytes& b, int entries) {
+    std::vector<std::uint32_t> colors;
+    for (int i = 0; i < entries; ++i) {
+        const std::size_t at = 54 + 4 * static_cast<std::size_t>(i);
+        colors.push_back(static_cast<std::uint32_t>(b[at + 2]) << 16 |
+                         static_cast<std::uint32_t>(b[at + 1]) << 8 | b[at]);
+    }
+    return colors;
+}
+
+// The first `count` output indices of the first row of an 8-bit output file.
+std::vector<int> Pixels8(const Bytes& b, int count) {
+    const std::size_t offset = readU32le(b, 10);
+    return std::vector<int>(b.begin() + static_cast<long>(offset),
+                            b.begin() + static_cast<long>(offset) + count);
+}
+
+// The names in a folder, so a test sees leftover temporary files too.
+Strings Listing(const std::filesystem::path& folder) {
+    Strings names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class OutputJobTest : public WorkspaceTest {
+  protected:
+    void SetUp() override {
+        WorkspaceTest::SetUp();
+        std::filesystem::create_directories(Out());
+        Make();
+    }
+    std::filesystem::path Out() const { return dir / "out"; }
+    std::string OutFile(const std::string& name) const { return (Out() / name).string(); }
+
+    void Output(const std::string& folder) {
+        ASSERT_EQ(ws->OnOutput(folder), OutputStart::Started);
+        RunUntilIdle(*ws, view);
+    }
+    // Files a..(a+n-1) with one distinct color each.
+    void DropLetters(int n) {
+        std::vector<std::string> paths;
+        for (int i = 0; i < n; ++i) {
+            const std::string name(1, static_cast<char>('a' + i));
+            paths.push_back(Bmp("in/" + name + ".bmp", {0x010101u * (i + 1)}));
+        }
+        Drop(paths);
+    }
+};
+
+TEST_F(OutputJobTest, WritesEveryFileWithTheCommonPalette) {
+    Drop({Bmp("in/a.bmp", {0xFF0000, 0x00FF00}, {1, 2}),
+          Bmp("in/b.bmp", {0x00FF00, 0x0000FF}, {3, 1})});
+    const auto progressBefore = view.progress.size();
+    Output(Out().string());
+
+    const Bytes a = ReadAll(Out() / "a.bmp");
+    const Bytes b = ReadAll(Out() / "b.bmp");
+    ASSERT_GT(a.size(), 54u + 1024u);
+    ASSERT_GT(b.size(), 54u + 1024u);
+    EXPECT_EQ(readU16le(a, 28), 8);
+    const auto palette = PaletteOf(a, 4);
+    EXPECT_EQ(palette, (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0}));
+    EXPECT_EQ(PaletteOf(b, 4), palette);
+    EXPECT_EQ(Pixels8(a, 3), (std::vector<int>{0, 1, 1}));
+    EXPECT_EQ(Pixels8(b, 4), (std::vector<int>{1, 1, 1, 2}));
+    // The row being written is selected instead of a progress bar.
+    EXPECT_EQ(view.progress.size(), progressBefore);
+    EXPECT_EQ(view.selectLog,
+              (std::vector<std::tuple<ListId, int, bool>>{{ListId::Files, 0, true},
+                                                          {ListId::Files, 0, false},
+                                                          {ListId::Files, 1, true},
+                                                          {ListId::Files, 1, false}}));
+    EXPECT_EQ(ws->OutDir(), Out().string());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp", "b.bmp"}));
+    ExpectIdleControls();
+    EXPECT_TRUE(ws->Controls().Enabled(ControlId::Output));
+}
+
+TEST_F(OutputJobTest, SortedListGivesTheOutputPaletteOrderAndPixelsKeepTheirColor) {
+    Drop({Bmp("in/a.bmp", {0xFF0000, 0x00FF00, 0x0000FF}, {1, 3, 2})});
+    ASSERT_TRUE(ws->OnColorColumnClick(1, {}).has_value());
+    Output(Out().string());
+    const Bytes a = ReadAll(Out() / "a.bmp");
+    const auto palette = PaletteOf(a, 3);
+    EXPECT_EQ(palette, (std::vector<std::uint32_t>{0x00FF00, 0x0000FF, 0xFF0000}));
+    const std::vector<std::uint32_t> expected = {0xFF0000, 0x00FF00, 0x00FF00,
+                                                 0x00FF00, 0x0000FF, 0x0000FF};
+    std::vector<std::uint32_t> shown;
+    for (int index : Pixels8(a, 6))
+        shown.push_back(palette[index]);
+    EXPECT_EQ(shown, expected);
+}
+
+TEST_F(OutputJobTest, SixteenColorOutputIsFourBit) {
+    Drop({Bmp("in/a.bmp", {0x112233, 0x445566}, {1, 2})});
+    ws->OnToggleOutputDepth();
+    ASSERT_EQ(ws->Palette().outputDepth, 16);
+    Output(Out().string());
+    const Bytes a = ReadAll(Out() / "a.bmp");
+    ASSERT_GT(a.size(), 54u + 64u);
+    EXPECT_EQ(readU16le(a, 28), 4);
+    EXPECT_EQ(readU32le(a, 46), 16u);
+    EXPECT_EQ(readU32le(a, 10), 54u + 64u);
+}
+
+TEST_F(OutputJobTest, AnEmptyListWritesNothingAndKeepsTheFolderText) {
+    const std::string text = Out().string() + "/";
+    Output(text);
+    EXPECT_EQ(ws->OutDir(), text);
+    EXPECT_TRUE(std::filesystem::is_empty(Out()));
+    ExpectIdleControls();
+}
+
+TEST_F(OutputJobTest, AnEmptyFolderTextIsAnInternalError) {
+    Drop({Bmp("in/a.bmp", {1})});
+    const std::string before = ws->OutDir();
+    EXPECT_EQ(ws->OnOutput(""), OutputStart::NoDirectory);
+    EXPECT_FALSE(ws->Busy());
+    EXPECT_EQ(view.messages, (Strings{std::string(kOutputInternalError)}));
+    EXPECT_EQ(ws->OutDir(), before);
+}
+
+TEST_F(OutputJobTest, ColorsThatDoNotFitStartNothing) {
+    std::vector<std::uint32_t> colors;
+    for (std::uint32_t i = 0; i < 17; ++i)
+        colors.push_back(i * 0x0F0F0F);
+    Drop({Bmp("in/a.bmp", colors)});
+    ws->OnToggleOutputDepth();
+    EXPECT_EQ(ws->OnOutput(Out().string()), OutputStart::ColorsDoNotFit);
+    EXPECT_FALSE(ws->Busy());
+    EXPECT_TRUE(std::filesystem::is_empty(Out()));
+}
+
+TEST_F(OutputJobTest, TheInputFolderItselfEndsTheJobAtOnce) {
+    DropLetters(2);
+    const Bytes before = ReadAll(dir / "in" / "a.bmp");
+    Output((dir / "in").string());
+    EXPECT_EQ(view.messages,
+              (Strings{FormatMessage(Msg::SameFile, (dir / "in" / "a.bmp").string())}));
+    EXPECT_EQ(ReadAll(dir / "in" / "a.bmp"), before);
+    EXPECT_EQ(Listing(dir / "in"), (Strings{"a.bmp", "b.bmp"}));
+    ExpectIdleControls();
+}
+
+TEST_F(OutputJobTest, TheInputReachedThroughALinkOrARelativePathIsTheSameFile) {
+    DropLetters(1);
+    const Bytes before = ReadAll(dir / "in" / "a.bmp");
+    std::filesystem::create_directory_symlink(dir / "in", dir / "link");
+    const std::string relative = std::filesystem::relative(dir / "in").string();
+    for (const std::string& folder :
+         {(dir / "link").string(), relative, (dir / "out" / ".." / "in").string()}) {
+        view.messages.clear();
+        Output(folder);
+        EXPECT_EQ(view.messages,
+                  (Strings{FormatMessage(Msg::SameFile, (dir / "in" / "a.bmp").string())}))
+            << folder;
+        EXPECT_EQ(ReadAll(dir / "in" / "a.bmp"), before) << folder;
+    }
+    EXPECT_EQ(Listing(dir / "in"), (Strings{"a.bmp"}));
+}
+
+TEST_F(OutputJobTest, OverwriteQuestionNoThenAll) {
+    DropLetters(3);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+        dir.Write("out/" + std::string(name), kOld);
+    view.overwriteAnswers = {kOverwriteNo, kOverwriteAll};
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp"), OutFile("b.bmp")}));
+    EXPECT_EQ(ReadAll(Out() / "a.bmp"), kOld);
+    EXPECT_NE(ReadAll(Out() / "b.bmp"), kOld);
+    EXPECT_NE(ReadAll(Out() / "c.bmp"), kOld);
+    EXPECT_EQ(ws->OutDir(), Out().string());
+
+    // Overwrite-all lasts one run: the next one asks again.
+    view.asked.clear();
+    view.overwriteAnswers = {kOverwriteYes, kOverwriteYes, kOverwriteYes};
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp"), OutFile("b.bmp"), OutFile("c.bmp")}));
+    EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
+}
+
+TEST_F(OutputJobTest, CancelOnTheThirdOfFiveKeepsTheFirstTwo) {
+    DropLetters(5);
+    for (const char* name : {"c.bmp", "d.bmp", "e.bmp"})
+        dir.Write("out/" + std::string(name), kOld);
+    view.overwriteAnswers = {kOverwriteCancel};
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("c.bmp")}));
+    EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
+    EXPECT_NE(ReadAll(Out() / "b.bmp"), kOld);
+    for (const char* name : {"c.bmp", "d.bmp", "e.bmp"})
+        EXPECT_EQ(ReadAll(Out() / name), kOld);
+    EXPECT_TRUE(view.messages.empty());
+    ExpectIdleControls();
+}
+
+TEST_F(OutputJobTest, AnUnknownAnswerIsAnInexplicableError) {
+    DropLetters(2);
+    dir.Write("out/a.bmp", kOld);
+    view.overwriteAnswers = {0};
+    Output(Out().string());
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::InexplicableError)}));
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
+    EXPECT_EQ(ReadAll(Out() / "a.bmp"), kOld);
+}
+
+TEST_F(OutputJobTest, AWriterFailureLeavesTheOldFileAndGoesOn) {
+    DropLetters(3);
+    // b.bmp loses its pixel rows after it was analysed.
+    const auto b = dir / "in" / "b.bmp";
+    Bytes truncated = ReadAll(b);
+    truncated.resize(truncated.size() - 2);
+    dir.Write("in/b.bmp", truncated);
+    Msg expected = Msg::None;
+    {
+        InputFile in(b);
+        std::ostringstream sink;
+        const std::vector<Rgb> colors = ws->Table().Palette();
+        expected = WriteBitmap(in.Stream(), sink, OutputPalette{colors, 256},
+                               ws->Table().BuildOutputIndexMap(ws->Files().At(1).indexMap));
+    }
+    ASSERT_NE(expected, Msg::None);
+    dir.Write("out/b.bmp", kOld);
+    Output(Out().string());
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(expected, b.string())}));
+    EXPECT_EQ(ReadAll(Out() / "b.bmp"), kOld);
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp", "b.bmp", "c.bmp"}));
+    EXPECT_NE(ReadAll(Out() / "c.bmp"), kOld);
+}
+
+TEST_F(OutputJobTest, AFolderInTheWayCannotBeCreatedAndEndsTheJob) {
+    DropLetters(2);
+    std::filesystem::create_directories(Out() / "a.bmp");
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp")}));
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, OutFile("a.bmp"))}));
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
+    EXPECT_TRUE(std::filesystem::is_directory(Out() / "a.bmp"));
+}
+
+TEST_F(OutputJobTest, AnInputThatCannotBeOpenedEndsTheJob) {
+    DropLetters(2);
+    std::filesystem::remove(dir / "in" / "a.bmp");
+    Output(Out().string());
+    EXPECT_EQ(view.messages,
+              (Strings{FormatMessage(Msg::CannotOpen, (dir / "in" / "a.bmp").string())}));
+    EXPECT_TRUE(std::filesystem::is_empty(Out()));
+}
+
+TEST_F(OutputJobTest, AnOutputPathTooLongIsRefusedNotCut) {
+    DropLetters(2);
+    const std::string folder = (dir / std::string(300, 'n')).string();
+    Output(folder);
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::PathTooLong, folder + "/a.bmp")}));
+    EXPECT_EQ(Listing(dir.Path()), (Strings{"in", "out"}));
+}
+
+TEST_F(OutputJobTest, AbortLetsTheFileInHandFinish) {
+    DropLetters(3);
+    view.onSelect = [&](ListId list, int row, bool selected) {
+        if (list == ListId::Files && row == 0 && selected) ws->OnAbort();
+    };
+    Output(Out().string());
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
+    EXPECT_GT(ReadAll(Out() / "a.bmp").size(), 54u);
+    ExpectIdleControls();
+}
+
+TEST_F(OutputJobTest, AFolderWithItsSeparatorGetsNoSecondOne) {
+    DropLetters(1);
+    Output(Out().string() + "/");
+    EXPECT_TRUE(std::filesystem::exists(Out() / "a.bmp"));
+    EXPECT_EQ(ws->OutDir(), Out().string());
+}
+
+TEST_F(OutputJobTest, ARelativeFolderIsRememberedAbsolute) {
+    DropLetters(1);
+    Output(std::filesystem::relative(Out()).string());
+    EXPECT_TRUE(std::filesystem::exists(Out() / "a.bmp"));
+    EXPECT_EQ(ws->OutDir(), std::filesystem::weakly_canonical(Out()).string());
+}
+
+TEST_F(OutputJobTest, RememberedFolderGoesToTheSettings) {
+    DropLetters(1);
+    Output(Out().string());
+    Settings saved;
+    ws->ExportSettings(saved);
+    EXPECT_EQ(saved.outDir, Out().string());
+    EXPECT_EQ(saved.type, 2);
+}
+
+}  // namespace
+}  // namespace tintwell::test

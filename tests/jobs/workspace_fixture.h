@@ -1,0 +1,142 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "jobs/workspace.h"
+#include "recording_view.h"
+#include "support/bmp_builder.h"
+#include "support/temp_dir.h"
+
+namespace tintwell::test {
+
+// A color given as 0xRRGGBB.
+inline ColorQuad Quad(std::uint32_t rgb) {
+    return ColorQuad{static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
+                     static_cast<std::uint8_t>(rgb >> 16), 0};
+}
+
+// An 8-bit bitmap of one row whose palette index i is used by counts[i] pixels, so a test
+// knows every color and every pixel count of the file.
+inline std::vector<std::uint8_t> CountedBitmap(const std::vector<std::uint32_t>& colors,
+                                               const std::vector<int>& counts) {
+    std::vector<ColorQuad> palette;
+    for (std::uint32_t rgb : colors)
+        palette.push_back(Quad(rgb));
+    std::vector<std::uint32_t> pixels;
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        pixels.insert(pixels.end(), counts[i], i);
+    const int width = static_cast<int>(pixels.size());
+    return BmpBuilder(width, 1, 8).Palette(palette).Pixels(pixels).Bytes();
+}
+
+// A Workspace on a recording view, with files in a fresh temporary folder.
+class WorkspaceTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    RecordingView view;
+    Settings settings;
+    std::unique_ptr<Workspace> ws;
+
+    void SetUp() override { settings.outDir = (dir / "out").string(); }
+
+    // Creates and initialises the Workspace in palette mode `type`.
+    void Make(int type = 2, RunMode mode = RunMode::Threaded) {
+        settings.type = type;
+        ws = std::make_unique<Workspace>(view, settings,
+                                         WorkspaceOptions{dir / "palettes", mode, 2});
+        ws->Initialise();
+    }
+
+    // Writes a counted bitmap (see CountedBitmap) and returns its path.
+    std::string Bmp(const std::string& name, const std::vector<std::uint32_t>& colors,
+                    std::vector<int> counts = {}) {
+        if (counts.empty()) counts.assign(colors.size(), 1);
+        return dir.Write(name, CountedBitmap(colors, counts)).string();
+    }
+
+    // Drops the paths and runs AddFilesJob to its end.
+    void Drop(const std::vector<std::string>& paths) {
+        ASSERT_TRUE(ws->OnDropFiles(paths));
+        RunUntilIdle(*ws, view);
+    }
+
+    // The base names of the listed files, in list order.
+    [[nodiscard]] std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const FileRecord& record : ws->Files())
+            names.emplace_back(record.BaseName());
+        return names;
+    }
+
+    // The colors of the list as 0xRRGGBB, in list order.
+    [[nodiscard]] std::vector<std::uint32_t> ListColors() const {
+        std::vector<std::uint32_t> colors;
+        for (int p = 0; p < ws->ColorCount(); ++p) {
+            const ColorSlot& slot = ws->Table().AtPosition(p);
+            colors.push_back(static_cast<std::uint32_t>(slot.red) << 16 |
+                             static_cast<std::uint32_t>(slot.green) << 8 | slot.blue);
+        }
+        return colors;
+    }
+
+    // The pixel counts of the list, in list order.
+    [[nodiscard]] std::vector<std::int64_t> ListCounts() const {
+        std::vector<std::int64_t> counts;
+        for (int p = 0; p < ws->ColorCount(); ++p) {
+            counts.push_back(ws->Table().AtPosition(p).pixelCount);
+        }
+        return counts;
+    }
+
+    // Every slot's count equals the pixels the listed files map to it, and the view's
+    // rows match the lists: what a corrupted map would break.
+    void ExpectConsistent() const {
+        std::vector<std::int64_t> expected(kSlotCount, 0);
+        for (const FileRecord& record : ws->Files()) {
+            for (int k = 0; k < kFileIndexCount; ++k) {
+                if (record.indexCounts[k] != 0) {
+                    expected[record.indexMap[k]] += record.indexCounts[k];
+                }
+            }
+        }
+        for (int p = 0; p < ws->ColorCount(); ++p) {
+            const int slot = ws->Table().ListOrder(p);
+            EXPECT_EQ(ws->Table().Slot(slot).pixelCount, expected[slot]) << "row " << p;
+            EXPECT_TRUE(ws->Table().Slot(slot).InUse()) << "row " << p;
+        }
+        EXPECT_EQ(view.fileRows, Names());
+        EXPECT_EQ(view.colorRows, ws->ColorCount());
+    }
+
+    // The state every job leaves: idle, 1005 and 1020 disabled, no row selected, no status.
+    void ExpectIdleControls() const {
+        EXPECT_FALSE(ws->Busy());
+        const ControlStates& c = ws->Controls();
+        EXPECT_FALSE(c.Enabled(ControlId::DeleteFiles));
+        EXPECT_FALSE(c.Enabled(ControlId::Merge));
+        EXPECT_FALSE(c.Enabled(ControlId::Abort));
+        EXPECT_TRUE(c.Enabled(ControlId::PaletteSettings));
+        EXPECT_TRUE(c.Enabled(ControlId::OutputDepth));
+        EXPECT_TRUE(c.Enabled(ControlId::Help));
+        EXPECT_TRUE(c.Enabled(ControlId::FileList));
+        EXPECT_TRUE(c.Enabled(ControlId::ColorList));
+        EXPECT_EQ(c.Enabled(ControlId::SavePalette), ws->ColorCount() != 0);
+        EXPECT_EQ(c.Enabled(ControlId::ClearAll), ws->FileCount() != 0);
+        EXPECT_EQ(c.status, "");
+        EXPECT_TRUE(view.selectedFiles.empty());
+        EXPECT_TRUE(view.selectedColors.empty());
+        // The view's state follows the Workspace's.
+        for (ControlId id : kSwitchableControls) {
+            EXPECT_EQ(view.LastEnabled(id), c.Enabled(id)) << static_cast<int>(id);
+        }
+    }
+};
+
+}  // namespace tintwell::test
