@@ -207,6 +207,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         result.error = "no input files";
     } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
         result.error = "--bits works in rgb mode only";
+    } else if (o.paletteFile &&
+               (o.paletteFile->size() < 5 ||
+                o.paletteFile->compare(o.paletteFile->size() - 4, 4, ".act") != 0)) {
+        // Palette files are found by name with ".act" appended, as the window finds them.
+        result.error = "--palette takes a file whose name ends in .act";
     } else if (o.mode == PaletteMode::RgbBits && o.paletteFile) {
         result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
     } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {

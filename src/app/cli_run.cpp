@@ -1,23 +1,16 @@
 #include "app/cli_run.h"
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <thread>
 
 #include "app/cli_options.h"
 #include "app/json_writer.h"
-#include "bitmap/analyser.h"
-#include "bitmap/writer.h"
-#include "jobs/file_io.h"
 #include "jobs/file_paths.h"
-#include "jobs/scan_pipeline.h"
-#include "palette/act_file.h"
-#include "palette/color_table.h"
-#include "palette/fixed_palettes.h"
+#include "jobs/output_directory.h"
+#include "jobs/workspace.h"
 
 namespace tintwell::cli {
 namespace {
@@ -54,178 +47,224 @@ struct FileEntry {
     std::string path;
     Status status = Status::Pending;
     std::string message;
-    IndexMap indexMap{};
-    IndexCounts indexCounts{};
+    bool listed = false;   // in the file list after the drop
+    bool written = false;  // reached by the output job
 };
 
-unsigned WorkerThreads() {
+unsigned ScanThreads() {
     const unsigned n = std::thread::hardware_concurrency();
     return n == 0 ? 1 : std::min(n, 4u);
 }
 
+// The Workspace's view for a run without a window: it prints the messages, answers the
+// overwrite question from --force, and keeps track of which file each event is about, so
+// that every file gets its status and every message names its file.
+class CliView final : public HeadlessView {
+  public:
+    CliView(std::vector<FileEntry>& files, std::ostream& err, bool force, bool progress)
+        : files_(files), err_(err), force_(force), progress_(progress) {}
+
+    enum class Phase { Setup, Adding, Writing };
+    void SetPhase(Phase phase) { phase_ = phase; }
+    // The output path of each listed file, by list row.
+    void SetOutputs(std::vector<std::pair<std::size_t, std::string>> outputs) {
+        outputs_ = std::move(outputs);
+    }
+    [[nodiscard]] bool SetupFailed() const { return setupFailed_; }
+
+    void DrawProgress(int step, int total) override {
+        if (phase_ != Phase::Adding || step < 0) return;
+        current_ = static_cast<std::size_t>(step);
+        Progress("analysing", current_ + 1, static_cast<std::size_t>(total));
+    }
+
+    void FileRowInserted(int, const std::string&) override {
+        if (phase_ == Phase::Adding && current_ < files_.size()) files_[current_].listed = true;
+    }
+
+    void SetRowSelected(ListId list, int row, bool selected) override {
+        if (list != ListId::Files || phase_ != Phase::Writing || !selected) return;
+        if (static_cast<std::size_t>(row) >= outputs_.size()) return;
+        current_ = outputs_[static_cast<std::size_t>(row)].first;
+        files_[current_].written = true;
+        Progress("writing", static_cast<std::size_t>(row) + 1, outputs_.size());
+    }
+
+    int AskOverwrite(const std::string& path) override {
+        if (force_) return kOverwriteYes;
+        if (FileEntry* e = ByOutput(path)) {
+            e->status = Status::Exists;
+            e->message = path + ": exists, left alone (use -f to overwrite)";
+            Print(e->message);
+        }
+        return kOverwriteNo;
+    }
+
+    void ShowMessage(const std::string& text) override {
+        FileEntry* e = Owner(text);
+        if (e == nullptr) {
+            if (phase_ == Phase::Setup) setupFailed_ = true;
+            Print(text);
+            return;
+        }
+        e->status = e->listed ? Status::Failed : Status::Refused;
+        // Messages such as "読み出しエラーです" do not name their file; the tool does.
+        e->message = text.find(e->path) == std::string::npos ? text + " (" + e->path + ")" : text;
+        Print(e->message);
+    }
+
+    void EndProgress() {
+        if (!progressShown_) return;
+        err_ << "\r\x1b[K" << std::flush;
+        progressShown_ = false;
+    }
+
+    void Print(const std::string& line) {
+        EndProgress();
+        err_ << line << '\n';
+    }
+
+  private:
+    void Progress(std::string_view verb, std::size_t done, std::size_t total) {
+        if (!progress_) return;
+        err_ << "\r\x1b[K" << verb << ' ' << done << '/' << total << std::flush;
+        progressShown_ = true;
+    }
+
+    FileEntry* ByOutput(const std::string& path) {
+        for (const auto& [file, output] : outputs_) {
+            if (output == path) return &files_[file];
+        }
+        return nullptr;
+    }
+
+    // The file a message is about: one whose input or output path it names, else the file
+    // in hand. Messages outside adding and writing are about no file.
+    FileEntry* Owner(const std::string& text) {
+        if (phase_ == Phase::Setup) return nullptr;
+        for (const auto& [file, output] : outputs_) {
+            if (text.find(output) != std::string::npos) return &files_[file];
+        }
+        for (FileEntry& e : files_) {
+            if (text.find("「" + e.path + "」") != std::string::npos ||
+                text.rfind(e.path + "\n", 0) == 0) {
+                return &e;
+            }
+        }
+        if (text == MessageText(Msg::TooManyFiles)) return nullptr;
+        return current_ < files_.size() ? &files_[current_] : nullptr;
+    }
+
+    std::vector<FileEntry>& files_;
+    std::ostream& err_;
+    bool force_;
+    bool progress_;
+    Phase phase_ = Phase::Setup;
+    std::size_t current_ = static_cast<std::size_t>(-1);
+    std::vector<std::pair<std::size_t, std::string>> outputs_;
+    bool progressShown_ = false;
+    bool setupFailed_ = false;
+};
+
 class Batch {
   public:
     Batch(Options options, std::ostream& out, std::ostream& err, bool progress)
-        : o_(std::move(options)), out_(out), err_(err), progress_(progress && !o_.quiet) {
-        settings_.mode = o_.mode;
-        settings_.bits = o_.bits;
-        settings_.mask = MaskFor(o_.bits);
-        settings_.outputDepth = o_.OutputDepth();
-    }
+        : o_(std::move(options)),
+          out_(out),
+          err_(err),
+          view_(files_, err, o_.force, progress && !o_.quiet) {}
 
     int Run();
 
   private:
-    bool LoadPalette();
+    bool Setup();
     void Analyse();
     void Sort();
-    bool CheckOutput();
-    void WriteOutputs();
+    bool Output();
     bool SavePalette();
-    void Report(const FileEntry& e);
-    void Progress(std::string_view verb, std::size_t done, std::size_t total);
-    void EndProgress();
     void PrintSummary();
     void PrintJson();
 
     Options o_;
     std::ostream& out_;
     std::ostream& err_;
-    bool progress_;
-    PaletteSettings settings_;
-    ColorTable table_;
-    std::vector<FileEntry> files_;     // in base-name order
-    std::vector<std::size_t> listed_;  // accepted files, in list order
-    std::mutex reportMutex_;
-    bool progressShown_ = false;
-    bool failed_ = false;  // something was refused, skipped as existing or failed
+    std::vector<FileEntry> files_;  // in base-name order, the order of the drop
+    CliView view_;
+    std::optional<Workspace> ws_;
 };
 
-void Batch::Progress(std::string_view verb, std::size_t done, std::size_t total) {
-    if (!progress_) return;
-    std::lock_guard lock(reportMutex_);
-    err_ << "\r\x1b[K" << verb << ' ' << done << '/' << total << std::flush;
-    progressShown_ = true;
-}
-
-void Batch::EndProgress() {
-    if (!progressShown_) return;
-    err_ << "\r\x1b[K" << std::flush;
-    progressShown_ = false;
-}
-
-// Messages go out one per line, after clearing the progress line.
-void Batch::Report(const FileEntry& e) {
-    if (e.status == Status::Refused || e.status == Status::Exists || e.status == Status::Failed) {
-        failed_ = true;
-    }
-    if (e.message.empty()) return;
-    if (e.status == Status::Skipped && o_.quiet) return;
-    std::lock_guard lock(reportMutex_);
-    if (progressShown_) err_ << "\r\x1b[K";
-    err_ << e.message << '\n';
-}
-
-bool Batch::LoadPalette() {
-    if (o_.mode == PaletteMode::RgbBits) return true;
-    const bool big = o_.mode == PaletteMode::Fixed256;
-    std::vector<Rgb> colors;
+// The Workspace starts as the window would: stored settings (here: the command line), both
+// fixed palettes loaded, the mode applied; bits and depth are then set as the window's
+// palette dialog and depth button set them.
+bool Batch::Setup() {
+    Settings settings = DefaultSettings();
+    settings.type = static_cast<int>(o_.mode);
+    std::filesystem::path paletteDir;
+    std::string paletteName;
     if (o_.paletteFile) {
-        const ActReadResult read = ReadActFile(*o_.paletteFile);
-        if (read.status == ActReadStatus::CannotOpen) {
-            err_ << FormatMessage(Msg::CannotOpen, *o_.paletteFile) << '\n';
-            return false;
-        }
-        if (read.status == ActReadStatus::TooShort) {
-            err_ << MessageText(big ? Msg::BadPalette256 : Msg::BadPalette16) << " ("
-                 << *o_.paletteFile << ")\n";
-            return false;
-        }
-        const std::size_t entries = big ? 256 : 16;
-        for (std::size_t i = 0; i < entries; ++i) {
-            colors.push_back({read.bytes[3 * i], read.bytes[3 * i + 1], read.bytes[3 * i + 2]});
-        }
-    } else if (big) {
-        colors.assign(BuiltInPalette256().begin(), BuiltInPalette256().end());
-    } else {
-        colors.assign(BuiltInPalette16().begin(), BuiltInPalette16().end());
+        const fs::path file = *o_.paletteFile;
+        paletteDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+        paletteName = file.stem().string();
+        (o_.mode == PaletteMode::Fixed256 ? settings.pal256 : settings.pal16) = paletteName;
     }
-    table_.FillFixedPalette(colors);
+    ws_.emplace(view_, settings, WorkspaceOptions{paletteDir, RunMode::Inline, ScanThreads()});
+    ws_->Initialise();
+    if (view_.SetupFailed()) return false;  // a short palette file: its message is out
+    if (o_.paletteFile) {
+        const std::string& loaded =
+            o_.mode == PaletteMode::Fixed256 ? ws_->Pal256Name() : ws_->Pal16Name();
+        if (loaded.empty()) {
+            view_.Print(FormatMessage(Msg::CannotOpen, *o_.paletteFile));
+            return false;
+        }
+    }
+    const ChannelBits& b = o_.bits;
+    if (o_.mode == PaletteMode::RgbBits && (b.red != 8 || b.green != 8 || b.blue != 8)) {
+        PaletteChoice choice;
+        choice.mode = o_.mode;
+        choice.bits = b;
+        choice.pal256Name = ws_->Pal256Name();
+        choice.pal16Name = ws_->Pal16Name();
+        ws_->OnPaletteSettings(choice);
+    }
+    if (ws_->Palette().outputDepth != o_.OutputDepth()) ws_->OnToggleOutputDepth();
     return true;
 }
 
-// Files are listed by base name, a later one behind an equal one; colors enter the table
-// in that order, each file's scan read ahead on the other cores.
+// Files are dropped in base-name order, a later one behind an equal one, so colors enter
+// the table in the order the file list shows them.
 void Batch::Analyse() {
-    for (const std::string& path : o_.files) {
-        FileEntry entry;
-        entry.path = path;
-        files_.push_back(std::move(entry));
-    }
-    std::stable_sort(files_.begin(), files_.end(), [](const FileEntry& a, const FileEntry& b) {
-        return CompareBaseNames(BaseNamePart(a.path), BaseNamePart(b.path)) < 0;
-    });
-
     std::vector<std::string> paths;
-    for (FileEntry& e : files_) {
-        if (!HasBmpExtension(e.path)) {
-            e.status = Status::Skipped;
-            e.message = e.path + ": skipped, not a .bmp file";
-        } else if (IsPathTooLong(e.path)) {
-            e.status = Status::Refused;
-            e.message = FormatMessage(Msg::PathTooLong, e.path);
-        }
+    for (const FileEntry& e : files_)
         paths.push_back(e.path);
-    }
+    view_.SetPhase(CliView::Phase::Adding);
+    ws_->OnDropFiles(paths);
+    view_.EndProgress();
 
-    const auto want = [&](std::size_t i) { return files_[i].status == Status::Pending; };
-    const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
-        FileEntry& e = files_[i];
-        Progress("analysing", i + 1, files_.size());
-        if (e.status != Status::Pending) {
-            Report(e);
-            return true;
+    for (FileEntry& e : files_) {
+        if (e.listed) {
+            e.status = Status::Analysed;
+        } else if (e.status == Status::Pending) {
+            e.status = Status::Skipped;
+            e.message = HasBmpExtension(e.path) ? e.path +
+                                                      ": skipped, a file of the same name "
+                                                      "is already listed"
+                                                : e.path + ": skipped, not a .bmp file";
+            if (!o_.quiet) view_.Print(e.message);
         }
-        const std::string_view base = BaseNamePart(e.path);
-        for (std::size_t k : listed_) {
-            if (CompareBaseNames(BaseNamePart(files_[k].path), base) == 0) {
-                e.status = Status::Skipped;
-                e.message = e.path + ": skipped, " + files_[k].path + " has the same name";
-                Report(e);
-                return true;
-            }
-        }
-        if (scan.error != Msg::None) {
-            e.status = Status::Refused;
-            e.message = FormatMessage(scan.error, e.path);
-            Report(e);
-            return true;
-        }
-        MapScan(scan, settings_, table_, e.indexMap, e.indexCounts);
-        e.status = Status::Analysed;
-        listed_.push_back(i);
-        return true;
-    };
-    ScanInOrder(paths, WorkerThreads(), want, deliver);
-    EndProgress();
+    }
 }
 
-// Reorders the color list by pixel count; equal counts keep their order, so runs repeat.
+// A click on the pixel-count heading sorts most pixels first; a second click, fewest first.
 void Batch::Sort() {
     if (o_.sort == SortOrder::None) return;
-    std::vector<int> order(table_.ListOrder().begin(), table_.ListOrder().end());
-    const bool descending = o_.sort == SortOrder::PixelsDescending;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const auto ca = table_.Slot(a).pixelCount;
-        const auto cb = table_.Slot(b).pixelCount;
-        return descending ? ca > cb : ca < cb;
-    });
-    table_.SetListOrder(std::move(order));
+    ws_->OnColorColumnClick(1, {});
+    if (o_.sort == SortOrder::PixelsAscending) ws_->OnColorColumnClick(1, {});
 }
 
-bool Batch::CheckOutput() {
-    const int colors = table_.ColorCount();
-    const int depth = settings_.outputDepth;
+bool Batch::Output() {
+    const int colors = ws_->ColorCount();
+    const int depth = ws_->Palette().outputDepth;
     if (colors == 0) {
         err_ << "tintwell-cli: nothing to write: the files use no colors\n";
         return false;
@@ -234,7 +273,7 @@ bool Batch::CheckOutput() {
         err_ << "tintwell-cli: " << colors << " colors do not fit a " << depth
              << "-color palette; nothing written.";
         std::vector<std::string> hints;
-        const ChannelBits& b = settings_.bits;
+        const ChannelBits& b = o_.bits;
         if (o_.mode == PaletteMode::RgbBits && (b.red > 1 || b.green > 1 || b.blue > 1)) {
             hints.push_back("keep fewer bits per channel (-b, now " + std::to_string(b.red) + "," +
                             std::to_string(b.green) + "," + std::to_string(b.blue) + ")");
@@ -263,135 +302,69 @@ bool Batch::CheckOutput() {
             return false;
         }
     }
+
+    std::vector<std::pair<std::size_t, std::string>> outputs;
+    for (const std::string& input : ws_->Files().Paths()) {
+        for (std::size_t k = 0; k < files_.size(); ++k) {
+            if (files_[k].listed && files_[k].path == input) {
+                outputs.emplace_back(k, OutputPathFor(*o_.outputDir, input));
+                break;
+            }
+        }
+    }
+    view_.SetOutputs(std::move(outputs));
+    view_.SetPhase(CliView::Phase::Writing);
+    ws_->OnOutput(*o_.outputDir);
+    view_.EndProgress();
+    for (FileEntry& e : files_) {
+        if (e.status == Status::Analysed && e.written) e.status = Status::Written;
+    }
     return true;
 }
 
-// Every accepted file is written in list order into the output folder under its own name.
-// What happens to each file is decided first, in order, so that a file that would overwrite
-// its own input stops the run before anything after it is touched; the writing itself then
-// runs on all cores.
-void Batch::WriteOutputs() {
-    struct Task {
-        std::size_t file;
-        fs::path target;
-        Msg result = Msg::None;
-    };
-    std::vector<Task> tasks;
-    for (std::size_t k : listed_) {
-        FileEntry& e = files_[k];
-        const std::string name =
-            std::string(BaseNamePart(e.path)) + std::string(ExtensionPart(e.path));
-        fs::path target = fs::path(*o_.outputDir) / name;
-        if (IsSameFile(target, e.path)) {
-            e.status = Status::Failed;
-            e.message = FormatMessage(Msg::SameFile, e.path);
-            Report(e);
-            break;
-        }
-        if (IsPathTooLong(target.string())) {
-            e.status = Status::Failed;
-            e.message = FormatMessage(Msg::PathTooLong, target.string());
-            Report(e);
-            continue;
-        }
-        std::error_code ec;
-        if (!o_.force && fs::exists(fs::symlink_status(target, ec))) {
-            e.status = Status::Exists;
-            e.message = target.string() + ": exists, left alone (use -f to overwrite)";
-            Report(e);
-            continue;
-        }
-        tasks.push_back(Task{k, std::move(target), Msg::None});
-    }
-
-    const std::vector<Rgb> palette = table_.Palette();
-    const OutputPalette out{palette, settings_.outputDepth};
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> done{0};
-    const auto work = [&] {
-        for (std::size_t t; (t = next.fetch_add(1)) < tasks.size();) {
-            Task& task = tasks[t];
-            const FileEntry& e = files_[task.file];
-            const OutputIndexMap map = table_.BuildOutputIndexMap(e.indexMap);
-            InputFile in(e.path);
-            if (!in.IsOpen()) {
-                task.result = Msg::CannotOpen;
-            } else {
-                task.result = WriteFileAtomically(task.target, [&](std::ostream& os) {
-                    return WriteBitmap(in.Stream(), os, out, map);
-                });
-            }
-            Progress("writing", done.fetch_add(1) + 1, tasks.size());
-        }
-    };
-    {
-        std::vector<std::jthread> pool;
-        const unsigned threads = std::min<std::size_t>(WorkerThreads(), tasks.size());
-        for (unsigned t = 1; t < threads; ++t)
-            pool.emplace_back(work);
-        work();
-    }
-    EndProgress();
-
-    for (const Task& task : tasks) {
-        FileEntry& e = files_[task.file];
-        if (task.result == Msg::None) {
-            e.status = Status::Written;
-            continue;
-        }
-        e.status = Status::Failed;
-        // Creating names the output file; everything else is about the input.
-        const bool aboutOutput = task.result == Msg::CannotCreate;
-        e.message = FormatMessage(task.result, aboutOutput ? task.target.string() : e.path);
-        if (task.result == Msg::WriteError || task.result == Msg::ReadError ||
-            task.result == Msg::OutOfMemory) {
-            e.message += " (" + e.path + ")";
-        }
-        Report(e);
-    }
-}
-
 bool Batch::SavePalette() {
-    const ActBytes bytes = EncodeActPalette(table_.Palette());
-    const Msg result = WriteFileAtomically(*o_.savePalette, [&](std::ostream& os) {
-        os.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return os ? Msg::None : Msg::WriteError;
-    });
+    const Msg result = ws_->WritePaletteFile(*o_.savePalette);
     if (result == Msg::None) return true;
-    err_ << FormatMessage(result, *o_.savePalette);
-    if (result == Msg::WriteError) err_ << " (" << *o_.savePalette << ")";
-    err_ << '\n';
+    std::string text = FormatMessage(result, *o_.savePalette);
+    if (text.find(*o_.savePalette) == std::string::npos) text += " (" + *o_.savePalette + ")";
+    view_.Print(text);
     return false;
 }
 
 void Batch::PrintSummary() {
-    const ChannelBits& b = settings_.bits;
-    out_ << "mode " << ModeName(settings_.mode);
-    if (settings_.mode == PaletteMode::RgbBits) {
+    const PaletteSettings& settings = ws_->Palette();
+    const ColorTable& table = ws_->Table();
+    const ChannelBits& b = settings.bits;
+    out_ << "mode " << ModeName(settings.mode);
+    if (settings.mode == PaletteMode::RgbBits) {
         out_ << " (bits " << b.red << ',' << b.green << ',' << b.blue << ')';
     }
-    out_ << ", " << listed_.size() << " of " << files_.size() << " files, " << table_.ColorCount()
-         << " colors, output depth " << settings_.outputDepth << '\n';
+    out_ << ", " << ws_->FileCount() << " of " << files_.size() << " files, " << table.ColorCount()
+         << " colors, output depth " << settings.outputDepth << '\n';
     out_ << "index  red green  blue        pixels\n";
     char line[80];
-    for (int p = 0; p < table_.ColorCount(); ++p) {
-        const ColorSlot& s = table_.AtPosition(p);
+    for (int p = 0; p < table.ColorCount(); ++p) {
+        const ColorSlot& s = table.AtPosition(p);
         std::snprintf(line, sizeof line, "%5d  %3d  %3d   %3d  %12lld\n", p, s.red, s.green, s.blue,
                       static_cast<long long>(s.pixelCount));
         out_ << line;
     }
-    std::size_t written = 0;
-    for (const FileEntry& e : files_)
-        written += e.status == Status::Written ? 1 : 0;
-    if (o_.outputDir) out_ << written << " files written to " << *o_.outputDir << '\n';
+    if (o_.outputDir) {
+        std::size_t written = 0;
+        for (const FileEntry& e : files_)
+            written += e.status == Status::Written ? 1 : 0;
+        out_ << written << " files written to " << *o_.outputDir << '\n';
+    }
 }
 
 void Batch::PrintJson() {
-    const ChannelBits& b = settings_.bits;
-    out_ << "{\"mode\":" << JsonString(ModeName(settings_.mode)) << ",\"bits\":[" << b.red << ','
-         << b.green << ',' << b.blue << "],\"depth\":" << settings_.outputDepth << ",\"colors\":[";
-    for (int p = 0; p < table_.ColorCount(); ++p) {
-        const ColorSlot& s = table_.AtPosition(p);
+    const PaletteSettings& settings = ws_->Palette();
+    const ColorTable& table = ws_->Table();
+    const ChannelBits& b = settings.bits;
+    out_ << "{\"mode\":" << JsonString(ModeName(settings.mode)) << ",\"bits\":[" << b.red << ','
+         << b.green << ',' << b.blue << "],\"depth\":" << settings.outputDepth << ",\"colors\":[";
+    for (int p = 0; p < table.ColorCount(); ++p) {
+        const ColorSlot& s = table.AtPosition(p);
         out_ << (p ? "," : "") << "{\"index\":" << p << ",\"red\":" << int{s.red}
              << ",\"green\":" << int{s.green} << ",\"blue\":" << int{s.blue}
              << ",\"pixels\":" << s.pixelCount << '}';
@@ -411,29 +384,39 @@ int Batch::Run() {
         err_ << MessageText(Msg::TooManyFiles) << '\n';
         return 2;
     }
-    if (!LoadPalette()) return 2;
+    for (const std::string& path : o_.files) {
+        FileEntry entry;
+        entry.path = path;
+        files_.push_back(std::move(entry));
+    }
+    std::stable_sort(files_.begin(), files_.end(), [](const FileEntry& a, const FileEntry& b) {
+        return CompareBaseNames(BaseNamePart(a.path), BaseNamePart(b.path)) < 0;
+    });
+    if (!Setup()) return 2;
     Analyse();
-    if (listed_.empty()) {
+    if (ws_->FileCount() == 0) {
         if (o_.json) PrintJson();
         if (!o_.quiet) err_ << "tintwell-cli: no file could be read\n";
         return 2;
     }
     Sort();
-    if (o_.outputDir) {
-        if (!CheckOutput()) {
-            if (o_.json) PrintJson();
-            return 2;
-        }
-        WriteOutputs();
+    if (o_.outputDir && !Output()) {
+        if (o_.json) PrintJson();
+        return 2;
     }
-    if (o_.savePalette && !SavePalette()) failed_ = true;
+    bool failed = false;
+    if (o_.savePalette && !SavePalette()) failed = true;
+    for (const FileEntry& e : files_) {
+        failed = failed || e.status == Status::Refused || e.status == Status::Exists ||
+                 e.status == Status::Failed;
+    }
 
     if (o_.json) {
         PrintJson();
     } else if (!o_.quiet) {
         PrintSummary();
     }
-    return failed_ ? 1 : 0;
+    return failed ? 1 : 0;
 }
 
 }  // namespace

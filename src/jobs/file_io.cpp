@@ -44,14 +44,29 @@ InputFile::InputFile(const std::filesystem::path& path)
     stream_.open(path, std::ios::binary);
 }
 
-Msg WriteFileAtomically(const std::filesystem::path& target,
-                        const std::function<Msg(std::ostream&)>& write) {
+std::unique_ptr<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::path& target) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(target, ec)) return nullptr;
     std::filesystem::path temp;
-    if (!CreateTemporary(target, temp)) return Msg::CannotCreate;
+    if (!CreateTemporary(target, temp)) return nullptr;
+    return std::unique_ptr<AtomicOutputFile>(new AtomicOutputFile(target, std::move(temp)));
+}
 
-    const auto discard = [&temp](Msg why) {
+AtomicOutputFile::AtomicOutputFile(std::filesystem::path target, std::filesystem::path temp)
+    : target_(std::move(target)), temp_(std::move(temp)) {}
+
+AtomicOutputFile::~AtomicOutputFile() {
+    if (done_) return;
+    std::error_code ec;
+    std::filesystem::remove(temp_, ec);
+}
+
+Msg AtomicOutputFile::Commit(const std::function<Msg(std::ostream&)>& write) {
+    if (done_) return Msg::CannotCreate;
+    const auto discard = [this](Msg why) {
         std::error_code ec;
-        std::filesystem::remove(temp, ec);
+        std::filesystem::remove(temp_, ec);
+        done_ = true;
         return why;
     };
 
@@ -60,7 +75,7 @@ Msg WriteFileAtomically(const std::filesystem::path& target,
         auto buffer = std::make_unique<char[]>(kStreamBuffer);
         std::ofstream out;
         out.rdbuf()->pubsetbuf(buffer.get(), kStreamBuffer);
-        out.open(temp, std::ios::binary | std::ios::trunc);
+        out.open(temp_, std::ios::binary | std::ios::trunc);
         if (!out.is_open()) return discard(Msg::CannotCreate);
         result = write(out);
         out.flush();
@@ -72,13 +87,21 @@ Msg WriteFileAtomically(const std::filesystem::path& target,
 
     // A replaced file keeps its permissions.
     std::error_code ec;
-    const auto status = std::filesystem::status(target, ec);
+    const auto status = std::filesystem::status(target_, ec);
     if (!ec && std::filesystem::is_regular_file(status)) {
-        std::filesystem::permissions(temp, status.permissions(), ec);
+        std::filesystem::permissions(temp_, status.permissions(), ec);
     }
-    std::filesystem::rename(temp, target, ec);
+    std::filesystem::rename(temp_, target_, ec);
     if (ec) return discard(Msg::CannotCreate);
+    done_ = true;
     return Msg::None;
+}
+
+Msg WriteFileAtomically(const std::filesystem::path& target,
+                        const std::function<Msg(std::ostream&)>& write) {
+    const auto file = AtomicOutputFile::Create(target);
+    if (!file) return Msg::CannotCreate;
+    return file->Commit(write);
 }
 
 }  // namespace tintwell

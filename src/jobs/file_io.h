@@ -23,6 +23,31 @@ class InputFile {
     std::ifstream stream_;
 };
 
+// An output file written through a temporary file in the same folder and renamed over the
+// target only when complete. Creating claims the temporary file at once, so "cannot create"
+// is known before any work is done; the writing may then happen on another thread.
+class AtomicOutputFile {
+  public:
+    // Claims a temporary file beside `target`: nullptr when it cannot be made, or when the
+    // target is a folder (which a file can never replace).
+    [[nodiscard]] static std::unique_ptr<AtomicOutputFile> Create(
+        const std::filesystem::path& target);
+    ~AtomicOutputFile();
+    AtomicOutputFile(const AtomicOutputFile&) = delete;
+    AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
+
+    // Writes the file through `write` and renames it over the target: Msg::None,
+    // WriteError (229) when writing or closing fails, CannotCreate (228) when the rename
+    // fails, or what `write` returned. Only the first call writes.
+    [[nodiscard]] Msg Commit(const std::function<Msg(std::ostream&)>& write);
+
+  private:
+    AtomicOutputFile(std::filesystem::path target, std::filesystem::path temp);
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    bool done_ = false;
+};
+
 // Writes `target` through a temporary file in the same folder that is renamed over the
 // target only when `write` has succeeded and everything is on disk, so a failed write never
 // leaves a half file where a good one stood, and an old file stays untouched.

@@ -1,4 +1,8 @@
+#include <algorithm>
+#include <deque>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -33,6 +37,11 @@ OutputStart Workspace::OnOutput(const std::string& directoryText) {
     return runner_.Start([this] { OutputJob(); }) ? OutputStart::Started : OutputStart::Busy;
 }
 
+// Files are taken in list order. Everything that can end the job or ask the user (abort,
+// same file, existing output, opening the input, creating the output) is settled for one
+// file before the next is looked at; the writing itself may overlap with the next files, up
+// to one write per scanning thread. Messages of finished writes are shown in list order,
+// before anything about a later file.
 void Workspace::OutputJob() {
     std::string directory;
     std::vector<std::string> inputs;
@@ -49,6 +58,28 @@ void Workspace::OutputJob() {
         OnOwner([&] { ShowMessage(msg, path); });
     };
 
+    struct Write {
+        int row;
+        std::string input;
+        std::future<Msg> result;
+    };
+    std::deque<Write> writing;
+    const std::size_t maxWriting = std::max(1u, scanThreads_);
+    // Waits for the oldest write and shows its message, if any.
+    const auto finishOldest = [&] {
+        Write w = std::move(writing.front());
+        writing.pop_front();
+        const Msg result = w.result.get();
+        OnOwner([&] {
+            view_.SetRowSelected(ListId::Files, w.row, false);
+            if (result != Msg::None) ShowMessage(result, w.input);
+        });
+    };
+    const auto finishAll = [&] {
+        while (!writing.empty())
+            finishOldest();
+    };
+
     bool overwriteAll = false;
     std::optional<std::string> lastOutput;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -62,14 +93,17 @@ void Workspace::OutputJob() {
         // Creating the output would destroy the input before it is read, also when the two
         // paths are spelled differently (case, relative form, a link).
         if (output == input || IsSameFile(output, input)) {
+            finishAll();
             show(Msg::SameFile, input);
             break;
         }
         if (IsPathTooLong(output)) {
+            finishAll();
             show(Msg::PathTooLong, output);
             break;
         }
         if (!overwriteAll && Exists(output)) {
+            finishAll();
             int answer = 0;
             OnOwner([&] { answer = view_.AskOverwrite(output); });
             if (answer == kOverwriteNo) continue;
@@ -82,32 +116,41 @@ void Workspace::OutputJob() {
             }
         }
 
-        InputFile in(input);
-        if (!in.IsOpen()) {
+        auto in = std::make_unique<InputFile>(input);
+        if (!in->IsOpen()) {
+            finishAll();
             show(Msg::CannotOpen, input);
             break;
         }
+        // Written beside the target and renamed over it when complete: a failure leaves
+        // the old file as it was and no half file.
+        std::shared_ptr<AtomicOutputFile> out = AtomicOutputFile::Create(output);
+        if (!out) {
+            finishAll();
+            show(Msg::CannotCreate, output);
+            break;
+        }
+        if (writing.size() >= maxWriting) finishOldest();
+
         OutputIndexMap map{};
         const int row = static_cast<int>(i);
         OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
             view_.SetRowSelected(ListId::Files, row, true);
         });
-        // Written beside the target and renamed over it when complete: a failure leaves
-        // the old file as it was and no half file.
-        const Msg result = WriteFileAtomically(output, [&](std::ostream& out) {
-            return WriteBitmap(in.Stream(), out, OutputPalette{colors, depth}, map);
-        });
-        OnOwner([&] {
-            view_.SetRowSelected(ListId::Files, row, false);
-            if (result == Msg::CannotCreate) {
-                ShowMessage(result, output);
-            } else if (result != Msg::None) {
-                ShowMessage(result, input);
-            }
-        });
-        if (result == Msg::CannotCreate) break;
+        std::shared_ptr<InputFile> source = std::move(in);
+        auto task = [source, out, map, &colors, depth] {
+            return out->Commit([&](std::ostream& os) {
+                return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map);
+            });
+        };
+        writing.push_back(Write{row, input,
+                                maxWriting > 1
+                                    ? std::async(std::launch::async, std::move(task))
+                                    : std::async(std::launch::deferred, std::move(task))});
+        if (maxWriting == 1) finishOldest();
     }
+    finishAll();
 
     OnOwner([&] {
         if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
