@@ -58,6 +58,10 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
 
 Files are taken in base-name order; only .bmp files are read, a later file with
 the same base name (ignoring case) is skipped, and at most 128 files are taken.
+A palette file given with -p must hold 768 bytes; a shorter one stops the run
+rather than falling back to the built-in palette. Writing stops at a file that
+cannot be opened or created, or whose output would be the file itself; the
+files after it are not written and no palette file is saved.
 
 Exit status: 0 everything done; 1 some file refused, skipped as existing, or
 failed (the rest done); 2 usage error or nothing could be done.
@@ -79,7 +83,35 @@ const char* ModeName(PaletteMode mode) {
     return "rgb";
 }
 
-ParseResult ParseArguments(const std::vector<std::string>& args) {
+namespace {
+
+// Short flags may be grouped as usual: "-fq" is "-f -q", and "-fqo out" is "-f -q -o out".
+// Grouping stops at the first letter that is not a flag, which takes the rest as its value.
+std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args) {
+    constexpr std::string_view kFlags = "fqh";
+    std::vector<std::string> split;
+    bool onlyFiles = false;
+    for (const std::string& arg : args) {
+        if (arg == "--") onlyFiles = true;
+        if (onlyFiles || arg.size() < 3 || arg[0] != '-' || arg[1] == '-' ||
+            kFlags.find(arg[1]) == std::string_view::npos) {
+            split.push_back(arg);
+            continue;
+        }
+        std::size_t k = 1;
+        while (k + 1 < arg.size() && kFlags.find(arg[k]) != std::string_view::npos) {
+            split.push_back(std::string("-") + arg[k]);
+            ++k;
+        }
+        split.push_back("-" + arg.substr(k));
+    }
+    return split;
+}
+
+}  // namespace
+
+ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
+    const std::vector<std::string> args = SplitGroupedFlags(rawArgs);
     ParseResult result;
     Options& o = result.options;
     bool onlyFiles = false;

@@ -71,6 +71,9 @@ class CliView final : public HeadlessView {
         outputs_ = std::move(outputs);
     }
     [[nodiscard]] bool SetupFailed() const { return setupFailed_; }
+    [[nodiscard]] const std::string& SetupMessage() const { return setupMessage_; }
+    // Whether a message ended the output job (the files after it are not taken).
+    [[nodiscard]] bool OutputEnded() const { return outputEnded_; }
 
     void DrawProgress(int step, int total) override {
         if (phase_ != Phase::Adding || step < 0) return;
@@ -82,12 +85,18 @@ class CliView final : public HeadlessView {
         if (phase_ == Phase::Adding && current_ < files_.size()) files_[current_].listed = true;
     }
 
+    // A row is selected when its write starts and unselected when it has ended, just
+    // before that write's message, if any. Writes overlap, so the file a message without a
+    // path is about is the one unselected last, not the one selected last.
     void SetRowSelected(ListId list, int row, bool selected) override {
-        if (list != ListId::Files || phase_ != Phase::Writing || !selected) return;
+        if (list != ListId::Files || phase_ != Phase::Writing) return;
         if (static_cast<std::size_t>(row) >= outputs_.size()) return;
+        if (selected) {
+            Progress("writing", static_cast<std::size_t>(row) + 1, outputs_.size());
+            return;
+        }
         current_ = outputs_[static_cast<std::size_t>(row)].first;
         files_[current_].written = true;
-        Progress("writing", static_cast<std::size_t>(row) + 1, outputs_.size());
     }
 
     int AskOverwrite(const std::string& path) override {
@@ -103,11 +112,18 @@ class CliView final : public HeadlessView {
     void ShowMessage(const std::string& text) override {
         FileEntry* e = Owner(text);
         if (e == nullptr) {
-            if (phase_ == Phase::Setup) setupFailed_ = true;
+            if (phase_ == Phase::Setup) {
+                setupFailed_ = true;
+                setupMessage_ = text;
+            }
             Print(text);
             return;
         }
-        e->status = e->listed ? Status::Failed : Status::Refused;
+        // An output that would be its own input is refused; other failures of a listed file
+        // happened while it was read or written.
+        const bool sameFile = text == FormatMessage(Msg::SameFile, e->path);
+        e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
+        if (phase_ == Phase::Writing && EndsOutput(text, *e)) outputEnded_ = true;
         // Messages such as "読み出しエラーです" do not name their file; the tool does.
         e->message = text.find(e->path) == std::string::npos ? text + " (" + e->path + ")" : text;
         Print(e->message);
@@ -129,6 +145,21 @@ class CliView final : public HeadlessView {
         if (!progress_) return;
         err_ << "\r\x1b[K" << verb << ' ' << done << '/' << total << std::flush;
         progressShown_ = true;
+    }
+
+    // The messages that end the output job: the output is the input, the input cannot be
+    // opened, the output cannot be created or its path is too long.
+    bool EndsOutput(const std::string& text, const FileEntry& e) const {
+        if (text == FormatMessage(Msg::SameFile, e.path) ||
+            text == FormatMessage(Msg::CannotOpen, e.path)) {
+            return true;
+        }
+        for (const auto& [file, output] : outputs_) {
+            if (&files_[file] != &e) continue;
+            return text == FormatMessage(Msg::CannotCreate, output) ||
+                   text == FormatMessage(Msg::PathTooLong, output);
+        }
+        return false;
     }
 
     FileEntry* ByOutput(const std::string& path) {
@@ -164,6 +195,8 @@ class CliView final : public HeadlessView {
     std::vector<std::pair<std::size_t, std::string>> outputs_;
     bool progressShown_ = false;
     bool setupFailed_ = false;
+    std::string setupMessage_;
+    bool outputEnded_ = false;
 };
 
 class Batch {
@@ -177,11 +210,19 @@ class Batch {
     int Run();
 
   private:
+    // How the output step ended.
+    enum class OutputEnd {
+        Done,      // every file was taken in turn
+        Stopped,   // a file ended the job (same file, cannot open or create); later ones not
+        NotBegun,  // nothing could be written at all
+    };
+
     bool Setup();
     void Analyse();
     void Sort();
-    bool Output();
+    OutputEnd Output();
     bool SavePalette();
+    void RefuseAll(const std::string& why);
     void PrintSummary();
     void PrintJson();
 
@@ -214,6 +255,7 @@ bool Batch::Setup() {
         const std::string& loaded =
             o_.mode == PaletteMode::Fixed256 ? ws_->Pal256Name() : ws_->Pal16Name();
         if (loaded.empty()) {
+            RefuseAll(FormatMessage(Msg::CannotOpen, *o_.paletteFile));
             view_.Print(FormatMessage(Msg::CannotOpen, *o_.paletteFile));
             return false;
         }
@@ -262,12 +304,12 @@ void Batch::Sort() {
     if (o_.sort == SortOrder::PixelsAscending) ws_->OnColorColumnClick(1, {});
 }
 
-bool Batch::Output() {
+Batch::OutputEnd Batch::Output() {
     const int colors = ws_->ColorCount();
     const int depth = ws_->Palette().outputDepth;
     if (colors == 0) {
         err_ << "tintwell-cli: nothing to write: the files use no colors\n";
-        return false;
+        return OutputEnd::NotBegun;
     }
     if (colors > depth) {
         err_ << "tintwell-cli: " << colors << " colors do not fit a " << depth
@@ -287,19 +329,19 @@ bool Batch::Output() {
             err_ << (i == 0 ? " To fit, " : i + 1 == hints.size() ? " or " : ", ") << hints[i];
         }
         err_ << (hints.empty() ? "\n" : ".\n");
-        return false;
+        return OutputEnd::NotBegun;
     }
     std::error_code ec;
     const fs::path dir = *o_.outputDir;
     if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
         err_ << "tintwell-cli: " << dir.string() << " is not a folder\n";
-        return false;
+        return OutputEnd::NotBegun;
     }
     if (!fs::exists(dir, ec)) {
         fs::create_directories(dir, ec);
         if (ec) {
             err_ << MessageText(Msg::CannotCreateDirectory) << " (" << dir.string() << ")\n";
-            return false;
+            return OutputEnd::NotBegun;
         }
     }
 
@@ -316,10 +358,33 @@ bool Batch::Output() {
     view_.SetPhase(CliView::Phase::Writing);
     ws_->OnOutput(*o_.outputDir);
     view_.EndProgress();
+    // Files the job never reached stay as analysed, saying why they were not written.
+    std::size_t written = 0;
+    std::size_t unreached = 0;
     for (FileEntry& e : files_) {
-        if (e.status == Status::Analysed && e.written) e.status = Status::Written;
+        if (e.status != Status::Analysed) continue;
+        if (e.written) {
+            e.status = Status::Written;
+            ++written;
+        } else {
+            e.message = e.path + ": not written, the output job ended at an earlier file";
+            ++unreached;
+        }
     }
-    return true;
+    if (!view_.OutputEnded()) return OutputEnd::Done;
+    if (!o_.quiet && unreached > 0) {
+        view_.Print("tintwell-cli: the output job ended early; " + std::to_string(unreached) +
+                    (unreached == 1 ? " file was" : " files were") + " not written");
+    }
+    return written == 0 ? OutputEnd::NotBegun : OutputEnd::Stopped;
+}
+
+// A run that ends before any file is read: every file gets the reason.
+void Batch::RefuseAll(const std::string& why) {
+    for (FileEntry& e : files_) {
+        e.status = Status::Refused;
+        e.message = why;
+    }
 }
 
 bool Batch::SavePalette() {
@@ -357,13 +422,18 @@ void Batch::PrintSummary() {
     }
 }
 
+// Before the Workspace has read a file (too many files, no palette) the mode, bits and
+// depth are the ones asked for and there are no colors.
 void Batch::PrintJson() {
-    const PaletteSettings& settings = ws_->Palette();
-    const ColorTable& table = ws_->Table();
-    const ChannelBits& b = settings.bits;
-    out_ << "{\"mode\":" << JsonString(ModeName(settings.mode)) << ",\"bits\":[" << b.red << ','
-         << b.green << ',' << b.blue << "],\"depth\":" << settings.outputDepth << ",\"colors\":[";
-    for (int p = 0; p < table.ColorCount(); ++p) {
+    const bool read = ws_ && !view_.SetupFailed() && ws_->FileCount() > 0;
+    const PaletteMode mode = ws_ ? ws_->Palette().mode : o_.mode;
+    const ChannelBits b = ws_ ? ws_->Palette().bits : o_.bits;
+    const int depth = ws_ ? ws_->Palette().outputDepth : o_.OutputDepth();
+    out_ << "{\"mode\":" << JsonString(ModeName(mode)) << ",\"bits\":[" << b.red << ',' << b.green
+         << ',' << b.blue << "],\"depth\":" << depth << ",\"colors\":[";
+    const int colorCount = read ? ws_->Table().ColorCount() : 0;
+    for (int p = 0; p < colorCount; ++p) {
+        const ColorTable& table = ws_->Table();
         const ColorSlot& s = table.AtPosition(p);
         out_ << (p ? "," : "") << "{\"index\":" << p << ",\"red\":" << int{s.red}
              << ",\"green\":" << int{s.green} << ",\"blue\":" << int{s.blue}
@@ -380,19 +450,25 @@ void Batch::PrintJson() {
 }
 
 int Batch::Run() {
-    if (static_cast<int>(o_.files.size()) > kMaxFiles) {
-        err_ << MessageText(Msg::TooManyFiles) << '\n';
-        return 2;
-    }
     for (const std::string& path : o_.files) {
         FileEntry entry;
         entry.path = path;
         files_.push_back(std::move(entry));
     }
+    if (static_cast<int>(o_.files.size()) > kMaxFiles) {
+        err_ << MessageText(Msg::TooManyFiles) << '\n';
+        RefuseAll(std::string(MessageText(Msg::TooManyFiles)));
+        if (o_.json) PrintJson();
+        return 2;
+    }
     std::stable_sort(files_.begin(), files_.end(), [](const FileEntry& a, const FileEntry& b) {
         return CompareBaseNames(BaseNamePart(a.path), BaseNamePart(b.path)) < 0;
     });
-    if (!Setup()) return 2;
+    if (!Setup()) {
+        if (view_.SetupFailed()) RefuseAll(view_.SetupMessage());
+        if (o_.json) PrintJson();
+        return 2;
+    }
     Analyse();
     if (ws_->FileCount() == 0) {
         if (o_.json) PrintJson();
@@ -400,12 +476,14 @@ int Batch::Run() {
         return 2;
     }
     Sort();
-    if (o_.outputDir && !Output()) {
+    const OutputEnd end = o_.outputDir ? Output() : OutputEnd::Done;
+    if (end == OutputEnd::NotBegun) {
         if (o_.json) PrintJson();
         return 2;
     }
-    bool failed = false;
-    if (o_.savePalette && !SavePalette()) failed = true;
+    // The run ends where the output job ended: no palette file for a half-written set.
+    bool failed = end == OutputEnd::Stopped;
+    if (end == OutputEnd::Done && o_.savePalette && !SavePalette()) failed = true;
     for (const FileEntry& e : files_) {
         failed = failed || e.status == Status::Refused || e.status == Status::Exists ||
                  e.status == Status::Failed;

@@ -11,24 +11,23 @@ namespace {
 
 constexpr std::size_t kStreamBuffer = 1 << 18;
 
-// Claims a new, unused name beside the target. fopen's "x" mode fails when the name
-// exists, so two writers never share a temporary file.
+// Claims a new, unused name in the target's folder. fopen's "x" mode fails when the name
+// exists, so two writers never share a temporary file. The name is short and does not grow
+// with the target's, so a target whose name is near the system's limit can still be written.
 bool CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temp) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::filesystem::path folder = target.parent_path();
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temp = target;
-        temp += ".tmp" + std::to_string(stamp % 1000000007ULL) + "-" +
-                std::to_string(counter.fetch_add(1));
+        temp = folder / (".tw" + std::to_string(stamp % 1000000007ULL) + "-" +
+                         std::to_string(counter.fetch_add(1)) + ".tmp");
         if (std::FILE* f = std::fopen(temp.c_str(), "wbx")) {
             std::fclose(f);
             return true;
         }
         std::error_code ec;
-        if (!std::filesystem::exists(temp.parent_path().empty() ? "." : temp.parent_path(), ec)) {
-            return false;
-        }
+        if (!std::filesystem::exists(folder.empty() ? "." : folder, ec)) return false;
     }
     return false;
 }
@@ -39,17 +38,35 @@ InputFile::InputFile(const std::filesystem::path& path)
     : buffer_(std::make_unique<char[]>(kStreamBuffer)) {
     stream_.rdbuf()->pubsetbuf(buffer_.get(), kStreamBuffer);
     std::error_code ec;
-    // A directory opens as a stream on some systems; it is not a file to read.
-    if (std::filesystem::is_directory(path, ec)) return;
+    // Only regular files are read: a directory opens as a stream on some systems, and
+    // opening a named pipe or a device could block for ever or never reach its end.
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return;
     stream_.open(path, std::ios::binary);
 }
 
 std::unique_ptr<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::path& target) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(target, ec)) return nullptr;
-    std::filesystem::path temp;
-    if (!CreateTemporary(target, temp)) return nullptr;
-    return std::unique_ptr<AtomicOutputFile>(new AtomicOutputFile(target, std::move(temp)));
+    // A link at the target is written through, as opening it for writing would: the file
+    // it points to is replaced and the link stays.
+    fs::path resolved = target;
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        resolved = fs::weakly_canonical(target, ec);
+        if (ec) return nullptr;
+    }
+    const fs::file_status status = fs::status(resolved, ec);
+    if (fs::is_directory(status)) return nullptr;
+    // Renaming needs only the folder to be writable; a file this user may not write to
+    // (read-only, say) is not replaced behind its owner's back.
+    if (fs::exists(status)) {
+        std::FILE* f = std::fopen(resolved.c_str(), "r+b");
+        if (f == nullptr) return nullptr;
+        std::fclose(f);
+    }
+    fs::path temp;
+    if (!CreateTemporary(resolved, temp)) return nullptr;
+    return std::unique_ptr<AtomicOutputFile>(new AtomicOutputFile(resolved, std::move(temp)));
 }
 
 AtomicOutputFile::AtomicOutputFile(std::filesystem::path target, std::filesystem::path temp)

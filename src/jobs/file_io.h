@@ -28,8 +28,9 @@ class InputFile {
 // is known before any work is done; the writing may then happen on another thread.
 class AtomicOutputFile {
   public:
-    // Claims a temporary file beside `target`: nullptr when it cannot be made, or when the
-    // target is a folder (which a file can never replace).
+    // Claims a temporary file beside `target` (beside the file a link at `target` points
+    // to): nullptr when it cannot be made, when the target is a folder (which a file can
+    // never replace), or when the target exists and this user may not write to it.
     [[nodiscard]] static std::unique_ptr<AtomicOutputFile> Create(
         const std::filesystem::path& target);
     ~AtomicOutputFile();
@@ -49,7 +50,7 @@ class AtomicOutputFile {
 };
 
 // Writes `target` through a temporary file in the same folder that is renamed over the
-// target only when `write` has succeeded and everything is on disk, so a failed write never
+// target only when `write` has succeeded and the file is closed, so a failed write never
 // leaves a half file where a good one stood, and an old file stays untouched.
 //
 // Returns Msg::None; CannotCreate (228) when the temporary file cannot be made or the rename

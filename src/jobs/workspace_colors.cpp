@@ -173,7 +173,11 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
             table_.RemoveAt(row);
         });
     }
+    // Compacting the list order happens inside RemoveAt; its abort check is this one. The
+    // flag can only change on this thread, between the steps above, so one check after them
+    // sees everything a check per position would.
     OnOwner([&] {
+        AnswerAbortAndGoOn();
         LeaveBusy();
         RefreshColorList();
     });

@@ -61,19 +61,25 @@ void Workspace::OutputJob() {
     struct Write {
         int row;
         std::string input;
+        std::string output;
         std::future<Msg> result;
     };
     std::deque<Write> writing;
     const std::size_t maxWriting = std::max(1u, scanThreads_);
-    // Waits for the oldest write and shows its message, if any.
+    // Waits for the oldest write and shows its message, if any. The writer never says
+    // "cannot create": that comes from renaming the finished file over the target, which
+    // names the output and ends the job like any other failure to create it.
+    bool stopped = false;
     const auto finishOldest = [&] {
         Write w = std::move(writing.front());
         writing.pop_front();
         const Msg result = w.result.get();
+        const bool notCreated = result == Msg::CannotCreate;
         OnOwner([&] {
             view_.SetRowSelected(ListId::Files, w.row, false);
-            if (result != Msg::None) ShowMessage(result, w.input);
+            if (result != Msg::None) ShowMessage(result, notCreated ? w.output : w.input);
         });
+        stopped = stopped || notCreated;
     };
     const auto finishAll = [&] {
         while (!writing.empty())
@@ -82,7 +88,7 @@ void Workspace::OutputJob() {
 
     bool overwriteAll = false;
     std::optional<std::string> lastOutput;
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
+    for (std::size_t i = 0; i < inputs.size() && !stopped; ++i) {
         bool aborted = false;
         OnOwner([&] { aborted = runner_.TakeAbort(); });
         if (aborted) break;
@@ -104,6 +110,7 @@ void Workspace::OutputJob() {
         }
         if (!overwriteAll && Exists(output)) {
             finishAll();
+            if (stopped) break;
             int answer = 0;
             OnOwner([&] { answer = view_.AskOverwrite(output); });
             if (answer == kOverwriteNo) continue;
@@ -131,6 +138,7 @@ void Workspace::OutputJob() {
             break;
         }
         if (writing.size() >= maxWriting) finishOldest();
+        if (stopped) break;
 
         OutputIndexMap map{};
         const int row = static_cast<int>(i);
@@ -144,7 +152,7 @@ void Workspace::OutputJob() {
                 return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map);
             });
         };
-        writing.push_back(Write{row, input,
+        writing.push_back(Write{row, input, output,
                                 maxWriting > 1
                                     ? std::async(std::launch::async, std::move(task))
                                     : std::async(std::launch::deferred, std::move(task))});

@@ -45,10 +45,13 @@ Msg LoadFixedPalette(const std::filesystem::path& dir, std::string& name,
 
 ActReadResult ReadActFile(const std::filesystem::path& path) {
     ActReadResult result;
-    // Opening a directory for reading succeeds on some systems and only the read fails;
-    // it is not a palette file, so say so before trying.
+    // Only a regular file can be a palette file: opening a directory succeeds on some
+    // systems and only the read fails, and a named pipe or a device could block for ever.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return result;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        return result;
+    }
 
     std::ifstream file(path, std::ios::binary);
     if (!file) return result;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli_options.h"
 #include "app/cli_run.h"
 #include "bitmap/analyser.h"
 #include "support/bmp_builder.h"
@@ -14,6 +15,8 @@ namespace tintwell {
 namespace {
 
 namespace fs = std::filesystem;
+using cli::ParseArguments;
+using cli::ParseResult;
 using test::BmpBuilder;
 using test::ReadAll;
 using test::TempDir;
@@ -72,13 +75,37 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_NE(RunTool({"--version"}).out.find("tintwell-cli"), std::string::npos);
 }
 
+TEST(CliTest, ShortFlagsMayBeGrouped) {
+    ParseResult p = ParseArguments({"-fqo", "out", "a.bmp"});
+    ASSERT_TRUE(p.error.empty()) << p.error;
+    EXPECT_TRUE(p.options.force);
+    EXPECT_TRUE(p.options.quiet);
+    EXPECT_EQ(p.options.outputDir, "out");
+    EXPECT_EQ(p.options.files, std::vector<std::string>{"a.bmp"});
+    p = ParseArguments({"-qb5", "a.bmp", "--", "-fq"});
+    ASSERT_TRUE(p.error.empty()) << p.error;
+    EXPECT_EQ(p.options.bits.red, 5);
+    EXPECT_EQ(p.options.bits.blue, 5);
+    EXPECT_EQ(p.options.files, (std::vector<std::string>{"a.bmp", "-fq"}));
+    EXPECT_FALSE(ParseArguments({"-fx", "a.bmp"}).error.empty());
+}
+
 TEST(CliTest, MoreThan128FilesDoNothing) {
     std::vector<std::string> args;
     for (int i = 0; i < 129; ++i)
         args.push_back("f" + std::to_string(i) + ".bmp");
-    const CliResult r = RunTool(args);
+    CliResult r = RunTool(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("入力できるファイル数は128までです。"), std::string::npos);
+    // With --json every file is still reported, refused with the reason.
+    args.push_back("--json");
+    r = RunTool(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out.rfind("{\"mode\":\"rgb\",\"bits\":[8,8,8],\"depth\":256,\"colors\":[],", 0),
+              0u);
+    EXPECT_NE(r.out.find("{\"path\":\"f128.bmp\",\"status\":\"refused\",\"message\":\""
+                         "入力できるファイル数は128までです。\"}"),
+              std::string::npos);
 }
 
 TEST(CliTest, FilesInBaseNameOrderWithDuplicatesAndOthersSkipped) {
@@ -157,12 +184,33 @@ TEST(CliTest, OutputOntoTheInputItselfIsRefusedHoweverWritten) {
     for (const std::string& outDir : {(dir / "src").string(), std::string("src"),
                                       std::string("./src/../src/"), (dir / "link").string()}) {
         const CliResult r = RunTool({"-q", "-f", "-o", outDir, in.string()});
-        EXPECT_EQ(r.status, 1) << outDir;
+        EXPECT_EQ(r.status, 2) << outDir;  // nothing could be written
         EXPECT_NE(r.err.find("入力ファイルと出力ファイルが同じです。"), std::string::npos)
             << outDir;
         EXPECT_EQ(ReadAll(in), before) << outDir;
     }
     fs::current_path(cwd);
+}
+
+// The run ends at the file whose output is its input: files before it are written, the
+// ones after it are not, and no palette file is saved for the half-done set.
+TEST(CliTest, RunEndsWhereTheOutputWouldBeItsInput) {
+    TempDir dir;
+    const auto a = dir.Write("other/a.bmp", Rgb24());
+    const auto pic = dir.Write("src/pic.bmp", Rgb24());
+    const auto z = dir.Write("other/z.bmp", Rgb24());
+    const CliResult r =
+        RunTool({"-q", "--json", "-f", "-o", (dir / "src").string(), "--save-palette",
+                 (dir / "p.act").string(), z.string(), pic.string(), a.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(fs::exists(dir / "src" / "a.bmp"));
+    EXPECT_FALSE(fs::exists(dir / "src" / "z.bmp"));
+    EXPECT_FALSE(fs::exists(dir / "p.act"));
+    EXPECT_NE(r.out.find("\"status\":\"written\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"status\":\"refused\",\"message\":\"" + pic.string()),
+              std::string::npos);
+    EXPECT_NE(r.out.find("not written, the output job ended at an earlier file"),
+              std::string::npos);
 }
 
 TEST(CliTest, ColorsThatDoNotFitTheDepthWriteNothing) {

@@ -7,6 +7,11 @@
 
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace tintwell {
 namespace {
 
@@ -48,6 +53,35 @@ TEST(FileIoTest, ReplacesTheTargetOnlyWhenComplete) {
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"out.bmp"});
 }
 
+TEST(FileIoTest, NamesNearTheLimitAndLinksAreWritten) {
+    test::TempDir dir;
+    // The temporary name does not grow with the target's: a 250-byte name is written.
+    const std::string longName = std::string(246, 'n') + ".bmp";
+    ASSERT_EQ(WriteText(dir / longName, "long"), Msg::None);
+    EXPECT_EQ(ReadAll(dir / longName).size(), 4u);
+
+    // A link at the target is written through and stays a link.
+    fs::create_directory(dir / "real");
+    dir.Write("real/pic.bmp", {'o', 'l', 'd'});
+    fs::create_symlink(dir / "real" / "pic.bmp", dir / "pic.bmp");
+    ASSERT_EQ(WriteText(dir / "pic.bmp", "new!"), Msg::None);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "pic.bmp")));
+    EXPECT_EQ(ReadAll(dir / "real" / "pic.bmp"), (std::vector<std::uint8_t>{'n', 'e', 'w', '!'}));
+    EXPECT_EQ(Names(dir / "real"), std::vector<std::string>{"pic.bmp"});
+}
+
+TEST(FileIoTest, ReadOnlyTargetIsNotReplaced) {
+#ifndef _WIN32
+    if (geteuid() == 0) GTEST_SKIP() << "this user writes into read-only files (root)";
+#endif
+    test::TempDir dir;
+    const auto target = dir.Write("locked.bmp", {'o', 'l', 'd'});
+    fs::permissions(target, fs::perms::owner_read);
+    EXPECT_EQ(WriteText(target, "new"), Msg::CannotCreate);
+    EXPECT_EQ(ReadAll(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"locked.bmp"});
+}
+
 TEST(FileIoTest, FailuresToCreateAreReported) {
     test::TempDir dir;
     EXPECT_EQ(WriteText(dir / "missing" / "x.bmp", "x"), Msg::CannotCreate);
@@ -71,11 +105,18 @@ TEST(FileIoTest, AStreamThatFailedIsAWriteError) {
     EXPECT_TRUE(Names(dir.Path()).empty());
 }
 
-TEST(FileIoTest, InputFileRefusesFoldersAndMissingFiles) {
+TEST(FileIoTest, InputFileOpensOnlyRegularFiles) {
     test::TempDir dir;
     EXPECT_FALSE(InputFile(dir.Path()).IsOpen());
     EXPECT_FALSE(InputFile(dir / "none.bmp").IsOpen());
+#ifndef _WIN32
+    // Opening a named pipe for reading blocks until a writer comes; it is refused before.
+    ASSERT_EQ(mkfifo((dir / "pipe.bmp").c_str(), 0600), 0);
+    EXPECT_FALSE(InputFile(dir / "pipe.bmp").IsOpen());
+#endif
     const auto f = dir.Write("f.bmp", {1, 2, 3});
+    fs::create_symlink(f, dir / "link.bmp");
+    EXPECT_TRUE(InputFile(dir / "link.bmp").IsOpen());
     InputFile in(f);
     ASSERT_TRUE(in.IsOpen());
     char b[3];

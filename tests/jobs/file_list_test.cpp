@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@ struct InsertCase {
     std::vector<std::string> expected;  // paths in list order afterwards
     std::vector<int> positions;         // position returned for each insertion
 };
+
+// Names the case by its paths so that test names stay readable and stable.
+void PrintTo(const InsertCase& c, std::ostream* os) {
+    for (const std::string& path : c.paths)
+        *os << path << ' ';
+}
 
 class InsertFileRecordTest : public ::testing::TestWithParam<InsertCase> {};
 

@@ -265,10 +265,20 @@ TEST_F(OutputJobTest, FailuresOfOverlappingWritesAreShownInListOrder) {
         truncated.resize(truncated.size() - 4);
         dir.Write(name, truncated);
     }
+    // The read error names no file: the row unselected just before it says which one.
+    std::vector<int> messageRows;
+    view.onMessage = [&](const std::string&) {
+        int row = -1;
+        for (const auto& [list, r, selected] : view.selectLog) {
+            if (list == ListId::Files && !selected) row = r;
+        }
+        messageRows.push_back(row);
+    };
     Output(Out().string());
     EXPECT_EQ(view.messages,
               (Strings{FormatMessage(Msg::ReadError, (dir / "in" / "b.bmp").string()),
                        FormatMessage(Msg::ReadError, (dir / "in" / "c.bmp").string())}));
+    EXPECT_EQ(messageRows, (std::vector<int>{1, 2}));
     EXPECT_EQ(Listing(Out()), (Strings{"a.bmp", "d.bmp", "e.bmp"}));
     ExpectIdleControls();
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct InitialCase {
     const char* depth;
     const char* heading;
 };
+
+void PrintTo(const InitialCase& c, std::ostream* os) {
+    *os << "type " << c.type;
+}
 
 class InitialStateTest : public WorkspaceTest, public ::testing::WithParamInterface<InitialCase> {};
 

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace tintwell {
 namespace {
 
@@ -72,6 +76,11 @@ TEST_F(ActFileTest, ReadMissingFileOrDirectoryCannotOpen) {
     EXPECT_EQ(ReadActFile(dir_ / "absent.act").status, ActReadStatus::CannotOpen);
     fs::create_directories(dir_ / "folder.act");
     EXPECT_EQ(ReadActFile(dir_ / "folder.act").status, ActReadStatus::CannotOpen);
+#ifndef _WIN32
+    // A named pipe would block the reader until someone writes into it.
+    ASSERT_EQ(mkfifo((dir_ / "pipe.act").c_str(), 0600), 0);
+    EXPECT_EQ(ReadActFile(dir_ / "pipe.act").status, ActReadStatus::CannotOpen);
+#endif
 }
 
 struct LoadCase {
