@@ -200,6 +200,24 @@ TEST_F(WorkspaceTest, AShortPaletteFileIsReportedOnceAtStartUp) {
     EXPECT_NE(ListColors().front(), 0x333333u);
 }
 
+TEST_F(WorkspaceTest, APaletteFileSpoiltLaterIsReportedAtTheNextReset) {
+    dir.Write("palettes/tiles.act", Bytes(768, 0x22));
+    settings.pal16 = "tiles";
+    Make(1);
+    ASSERT_TRUE(view.messages.empty());
+    EXPECT_EQ(ListColors().front(), 0x222222u);
+    // Cut short behind the tool's back: clearing the list reads it again, says so once,
+    // forgets the name and falls back to the built-in palette.
+    dir.Write("palettes/tiles.act", Bytes(47, 0x22));
+    ws->OnClearAll();
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::BadPalette16)}));
+    EXPECT_EQ(ws->Pal16Name(), "");
+    EXPECT_EQ(ws->ColorCount(), 16);
+    EXPECT_NE(ListColors().front(), 0x222222u);
+    ws->OnClearAll();
+    EXPECT_EQ(view.messages.size(), 1u);
+}
+
 TEST_F(WorkspaceTest, AMissingPaletteFileFallsBackSilently) {
     settings.pal16 = "gone";
     Make(1);
