@@ -1,7 +1,9 @@
 #include "app/cli_options.h"
 
 #include <charconv>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace tintwell::cli {
 namespace {
@@ -103,7 +105,9 @@ std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args)
             split.push_back(std::string("-") + arg[k]);
             ++k;
         }
-        split.push_back("-" + arg.substr(k));
+        std::string rest = "-";
+        rest.append(arg, k);
+        split.push_back(std::move(rest));
     }
     return split;
 }
