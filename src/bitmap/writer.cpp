@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <span>
 #include <vector>
@@ -122,6 +123,11 @@ Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palett
     std::array<std::uint8_t, kMaxHeadersSize> headers{};
     const std::size_t headersSize =
         BuildHeaders(h, palette, depth, outBits, outStride * h.rows, headers);
+    // The file and image sizes are 32-bit fields: a bitmap that would not fit them is not
+    // written at all, rather than written with sizes that wrap.
+    if (headersSize + outStride * h.rows > std::numeric_limits<std::uint32_t>::max()) {
+        return Msg::Unsupported;
+    }
     // The first 14 bytes stay zero until the end; writing them (rather than seeking past
     // them) works for every stream, string streams included.
     const std::array<std::uint8_t, kFileHeaderSize> zeros{};

@@ -3,6 +3,7 @@
 #include <numeric>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bitmap/analyser.h"
@@ -329,6 +330,72 @@ TEST(WriteBitmap, FailedWritesGive229) {
                   Msg::WriteError)
             << limit;
     }
+}
+
+// A read-only stream of `size` bytes: the given head, then zeros. It stands for an input
+// file too large to make in a test; only the bytes asked for are produced.
+class VirtualFileBuf : public std::streambuf {
+  public:
+    VirtualFileBuf(Bytes head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
+
+  protected:
+    int_type underflow() override {
+        if (pos_ >= size_) return traits_type::eof();
+        chunk_ = pos_ < head_.size() ? static_cast<char>(head_[pos_]) : '\0';
+        setg(&chunk_, &chunk_, &chunk_ + 1);
+        return traits_type::to_int_type(chunk_);
+    }
+    int_type uflow() override {
+        const int_type c = underflow();
+        if (c != traits_type::eof()) ++pos_;
+        setg(nullptr, nullptr, nullptr);
+        return c;
+    }
+    std::streamsize xsgetn(char* s, std::streamsize n) override {
+        std::streamsize done = 0;
+        for (; done < n && pos_ < size_; ++done, ++pos_)
+            s[done] = pos_ < head_.size() ? static_cast<char>(head_[pos_]) : '\0';
+        return done;
+    }
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
+        const auto base = static_cast<off_type>(dir == std::ios_base::beg   ? 0
+                                                : dir == std::ios_base::end ? size_
+                                                                            : pos_);
+        setg(nullptr, nullptr, nullptr);
+        pos_ = static_cast<std::uint64_t>(base + off);
+        return static_cast<pos_type>(pos_);
+    }
+    pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
+        return seekoff(off_type(pos), std::ios_base::beg, which);
+    }
+
+  private:
+    Bytes head_;
+    std::uint64_t size_;
+    std::uint64_t pos_ = 0;
+    char chunk_ = 0;
+};
+
+// An output whose size would not fit the 32-bit size fields is refused before anything is
+// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows).
+TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
+    const Bytes header = BmpBuilder(1, 1, 8).DistinctPalette(256).Bytes();
+    Bytes head(header.begin(), header.begin() + 14 + 40 + 1024);
+    writeU32le(head, 18, 65536);
+    writeU32le(head, 22, 65537);
+    VirtualFileBuf buf(head, head.size() + std::uint64_t{65536} * 65537);
+    std::istream in(&buf);
+    std::ostringstream out;
+    EXPECT_EQ(WriteBitmap(in, out, OutputPalette{Grays(4), 256}, IdentityMap()), Msg::Unsupported);
+    EXPECT_TRUE(out.str().empty());
+    // Two rows fewer it fits: the writer starts, and here stops at an output that is full.
+    writeU32le(head, 22, 65535);
+    VirtualFileBuf fits(head, head.size() + std::uint64_t{65536} * 65535);
+    std::istream fitsIn(&fits);
+    LimitedBuf full(2000);
+    std::ostream fullOut(&full);
+    EXPECT_EQ(WriteBitmap(fitsIn, fullOut, OutputPalette{Grays(4), 256}, IdentityMap()),
+              Msg::WriteError);
 }
 
 // Analyse, write, read the output back: every pixel keeps its color and place.
