@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "app/cli_options.h"
 #include "app/json_writer.h"
@@ -70,6 +71,7 @@ class CliView final : public HeadlessView {
     void SetOutputs(std::vector<std::pair<std::size_t, std::string>> outputs) {
         outputs_ = std::move(outputs);
     }
+    void SetPaletteFile(std::string path) { paletteFile_ = std::move(path); }
     [[nodiscard]] bool SetupFailed() const { return setupFailed_; }
     [[nodiscard]] const std::string& SetupMessage() const { return setupMessage_; }
     // Whether a message ended the output job (the files after it are not taken).
@@ -113,8 +115,11 @@ class CliView final : public HeadlessView {
         FileEntry* e = Owner(text);
         if (e == nullptr) {
             if (phase_ == Phase::Setup) {
+                // Only the palette file can fail here; its message does not name it.
                 setupFailed_ = true;
-                setupMessage_ = text;
+                setupMessage_ = paletteFile_.empty() ? text : text + " (" + paletteFile_ + ")";
+                Print(setupMessage_);
+                return;
             }
             Print(text);
             return;
@@ -197,6 +202,7 @@ class CliView final : public HeadlessView {
     bool setupFailed_ = false;
     std::string setupMessage_;
     bool outputEnded_ = false;
+    std::string paletteFile_;
 };
 
 class Batch {
@@ -243,6 +249,7 @@ bool Batch::Setup() {
     std::filesystem::path paletteDir;
     std::string paletteName;
     if (o_.paletteFile) {
+        view_.SetPaletteFile(*o_.paletteFile);
         const fs::path file = *o_.paletteFile;
         paletteDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
         paletteName = file.stem().string();

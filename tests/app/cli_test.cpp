@@ -276,7 +276,9 @@ TEST(CliTest, FixedPaletteFromActFile) {
     dir.Write("short.act", act);
     r = RunTool({"-m", "fixed256", "-p", (dir / "short.act").string(), in.string()});
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。"), std::string::npos);
+    EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。 (" +
+                         (dir / "short.act").string() + ")"),
+              std::string::npos);
 }
 
 }  // namespace
