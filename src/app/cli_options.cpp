@@ -33,6 +33,31 @@ bool ParseBits(std::string_view text, ChannelBits& bits) {
     return true;
 }
 
+// Short flags may be grouped as usual: "-fq" is "-f -q", and "-fqo out" is "-f -q -o out".
+// Grouping stops at the first letter that is not a flag, which takes the rest as its value.
+std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args) {
+    constexpr std::string_view kFlags = "fqh";
+    std::vector<std::string> split;
+    bool onlyFiles = false;
+    for (const std::string& arg : args) {
+        if (arg == "--") onlyFiles = true;
+        if (onlyFiles || arg.size() < 3 || arg[0] != '-' || arg[1] == '-' ||
+            kFlags.find(arg[1]) == std::string_view::npos) {
+            split.push_back(arg);
+            continue;
+        }
+        std::size_t k = 1;
+        while (k + 1 < arg.size() && kFlags.find(arg[k]) != std::string_view::npos) {
+            split.push_back(std::string("-") + arg[k]);
+            ++k;
+        }
+        std::string rest = "-";
+        rest.append(arg, k);
+        split.push_back(std::move(rest));
+    }
+    return split;
+}
+
 }  // namespace
 
 const char* UsageText() {
@@ -84,35 +109,6 @@ const char* ModeName(PaletteMode mode) {
     }
     return "rgb";
 }
-
-namespace {
-
-// Short flags may be grouped as usual: "-fq" is "-f -q", and "-fqo out" is "-f -q -o out".
-// Grouping stops at the first letter that is not a flag, which takes the rest as its value.
-std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args) {
-    constexpr std::string_view kFlags = "fqh";
-    std::vector<std::string> split;
-    bool onlyFiles = false;
-    for (const std::string& arg : args) {
-        if (arg == "--") onlyFiles = true;
-        if (onlyFiles || arg.size() < 3 || arg[0] != '-' || arg[1] == '-' ||
-            kFlags.find(arg[1]) == std::string_view::npos) {
-            split.push_back(arg);
-            continue;
-        }
-        std::size_t k = 1;
-        while (k + 1 < arg.size() && kFlags.find(arg[k]) != std::string_view::npos) {
-            split.push_back(std::string("-") + arg[k]);
-            ++k;
-        }
-        std::string rest = "-";
-        rest.append(arg, k);
-        split.push_back(std::move(rest));
-    }
-    return split;
-}
-
-}  // namespace
 
 ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
     const std::vector<std::string> args = SplitGroupedFlags(rawArgs);

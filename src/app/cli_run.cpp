@@ -262,8 +262,9 @@ bool Batch::Setup() {
         const std::string& loaded =
             o_.mode == PaletteMode::Fixed256 ? ws_->Pal256Name() : ws_->Pal16Name();
         if (loaded.empty()) {
-            RefuseAll(FormatMessage(Msg::CannotOpen, *o_.paletteFile));
-            view_.Print(FormatMessage(Msg::CannotOpen, *o_.paletteFile));
+            const std::string why = FormatMessage(Msg::CannotOpen, *o_.paletteFile);
+            RefuseAll(why);
+            view_.Print(why);
             return false;
         }
     }
@@ -438,10 +439,9 @@ void Batch::PrintJson() {
     const int depth = ws_ ? ws_->Palette().outputDepth : o_.OutputDepth();
     out_ << "{\"mode\":" << JsonString(ModeName(mode)) << ",\"bits\":[" << b.red << ',' << b.green
          << ',' << b.blue << "],\"depth\":" << depth << ",\"colors\":[";
-    const int colorCount = read ? ws_->Table().ColorCount() : 0;
-    for (int p = 0; p < colorCount; ++p) {
-        const ColorTable& table = ws_->Table();
-        const ColorSlot& s = table.AtPosition(p);
+    const ColorTable* table = read ? &ws_->Table() : nullptr;
+    for (int p = 0; table != nullptr && p < table->ColorCount(); ++p) {
+        const ColorSlot& s = table->AtPosition(p);
         out_ << (p ? "," : "") << "{\"index\":" << p << ",\"red\":" << int{s.red}
              << ",\"green\":" << int{s.green} << ",\"blue\":" << int{s.blue}
              << ",\"pixels\":" << s.pixelCount << '}';
