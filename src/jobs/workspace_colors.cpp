@@ -87,7 +87,9 @@ std::optional<Selection> Workspace::OnColorColumnClick(int column, const Selecti
         }
     }
     after.focus = newFocus >= 0 ? newFocus : current.focus;
+    view_.ColorOrderAboutToChange();
     table_.SetListOrder(std::move(order));
+    view_.ColorOrderChanged();
 
     if (column == 0) {
         // The list then behaves as after a click on row 0: it alone is selected and focused.
@@ -121,7 +123,7 @@ bool Workspace::OnMerge(const Selection& selection) {
     if (Busy()) return false;
     const Selection current = Normalised(selection, ColorCount());
     if (current.rows.size() <= 1 || current.focus < 0 || !IsSelected(current, current.focus)) {
-        ShowText(kMergeInternalError);
+        ShowMessage(Msg::MergeInternalError);
         return false;
     }
     mergeTarget_ = current.focus;
@@ -139,6 +141,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
 
     int step = 0;
     for (int row : rows) {
+        if (closing_.load()) return;
         OnOwner([&] {
             view_.DrawProgress(step++, total);
             AnswerAbortAndGoOn();
@@ -167,6 +170,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
     // remaining colors keep their order.
     for (int row = static_cast<int>(marks.size()) - 1; row >= 0; --row) {
         if (marks[row] == 0) continue;
+        if (closing_.load()) return;
         OnOwner([&] {
             AnswerAbortAndGoOn();
             view_.DrawProgress(step++, total);
@@ -180,6 +184,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
         AnswerAbortAndGoOn();
         LeaveBusy();
         RefreshColorList();
+        FinishJob();
     });
 }
 

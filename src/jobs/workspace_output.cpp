@@ -28,7 +28,7 @@ bool Exists(const std::string& path) {
 OutputStart Workspace::OnOutput(const std::string& directoryText) {
     if (Busy()) return OutputStart::Busy;
     if (directoryText.empty()) {
-        ShowText(kOutputInternalError);
+        ShowMessage(Msg::OutputInternalError);
         return OutputStart::NoDirectory;
     }
     // The writer needs 1 <= colors <= depth; the window's button already keeps to it.
@@ -90,8 +90,7 @@ void Workspace::OutputJob() {
     std::optional<std::string> lastOutput;
     for (std::size_t i = 0; i < inputs.size() && !stopped; ++i) {
         bool aborted = false;
-        OnOwner([&] { aborted = runner_.TakeAbort(); });
-        if (aborted) break;
+        if (!OnOwner([&] { aborted = runner_.TakeAbort(); }) || aborted) break;
 
         const std::string& input = inputs[i];
         const std::string output = OutputPathFor(directory, input);
@@ -111,13 +110,13 @@ void Workspace::OutputJob() {
         if (!overwriteAll && Exists(output)) {
             finishAll();
             if (stopped) break;
-            int answer = 0;
+            auto answer = OverwriteAnswer::Cancel;
             OnOwner([&] { answer = view_.AskOverwrite(output); });
-            if (answer == kOverwriteNo) continue;
-            if (answer == kOverwriteCancel) break;
-            if (answer == kOverwriteAll) {
+            if (answer == OverwriteAnswer::No) continue;
+            if (answer == OverwriteAnswer::Cancel) break;
+            if (answer == OverwriteAnswer::All) {
                 overwriteAll = true;
-            } else if (answer != kOverwriteYes) {
+            } else if (answer != OverwriteAnswer::Yes) {
                 show(Msg::InexplicableError, {});
                 break;
             }
@@ -142,10 +141,11 @@ void Workspace::OutputJob() {
 
         OutputIndexMap map{};
         const int row = static_cast<int>(i);
-        OnOwner([&] {
+        const bool mapped = OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
             view_.SetRowSelected(ListId::Files, row, true);
         });
+        if (!mapped) break;
         std::shared_ptr<InputFile> source = std::move(in);
         auto task = [source, out, map, &colors, depth] {
             return out->Commit([&](std::ostream& os) {
@@ -163,6 +163,7 @@ void Workspace::OutputJob() {
     OnOwner([&] {
         if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
         LeaveBusy();
+        FinishJob();
     });
 }
 
