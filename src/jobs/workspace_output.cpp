@@ -131,7 +131,7 @@ void Workspace::OutputJob() {
         }
         // Written beside the target and renamed over it when complete: a failure leaves
         // the old file as it was and no half file.
-        std::shared_ptr<AtomicOutputFile> out = AtomicOutputFile::Create(output);
+        std::shared_ptr<OutputFile> out = OutputFile::Create(output);
         if (!out) {
             finishAll();
             show(Msg::CannotCreate, output);
@@ -148,9 +148,12 @@ void Workspace::OutputJob() {
         });
         std::shared_ptr<InputFile> source = std::move(in);
         auto task = [source, out, map, &colors, depth] {
-            return out->Commit([&](std::ostream& os) {
+            const Msg written = out->Write([&](std::ostream& os) {
                 return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map);
             });
+            if (written != Msg::None) return written;
+            return out->Commit(true) == native::CommitResult::Committed ? Msg::None
+                                                                        : Msg::CannotCreate;
         };
         writing.push_back(Write{row, input, output,
                                 maxWriting > 1
