@@ -221,7 +221,7 @@ void Workspace::OnToggleOutputDepth() {
     SetEnabled(ControlId::Output, OutputRuleHolds());
 }
 
-void Workspace::OnAbort() {
+void Workspace::OnAbort() noexcept {
     runner_.RequestAbort();
 }
 
