@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    tintwell::cli::InstallStopHandlers();
     std::vector<std::string> args(argv + 1, argv + argc);
     const bool progress = isatty(STDERR_FILENO) == 1;
     const int status = tintwell::cli::RunCli(args, std::cout, std::cerr, progress);

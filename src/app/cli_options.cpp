@@ -58,6 +58,11 @@ std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args)
     return split;
 }
 
+// Palette files end in ".act" (more than the extension alone).
+bool NamesActFile(const std::string& path) {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".act") == 0;
+}
+
 }  // namespace
 
 const char* UsageText() {
@@ -239,11 +244,13 @@ ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
         result.error = "no input files";
     } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
         result.error = "--bits works in rgb mode only";
-    } else if (o.paletteFile &&
-               (o.paletteFile->size() < 5 ||
-                o.paletteFile->compare(o.paletteFile->size() - 4, 4, ".act") != 0)) {
+    } else if (o.paletteFile && !NamesActFile(*o.paletteFile)) {
         // Palette files are found by name with ".act" appended, as the window finds them.
         result.error = "--palette takes a file whose name ends in .act";
+    } else if (o.savePalette && !NamesActFile(*o.savePalette)) {
+        // A palette name forgotten before the file list would otherwise take the first
+        // bitmap's path and overwrite it.
+        result.error = "--save-palette takes a file whose name ends in .act";
     } else if (o.mode == PaletteMode::RgbBits && o.paletteFile) {
         result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
     } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {

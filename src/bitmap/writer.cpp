@@ -62,7 +62,7 @@ void PackNibbles(const std::uint8_t* indices, std::size_t width, std::uint8_t* r
     if (width % 2 != 0) row[pairs] = static_cast<std::uint8_t>(indices[width - 1] << 4);
 }
 
-// The headers of the output file: 14-byte file header (size left 0 until the end),
+// The headers of the output file: 14-byte file header,
 // 40-byte information header, `depth` color-table entries (blue, green, red, 0).
 //
 //   0 "BM"  2 file size  6, 8 reserved (input's)  10 offset = 54 + 4 x depth
@@ -76,6 +76,7 @@ std::size_t BuildHeaders(const BmpHeader& in, const OutputPalette& palette, int 
     b.fill(0);
     b[0] = 'B';
     b[1] = 'M';
+    writeU32le(b, 2, static_cast<std::uint32_t>(size + imageSize));
     writeU16le(b, 6, in.reserved1);
     writeU16le(b, 8, in.reserved2);
     writeU32le(b, 10, static_cast<std::uint32_t>(size));
@@ -107,8 +108,7 @@ bool WriteAll(std::ostream& out, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-// Writes the headers from offset 14 on, then the rows block by block, and the file header
-// last, once the file's size is known.
+// Writes the headers, then the rows block by block.
 Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
                 const OutputIndexMap& map) {
     const HeaderResult read = ReadBmpHeader(in);
@@ -128,14 +128,9 @@ Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palett
     if (headersSize + outStride * h.rows > std::numeric_limits<std::uint32_t>::max()) {
         return Msg::Unsupported;
     }
-    // The first 14 bytes stay zero until the end; writing them (rather than seeking past
-    // them) works for every stream, string streams included.
-    const std::array<std::uint8_t, kFileHeaderSize> zeros{};
-    if (!WriteAll(out, zeros) ||
-        !WriteAll(out,
-                  std::span(headers).subspan(kFileHeaderSize, headersSize - kFileHeaderSize))) {
-        return Msg::WriteError;
-    }
+    // The size is known before the first row, so the file is written front to back in one
+    // pass and needs no seeking: a pipe or any other stream serves.
+    if (!WriteAll(out, std::span(headers).first(headersSize))) return Msg::WriteError;
 
     if (h.rows > 0) {
         const std::uint64_t blockRows =
@@ -179,12 +174,6 @@ Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palett
             done += n;
         }
     }
-
-    const std::streamoff end = out.tellp();
-    if (end < 0) return Msg::WriteError;
-    writeU32le(headers, 2, static_cast<std::uint32_t>(end));
-    out.seekp(0, std::ios::beg);
-    if (!out || !WriteAll(out, std::span(headers).first(kFileHeaderSize))) return Msg::WriteError;
     return Msg::None;
 }
 

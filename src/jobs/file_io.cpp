@@ -1,52 +1,68 @@
 #include "jobs/file_io.h"
 
-#include <atomic>
-#include <chrono>
-#include <cstdio>
-#include <string>
+#include <streambuf>
 #include <system_error>
+#include <vector>
 
 namespace tintwell {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t kStreamBuffer = 1 << 18;
 
-// Claims a new, unused name in the target's folder. fopen's "x" mode fails when the name
-// exists, so two writers never share a temporary file. The name is short and does not grow
-// with the target's, so a target whose name is near the system's limit can still be written.
-bool CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temp) {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    const std::filesystem::path folder = target.parent_path();
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        temp = folder / (".tw" + std::to_string(stamp % 1000000007ULL) + "-" +
-                         std::to_string(counter.fetch_add(1)) + ".tmp");
-        if (std::FILE* f = std::fopen(temp.c_str(), "wbx")) {
-            std::fclose(f);
-            return true;
-        }
-        std::error_code ec;
-        if (!std::filesystem::exists(folder.empty() ? "." : folder, ec)) return false;
+// An output stream buffer over a native file, flushed in large blocks so row-sized writes
+// do not turn into one system call each. A failed write makes the stream bad.
+class TempFileBuf final : public std::streambuf {
+  public:
+    explicit TempFileBuf(native::TempFile& file) : file_(file), buffer_(kStreamBuffer) {
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
     }
-    return false;
-}
+
+  protected:
+    int_type overflow(int_type ch) override {
+        if (!Drain()) return traits_type::eof();
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    std::streamsize xsputn(const char* data, std::streamsize size) override {
+        // Blocks larger than the buffer go straight to the file.
+        if (size >= static_cast<std::streamsize>(buffer_.size())) {
+            if (!Drain() || !file_.Write(data, static_cast<std::size_t>(size))) return 0;
+            return size;
+        }
+        return std::streambuf::xsputn(data, size);
+    }
+
+    int sync() override { return Drain() ? 0 : -1; }
+
+  private:
+    bool Drain() {
+        const auto pending = static_cast<std::size_t>(pptr() - pbase());
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return pending == 0 || file_.Write(buffer_.data(), pending);
+    }
+
+    native::TempFile& file_;
+    std::vector<char> buffer_;
+};
 
 }  // namespace
 
-InputFile::InputFile(const std::filesystem::path& path)
-    : buffer_(std::make_unique<char[]>(kStreamBuffer)) {
+InputFile::InputFile(const fs::path& path) : buffer_(std::make_unique<char[]>(kStreamBuffer)) {
     stream_.rdbuf()->pubsetbuf(buffer_.get(), kStreamBuffer);
-    std::error_code ec;
     // Only regular files are read: a directory opens as a stream on some systems, and
     // opening a named pipe or a device could block for ever or never reach its end.
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return;
+    const native::EntryKind kind = native::KindOf(path);
+    if (kind == native::EntryKind::Directory || kind == native::EntryKind::Other) return;
     stream_.open(path, std::ios::binary);
 }
 
-std::unique_ptr<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::path& target) {
-    namespace fs = std::filesystem;
+std::unique_ptr<OutputFile> OutputFile::Create(const fs::path& target) {
     std::error_code ec;
     // A link at the target is written through, as opening it for writing would: the file
     // it points to is replaced and the link stays.
@@ -55,70 +71,56 @@ std::unique_ptr<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem
         resolved = fs::weakly_canonical(target, ec);
         if (ec) return nullptr;
     }
-    const fs::file_status status = fs::status(resolved, ec);
-    if (fs::is_directory(status)) return nullptr;
-    // Renaming needs only the folder to be writable; a file this user may not write to
-    // (read-only, say) is not replaced behind its owner's back.
-    if (fs::exists(status)) {
-        std::FILE* f = std::fopen(resolved.c_str(), "r+b");
-        if (f == nullptr) return nullptr;
-        std::fclose(f);
+    switch (native::KindOf(resolved)) {
+        case native::EntryKind::Missing:
+            break;
+        case native::EntryKind::Regular:
+            // Renaming needs only the folder to be writable; a file this user may not write
+            // to (read-only, say) is not replaced behind its owner's back.
+            if (!native::MayWrite(resolved)) return nullptr;
+            break;
+        case native::EntryKind::Directory:
+        case native::EntryKind::Other:
+            // A folder cannot be replaced by a file, and a pipe or a device is not ours to
+            // replace.
+            return nullptr;
     }
-    fs::path temp;
-    if (!CreateTemporary(resolved, temp)) return nullptr;
-    return std::unique_ptr<AtomicOutputFile>(new AtomicOutputFile(resolved, std::move(temp)));
+    auto file = native::TempFile::Create(resolved.parent_path());
+    if (!file) return nullptr;
+    return std::unique_ptr<OutputFile>(new OutputFile(std::move(resolved), std::move(file)));
 }
 
-AtomicOutputFile::AtomicOutputFile(std::filesystem::path target, std::filesystem::path temp)
-    : target_(std::move(target)), temp_(std::move(temp)) {}
+OutputFile::OutputFile(fs::path target, std::unique_ptr<native::TempFile> file)
+    : target_(std::move(target)), file_(std::move(file)) {}
 
-AtomicOutputFile::~AtomicOutputFile() {
-    if (done_) return;
-    std::error_code ec;
-    std::filesystem::remove(temp_, ec);
+OutputFile::~OutputFile() = default;
+
+Msg OutputFile::Write(const std::function<Msg(std::ostream&)>& write) {
+    if (written_) return Msg::WriteError;
+    written_ = true;
+    TempFileBuf buffer(*file_);
+    std::ostream out(&buffer);
+    Msg result = write(out);
+    out.flush();
+    if (result == Msg::None && !out) result = Msg::WriteError;
+    if (result == Msg::None && !file_->Finish()) result = Msg::WriteError;
+    if (result != Msg::None) file_.reset();
+    return result;
 }
 
-Msg AtomicOutputFile::Commit(const std::function<Msg(std::ostream&)>& write) {
-    if (done_) return Msg::CannotCreate;
-    const auto discard = [this](Msg why) {
-        std::error_code ec;
-        std::filesystem::remove(temp_, ec);
-        done_ = true;
-        return why;
-    };
-
-    Msg result = Msg::None;
-    {
-        auto buffer = std::make_unique<char[]>(kStreamBuffer);
-        std::ofstream out;
-        out.rdbuf()->pubsetbuf(buffer.get(), kStreamBuffer);
-        out.open(temp_, std::ios::binary | std::ios::trunc);
-        if (!out.is_open()) return discard(Msg::CannotCreate);
-        result = write(out);
-        out.flush();
-        if (result == Msg::None && !out) result = Msg::WriteError;
-        out.close();
-        if (result == Msg::None && out.fail()) result = Msg::WriteError;
-    }
-    if (result != Msg::None) return discard(result);
-
-    // A replaced file keeps its permissions.
-    std::error_code ec;
-    const auto status = std::filesystem::status(target_, ec);
-    if (!ec && std::filesystem::is_regular_file(status)) {
-        std::filesystem::permissions(temp_, status.permissions(), ec);
-    }
-    std::filesystem::rename(temp_, target_, ec);
-    if (ec) return discard(Msg::CannotCreate);
-    done_ = true;
-    return Msg::None;
+native::CommitResult OutputFile::Commit(bool replace) {
+    if (!written_ || !file_) return native::CommitResult::Failed;
+    const native::CommitResult result = file_->Commit(target_, replace);
+    // After Exists the finished file is kept, so the caller may still replace.
+    if (result != native::CommitResult::Exists) file_.reset();
+    return result;
 }
 
-Msg WriteFileAtomically(const std::filesystem::path& target,
-                        const std::function<Msg(std::ostream&)>& write) {
-    const auto file = AtomicOutputFile::Create(target);
+Msg WriteFileAtomically(const fs::path& target, const std::function<Msg(std::ostream&)>& write) {
+    const auto file = OutputFile::Create(target);
     if (!file) return Msg::CannotCreate;
-    return file->Commit(write);
+    if (const Msg written = file->Write(write); written != Msg::None) return written;
+    return file->Commit(true) == native::CommitResult::Committed ? Msg::None : Msg::CannotCreate;
 }
 
 }  // namespace tintwell

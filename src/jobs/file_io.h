@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 
+#include "jobs/native_file.h"
 #include "resources/string_table.h"
 
 namespace tintwell {
@@ -23,39 +24,43 @@ class InputFile {
     std::ifstream stream_;
 };
 
-// An output file written through a temporary file in the same folder and renamed over the
-// target only when complete. Creating claims the temporary file at once, so "cannot create"
-// is known before any work is done; the writing may then happen on another thread.
-class AtomicOutputFile {
+// An output file written without a visible name beside its target and given the target's
+// name only when complete (see native::TempFile), so a failed write, a killed process or a
+// power cut never leaves a half file where a good one stood. Creating claims the file at
+// once, so "cannot create" is known before any work is done; Write may then run on another
+// thread, and Commit names the file on the thread that keeps the order of commits.
+class OutputFile {
   public:
-    // Claims a temporary file beside `target` (beside the file a link at `target` points
-    // to): nullptr when it cannot be made, when the target is a folder (which a file can
-    // never replace), or when the target exists and this user may not write to it.
-    [[nodiscard]] static std::unique_ptr<AtomicOutputFile> Create(
-        const std::filesystem::path& target);
-    ~AtomicOutputFile();
-    AtomicOutputFile(const AtomicOutputFile&) = delete;
-    AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
+    // Claims a new file beside `target` (beside the file a link at `target` points to):
+    // nullptr when it cannot be made there, or when something other than a regular file
+    // stands at the target (a folder, a named pipe, a device), or when the target exists
+    // and this user may not write to it.
+    [[nodiscard]] static std::unique_ptr<OutputFile> Create(const std::filesystem::path& target);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
 
-    // Writes the file through `write` and renames it over the target: Msg::None,
-    // WriteError (229) when writing or closing fails, CannotCreate (228) when the rename
-    // fails, or what `write` returned. Only the first call writes.
-    [[nodiscard]] Msg Commit(const std::function<Msg(std::ostream&)>& write);
+    // Writes the whole content through `write` and makes it durable: Msg::None, WriteError
+    // (229) when writing fails, or what `write` returned. Only the first call writes.
+    [[nodiscard]] Msg Write(const std::function<Msg(std::ostream&)>& write);
+    // Names the written file: with `replace` an existing regular file is replaced, without
+    // it an existing entry is left alone (Exists) and the file is kept for another Commit.
+    // After a failed Write, or a second time: Failed.
+    [[nodiscard]] native::CommitResult Commit(bool replace);
+    // The path the file will stand at (a link at the target followed).
+    [[nodiscard]] const std::filesystem::path& Target() const { return target_; }
 
   private:
-    AtomicOutputFile(std::filesystem::path target, std::filesystem::path temp);
+    OutputFile(std::filesystem::path target, std::unique_ptr<native::TempFile> file);
     std::filesystem::path target_;
-    std::filesystem::path temp_;
-    bool done_ = false;
+    std::unique_ptr<native::TempFile> file_;
+    bool written_ = false;
 };
 
-// Writes `target` through a temporary file in the same folder that is renamed over the
-// target only when `write` has succeeded and the file is closed, so a failed write never
-// leaves a half file where a good one stood, and an old file stays untouched.
-//
-// Returns Msg::None; CannotCreate (228) when the temporary file cannot be made or the rename
-// fails; WriteError (229) when writing or closing fails; or what `write` returned. On every
-// failure the temporary file is removed.
+// Writes `target` as an OutputFile that replaces an existing regular file when complete.
+// Returns Msg::None; CannotCreate (228) when the file cannot be made or named; WriteError
+// (229) when writing fails; or what `write` returned. On every failure the old file stays
+// as it was and nothing else is left behind.
 [[nodiscard]] Msg WriteFileAtomically(const std::filesystem::path& target,
                                       const std::function<Msg(std::ostream&)>& write);
 

@@ -1,5 +1,7 @@
 #include "jobs/file_paths.h"
 
+#include "jobs/native_file.h"
+
 #include <system_error>
 
 namespace tintwell {
@@ -48,10 +50,11 @@ int CompareBaseNames(std::string_view a, std::string_view b) {
 }
 
 bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    // equivalent() fails when one side does not exist; such a path cannot alias the other,
-    // but two spellings of one missing path still name the same place.
+    const auto idA = native::IdentityOf(a);
+    const auto idB = native::IdentityOf(b);
+    if (idA && idB) return *idA == *idB;
+    // A path that does not exist cannot alias an existing file, but two spellings of one
+    // missing path still name the same place.
     const auto normal = [](const std::filesystem::path& p) {
         std::error_code e;
         auto abs = std::filesystem::absolute(p, e);

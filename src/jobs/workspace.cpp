@@ -243,7 +243,7 @@ void Workspace::OnToggleOutputDepth() {
     SetEnabled(ControlId::Output, OutputRuleHolds());
 }
 
-void Workspace::OnAbort() {
+void Workspace::OnAbort() noexcept {
     runner_.RequestAbort();
 }
 

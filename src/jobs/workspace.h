@@ -101,8 +101,9 @@ class Workspace final : private ColorListObserver {
     // Msg::None, PathTooLong, CannotCreate or WriteError.
     [[nodiscard]] Msg WritePaletteFile(const std::filesystem::path& path) const;
 
-    // Button 1010: asks the running job to stop at its next poll.
-    void OnAbort();
+    // Button 1010: asks the running job to stop at its next poll. It only sets a lock-free
+    // atomic flag, so any thread and a signal handler may call it.
+    void OnAbort() noexcept;
     // Waits until the last job's worker has returned (after the job left the busy state).
     void WaitIdle();
 
