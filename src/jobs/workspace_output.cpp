@@ -262,6 +262,13 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     const std::string& fileName = newName.empty() ? *setting : newName;
     if (fileName.empty()) return false;
     const std::filesystem::path path = PaletteFilePath(paletteDir_, fileName);
+    // Palette names are names: one that is a path would be written outside the palette
+    // folder, and is refused as a file that cannot be created there. The setting keeps
+    // its old name.
+    if (!IsPaletteName(fileName)) {
+        ShowMessage(Msg::CannotCreate, path.string());
+        return false;
+    }
     if (IsPathTooLong(path.string())) {
         ShowMessage(Msg::PathTooLong, path.string());
         return false;

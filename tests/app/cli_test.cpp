@@ -86,6 +86,30 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_NE(RunTool({"--version"}).out.find("tintwell-cli"), std::string::npos);
 }
 
+// --help and --version excuse a missing file list, nothing else: a usage error anywhere on
+// the line, before or after them, exits 2 with nothing on standard output.
+TEST(CliTest, UsageErrorsWinOverHelpWhereverTheyStand) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-h", "--bogus"},
+                                               {"--bogus", "-h"},
+                                               {"--help", "-d", "64", "a.bmp"},
+                                               {"-qh", "-b", "9"},
+                                               {"--version", "--mode", "cmyk"},
+                                               {"-h", "-m", "fixed256", "-b", "5"},
+                                               {"--help", "-o"}}) {
+        const CliResult r = RunTool(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.out, "") << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("tintwell-cli:"), std::string::npos) << ::testing::PrintToString(args);
+    }
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-h"}, {"a.bmp", "-q", "--help"}, {"--version"}}) {
+        const CliResult r = RunTool(args);
+        EXPECT_EQ(r.status, 0) << ::testing::PrintToString(args);
+        EXPECT_NE(r.out, "") << ::testing::PrintToString(args);
+    }
+}
+
 TEST(CliTest, ShortFlagsMayBeGrouped) {
     ParseResult p = ParseArguments({"-fqo", "out", "a.bmp"});
     ASSERT_TRUE(p.error.empty()) << p.error;
