@@ -115,7 +115,11 @@ const char* ModeName(PaletteMode mode) {
     return "rgb";
 }
 
-ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
+namespace {
+
+// Reads every argument; stops at the first usage error. --help and --version may be set in
+// the result along with an error: ParseArguments settles which wins.
+ParseResult Parse(const std::vector<std::string>& rawArgs) {
     const std::vector<std::string> args = SplitGroupedFlags(rawArgs);
     ParseResult result;
     Options& o = result.options;
@@ -239,8 +243,8 @@ ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
         }
     }
 
-    if (o.help || o.version) return result;
-    if (o.files.empty()) {
+    // Asking for help or the version needs no files, but it excuses nothing else.
+    if (o.files.empty() && !o.help && !o.version) {
         result.error = "no input files";
     } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
         result.error = "--bits works in rgb mode only";
@@ -255,6 +259,19 @@ ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
         result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
     } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {
         result.error = "--sort works in rgb mode only: a fixed palette keeps its own order";
+    }
+    return result;
+}
+
+}  // namespace
+
+// A usage error wins over --help and --version wherever it stands: "-h --bogus" fails as
+// "--bogus -h" does, so a mistyped command line is never taken for a good one.
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    ParseResult result = Parse(args);
+    if (!result.error.empty()) {
+        result.options.help = false;
+        result.options.version = false;
     }
     return result;
 }

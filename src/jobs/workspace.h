@@ -87,7 +87,8 @@ class Workspace final : private ColorListObserver {
     std::optional<Selection> OnColorColumnClick(int column, const Selection& selection);
     // A click in the color list: the merge status and button.
     void OnColorListClick(const Selection& selection);
-    // Button 1020: starts MergeJob into the focused row. False when not started.
+    // Button 1020: starts MergeJob into the focused row. False when not started; refused
+    // without a word outside the bit-reduction mode.
     bool OnMerge(const Selection& selection);
     // A double click in the color list: the color edit session on the focused row.
     std::optional<ColorEditSession> OnColorListDblClk(const Selection& selection);
@@ -141,6 +142,9 @@ class Workspace final : private ColorListObserver {
     void SetEnabled(ControlId id, bool enabled);
     void SetText(ControlId id, const std::string& text);
     void SetHeader(ListId list, int column, const std::string& text);
+    // The jobs' progress in StatusField. A reset (step < 0) also empties the status text
+    // kept here, which the bar covers: a merge status must not outlive the job's start.
+    void DrawProgress(int step, int total);
 
     void EnterBusy(bool abortAllowed);
     void LeaveBusy();

@@ -23,25 +23,6 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-// The overwrite question's answer as the job acts on it.
-enum class OverwriteReply { Yes, No, All, Cancel, Unknown };
-
-OverwriteReply ToReply(OverwriteAnswer answer) {
-    switch (answer) {
-        case OverwriteAnswer::Yes:
-            return OverwriteReply::Yes;
-        case OverwriteAnswer::No:
-            return OverwriteReply::No;
-        case OverwriteAnswer::All:
-            return OverwriteReply::All;
-        case OverwriteAnswer::Cancel:
-            return OverwriteReply::Cancel;
-        case OverwriteAnswer::Unanswered:
-            break;
-    }
-    return OverwriteReply::Unknown;
-}
-
 }  // namespace
 
 OutputStart Workspace::OnOutput(const std::string& directoryText) {
@@ -111,21 +92,21 @@ void Workspace::OutputJob() {
                 case native::CommitResult::Exists:
                     break;
             }
-            OverwriteReply reply = OverwriteReply::Unknown;
-            OnOwner([&] { reply = ToReply(view_.AskOverwrite(w.output)); });
+            OverwriteAnswer reply = OverwriteAnswer::Unanswered;
+            OnOwner([&] { reply = view_.AskOverwrite(w.output); });
             switch (reply) {
-                case OverwriteReply::No:
+                case OverwriteAnswer::No:
                     return Msg::None;
-                case OverwriteReply::Cancel:
+                case OverwriteAnswer::Cancel:
                     stopped = true;
                     return Msg::None;
-                case OverwriteReply::All:
+                case OverwriteAnswer::All:
                     overwriteAll = true;
                     break;
-                case OverwriteReply::Yes:
+                case OverwriteAnswer::Yes:
                     w.replace = true;
                     break;
-                case OverwriteReply::Unknown:
+                case OverwriteAnswer::Unanswered:
                     stopped = true;
                     return Msg::InexplicableError;
             }
@@ -143,13 +124,15 @@ void Workspace::OutputJob() {
         const std::string& named = result == Msg::CannotCreate        ? w.output
                                    : result == Msg::InexplicableError ? ""
                                                                       : w.input;
-        OnOwner([&] {
+        const bool reached = OnOwner([&] {
             view_.SetRowSelected(ListId::Files, w.row, false);
             if (result != Msg::None) ShowMessage(result, named);
             stopped = stopped || runner_.AbortRequested();
             if (!stopped && !writing.empty())
                 view_.SetRowSelected(ListId::Files, writing.front().row, true);
         });
+        // The Workspace is going away: nothing more is named.
+        stopped = stopped || !reached;
     };
     // Names every file under way in order, up to an end of the job; the rest are discarded.
     const auto finishAll = [&] {
@@ -184,15 +167,15 @@ void Workspace::OutputJob() {
         if (!overwriteAll && Exists(output)) {
             finishAll();
             if (stopped) break;
-            OverwriteReply reply = OverwriteReply::Unknown;
-            OnOwner([&] { reply = ToReply(view_.AskOverwrite(output)); });
-            if (reply == OverwriteReply::No) continue;
-            if (reply == OverwriteReply::Cancel) break;
-            if (reply == OverwriteReply::Unknown) {
+            OverwriteAnswer reply = OverwriteAnswer::Unanswered;
+            OnOwner([&] { reply = view_.AskOverwrite(output); });
+            if (reply == OverwriteAnswer::No) continue;
+            if (reply == OverwriteAnswer::Cancel) break;
+            if (reply == OverwriteAnswer::Unanswered) {
                 show(Msg::InexplicableError, {});
                 break;
             }
-            overwriteAll = reply == OverwriteReply::All;
+            overwriteAll = reply == OverwriteAnswer::All;
             replace = true;
         }
 
@@ -265,6 +248,13 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     const std::string& fileName = newName.empty() ? *setting : newName;
     if (fileName.empty()) return false;
     const std::filesystem::path path = PaletteFilePath(paletteDir_, fileName);
+    // Palette names are names: one that is a path would be written outside the palette
+    // folder, and is refused as a file that cannot be created there. The setting keeps
+    // its old name.
+    if (!IsPaletteName(fileName)) {
+        ShowMessage(Msg::CannotCreate, path.string());
+        return false;
+    }
     if (IsPathTooLong(path.string())) {
         ShowMessage(Msg::PathTooLong, path.string());
         return false;

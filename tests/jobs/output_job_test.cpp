@@ -350,39 +350,6 @@ TEST_F(OutputJobTest, RememberedFolderGoesToTheSettings) {
     EXPECT_EQ(saved.type, 2);
 }
 
-// The program can be ended while a job runs (the desktop logs out): the Workspace is
-// destroyed on the owner thread in the middle of the output job. It must return, end the
-// job, and leave only complete output files behind.
-TEST_F(OutputJobTest, DestroyingTheWorkspaceMidJobEndsTheJobWithoutHalfFiles) {
-    DropLetters(8);
-    EXPECT_EQ(view.jobsFinished, 1);
-    const Bytes complete = [&] {
-        Output(Out().string());
-        return ReadAll(Out() / "a.bmp");
-    }();
-    EXPECT_EQ(view.jobsFinished, 2);
-    for (const std::string& name : Listing(Out()))
-        std::filesystem::remove(Out() / name);
-
-    ASSERT_EQ(ws->OnOutput(Out().string()), OutputStart::Started);
-    const auto started = [&] {
-        return std::count_if(view.selectLog.begin(), view.selectLog.end(),
-                             [](const auto& entry) { return std::get<2>(entry); });
-    };
-    view.selectLog.clear();
-    while (started() < 3)
-        ASSERT_TRUE(view.PumpOne());
-    ws.reset();
-
-    const Strings left = Listing(Out());
-    EXPECT_LT(left.size(), 8u);
-    for (const std::string& name : left) {
-        EXPECT_EQ(name.size(), 5u) << name;  // "x.bmp": no temporary file
-        EXPECT_EQ(ReadAll(Out() / name).size(), complete.size()) << name;
-    }
-    EXPECT_EQ(view.jobsFinished, 2);
-}
-
 // No output takes the place of any file of the list, whatever link leads there: the file
 // whose output it would be is refused with 244, and the job ends as for its own input.
 TEST_F(OutputJobTest, AnOutputLeadingToAnyListedFileIsRefused) {
@@ -499,6 +466,39 @@ TEST_F(OutputJobTest, AFileThatCannotBeNamedEndsTheJobThere) {
                                                  {ListId::Files, 1, true},
                                                  {ListId::Files, 1, false}}));
     ExpectIdleControls();
+}
+
+// The program can be ended while a job runs (the desktop logs out): the Workspace is
+// destroyed on the owner thread in the middle of the output job. It must return, end the
+// job, and leave only complete output files behind.
+TEST_F(OutputJobTest, DestroyingTheWorkspaceMidJobEndsTheJobWithoutHalfFiles) {
+    DropLetters(8);
+    EXPECT_EQ(view.jobsFinished, 1);
+    const Bytes complete = [&] {
+        Output(Out().string());
+        return ReadAll(Out() / "a.bmp");
+    }();
+    EXPECT_EQ(view.jobsFinished, 2);
+    for (const std::string& name : Listing(Out()))
+        std::filesystem::remove(Out() / name);
+
+    ASSERT_EQ(ws->OnOutput(Out().string()), OutputStart::Started);
+    const auto started = [&] {
+        return std::count_if(view.selectLog.begin(), view.selectLog.end(),
+                             [](const auto& entry) { return std::get<2>(entry); });
+    };
+    view.selectLog.clear();
+    while (started() < 3)
+        ASSERT_TRUE(view.PumpOne());
+    ws.reset();
+
+    const Strings left = Listing(Out());
+    EXPECT_LT(left.size(), 8u);
+    for (const std::string& name : left) {
+        EXPECT_EQ(name.size(), 5u) << name;  // "x.bmp": no temporary file
+        EXPECT_EQ(ReadAll(Out() / name).size(), complete.size()) << name;
+    }
+    EXPECT_EQ(view.jobsFinished, 2);
 }
 
 }  // namespace
