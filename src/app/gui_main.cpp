@@ -34,7 +34,8 @@ void QuitOnStopSignals(QApplication& app) {
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const auto got = read(signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
+        // exit, not quit: quit asks the window to close, which it refuses while a job runs.
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnStopSignal;

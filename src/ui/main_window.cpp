@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -246,6 +247,18 @@ void MainWindow::reject() {
     settings_.xpos = pos().x();
     settings_.ypos = pos().y();
     QDialog::reject();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The user's close (the close box, the window menu) comes from the window system and is
+    // refused while a job runs. A close the program makes itself while busy is the
+    // application quitting (QCoreApplication::quit, the session ending): the window goes,
+    // and the Workspace stops and joins the job when it is destroyed.
+    if (workspace_->Busy() && !event->spontaneous()) {
+        event->accept();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

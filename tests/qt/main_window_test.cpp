@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <memory>
@@ -201,6 +202,26 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->ColorList()->model()->rowCount(), 0);
         QVERIFY(ControlsMatch());
         QVERIFY(!window_->Button(ControlId::ClearAll)->isEnabled());
+    }
+
+    // The program ends while a drop runs (a signal, the session ending): destroying the
+    // window stops the job, lets the worker's waiting call go and joins it.
+    void destroyingTheWindowMidJobEndsTheJob() {
+        Open();
+        QStringList paths;
+        for (int i = 0; i < 6; ++i)
+            paths.append(File(QStringLiteral("f%1.bmp").arg(i), 0x010000u * (i + 1)));
+        bool destroyed = false;
+        connect(&window_->view(), &QtWorkspaceView::progressDrawn, this, [&](int step, int) {
+            if (step != 2) return;
+            // Outside the owner call in hand, as the event loop's end would be.
+            QTimer::singleShot(0, this, [&] {
+                window_.reset();
+                destroyed = true;
+            });
+        });
+        QVERIFY(window_->DropFiles(paths));
+        QTRY_VERIFY(destroyed);
     }
 
     // Both models stay consistent for Qt's own checker through drops, a delete, sorts by
