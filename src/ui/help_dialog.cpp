@@ -1,6 +1,7 @@
 #include "ui/help_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@ HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
     browser->setOpenExternalLinks(true);
     browser->setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser);
