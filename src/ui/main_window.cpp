@@ -201,6 +201,8 @@ void MainWindow::BuildControls() {
     connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this,
             [this] { workspace_->OnToggleOutputDepth(); });
     connect(Button(ControlId::Help), &QPushButton::clicked, this, &MainWindow::OnHelp);
+    connect(Button(ControlId::Merge), &QPushButton::clicked, this,
+            [this] { workspace_->OnMerge(SelectionOf(*colorList_)); });
     connect(colorList_->header(), &QHeaderView::sectionClicked, this,
             &MainWindow::OnColorColumnClick);
 }
