@@ -20,6 +20,7 @@
 #include "ui/dialog_units.h"
 #include "ui/file_list_model.h"
 #include "ui/help_dialog.h"
+#include "ui/output_dir_dialog.h"
 #include "ui/palette_settings_dialog.h"
 #include "ui/row_delegate.h"
 #include "ui/status_field.h"
@@ -201,6 +202,7 @@ void MainWindow::BuildControls() {
     connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this,
             [this] { workspace_->OnToggleOutputDepth(); });
     connect(Button(ControlId::Help), &QPushButton::clicked, this, &MainWindow::OnHelp);
+    connect(Button(ControlId::Output), &QPushButton::clicked, this, &MainWindow::OnOutput);
     connect(Button(ControlId::Merge), &QPushButton::clicked, this,
             [this] { workspace_->OnMerge(SelectionOf(*colorList_)); });
     connect(colorList_->header(), &QHeaderView::sectionClicked, this,
@@ -324,6 +326,13 @@ void MainWindow::OnPaletteSettings() {
                                  workspace_->Pal16Name(), PaletteTitles(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     workspace_->OnPaletteSettings(dialog.Choice());
+}
+
+void MainWindow::OnOutput() {
+    if (workspace_->Busy()) return;
+    OutputDirDialog dialog(QString::fromUtf8(workspace_->OutDir().c_str()), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    workspace_->OnOutput(ToUtf8(dialog.Directory()));
 }
 
 void MainWindow::OnHelp() {

@@ -66,6 +66,7 @@ class MainWindow final : public QDialog {
     void BuildControls();
     void OnPaletteSettings();
     void OnHelp();
+    void OnOutput();
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPushButton>
@@ -23,6 +24,8 @@
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
 #include "ui/main_window.h"
+#include "ui/output_dir_dialog.h"
+#include "ui/overwrite_dialog.h"
 #include "ui/palette_settings_dialog.h"
 #include "ui/status_field.h"
 #include "ui/window_position.h"
@@ -222,6 +225,65 @@ class MainWindowTest : public QObject {
         });
         QVERIFY(window_->DropFiles(paths));
         QTRY_VERIFY(destroyed);
+    }
+
+    // The output folder dialog's OK rules, the overwrite question's answers, and an output
+    // run from the window whose question is answered No for the existing file.
+    void outputDialogsAndAnOutputRun() {
+        OutputDirDialog empty{QString()};
+        QVERIFY(!empty.findChild<QPushButton*>("ok")->isEnabled());
+
+        const QString target = dir_->filePath("new/deeper");
+        OutputDirDialog dialog(target);
+        std::vector<Msg> shown;
+        bool yes = false;
+        dialog.SetPresenters(
+            [&](Msg msg) {
+                shown.push_back(msg);
+                return yes;
+            },
+            [&](Msg msg, const QString&) { shown.push_back(msg); });
+        dialog.accept();  // No: the dialog stays, nothing is made
+        QCOMPARE(dialog.result(), 0);
+        QVERIFY(!QDir(target).exists());
+        yes = true;
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(QDir(target).exists());
+        QVERIFY((shown ==
+                 std::vector<Msg>{Msg::CreateDirectoryQuestion, Msg::CreateDirectoryQuestion}));
+
+        const std::pair<const char*, OverwriteAnswer> buttons[] = {
+            {"yes", OverwriteAnswer::Yes},
+            {"all", OverwriteAnswer::All},
+            {"no", OverwriteAnswer::No},
+            {"cancel", OverwriteAnswer::Cancel}};
+        for (const auto& [name, answer] : buttons) {
+            OverwriteDialog question(QStringLiteral("/out/a.bmp"));
+            question.findChild<QPushButton*>(name)->click();
+            QVERIFY(question.Answer() == answer);
+        }
+        OverwriteDialog escaped(QStringLiteral("/out/a.bmp"));
+        escaped.findChild<QPushButton*>("no")->click();
+        escaped.reject();  // Escape and the close box
+        QVERIFY(escaped.Answer() == OverwriteAnswer::Cancel);
+
+        Open();
+        Drop({File("a.bmp", 0x112233), File("b.bmp", 0x445566)});
+        Write("new/deeper/a.bmp", "old");
+        QStringList asked;
+        window_->view().SetOverwritePresenter([&](const QString& path) {
+            asked.append(path);
+            return OverwriteAnswer::No;
+        });
+        QVERIFY(Ws().OnOutput(target.toStdString()) == OutputStart::Started);
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(asked, QStringList{target + "/a.bmp"});
+        QFile old(target + "/a.bmp");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        QVERIFY(QFileInfo(target + "/b.bmp").size() > 54);
+        QVERIFY(ControlsMatch());
     }
 
     // Both models stay consistent for Qt's own checker through drops, a delete, sorts by
