@@ -21,6 +21,7 @@
 #include "ui/file_list_model.h"
 #include "ui/help_dialog.h"
 #include "ui/output_dir_dialog.h"
+#include "ui/palette_save_dialog.h"
 #include "ui/palette_settings_dialog.h"
 #include "ui/row_delegate.h"
 #include "ui/status_field.h"
@@ -203,6 +204,8 @@ void MainWindow::BuildControls() {
             [this] { workspace_->OnToggleOutputDepth(); });
     connect(Button(ControlId::Help), &QPushButton::clicked, this, &MainWindow::OnHelp);
     connect(Button(ControlId::Output), &QPushButton::clicked, this, &MainWindow::OnOutput);
+    connect(Button(ControlId::SavePalette), &QPushButton::clicked, this,
+            &MainWindow::OnSavePalette);
     connect(Button(ControlId::Merge), &QPushButton::clicked, this,
             [this] { workspace_->OnMerge(SelectionOf(*colorList_)); });
     connect(colorList_->header(), &QHeaderView::sectionClicked, this,
@@ -333,6 +336,15 @@ void MainWindow::OnOutput() {
     OutputDirDialog dialog(QString::fromUtf8(workspace_->OutDir().c_str()), this);
     if (dialog.exec() != QDialog::Accepted) return;
     workspace_->OnOutput(ToUtf8(dialog.Directory()));
+}
+
+void MainWindow::OnSavePalette() {
+    if (workspace_->Busy()) return;
+    PaletteSaveDialog dialog(workspace_->Palette().mode, workspace_->Palette().outputDepth,
+                             workspace_->Pal256Name(), workspace_->Pal16Name(),
+                             workspace_->PaletteDir(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    workspace_->OnSavePalette(dialog.Choice(), dialog.Name());
 }
 
 void MainWindow::OnHelp() {

@@ -67,6 +67,7 @@ class MainWindow final : public QDialog {
     void OnPaletteSettings();
     void OnHelp();
     void OnOutput();
+    void OnSavePalette();
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -26,6 +28,7 @@
 #include "ui/main_window.h"
 #include "ui/output_dir_dialog.h"
 #include "ui/overwrite_dialog.h"
+#include "ui/palette_save_dialog.h"
 #include "ui/palette_settings_dialog.h"
 #include "ui/status_field.h"
 #include "ui/window_position.h"
@@ -284,6 +287,52 @@ class MainWindowTest : public QObject {
         QCOMPARE(old.readAll(), QByteArray("old"));
         QVERIFY(QFileInfo(target + "/b.bmp").size() > 54);
         QVERIFY(ControlsMatch());
+    }
+
+    // The palette save dialog: which choice it offers, when "保存" is enabled, the question
+    // for an existing file (No stays), and the file written from the window's list.
+    void paletteSaveDialogRules() {
+        const std::filesystem::path folder = dir_->filePath("palettes").toStdString();
+        QDir().mkpath(dir_->filePath("palettes"));
+        Write("palettes/mine.act", QByteArray(768, '\0'));
+
+        PaletteSaveDialog fixed(PaletteMode::Fixed256, 256, "mine", "", folder);
+        QVERIFY(fixed.findChild<QRadioButton*>("radio1042")->isChecked());
+        QVERIFY(!fixed.findChild<QLineEdit*>("edit1044")->isEnabled());
+        QVERIFY(fixed.findChild<QPushButton*>("ok")->isEnabled());
+
+        PaletteSaveDialog other(PaletteMode::Fixed256, 16, "mine", "", folder);
+        QVERIFY(!other.findChild<QRadioButton*>("radio1042")->isEnabled());
+        QVERIFY(other.findChild<QRadioButton*>("radio1043")->isChecked());
+        auto* name = other.findChild<QLineEdit*>("edit1044");
+        auto* save = other.findChild<QPushButton*>("ok");
+        QVERIFY(!save->isEnabled());
+        name->setText("   ");
+        QVERIFY(!save->isEnabled());
+        name->setText("mine");
+        QVERIFY(save->isEnabled());
+        int asked = 0;
+        bool yes = false;
+        other.SetQuestion([&] {
+            ++asked;
+            return yes;
+        });
+        other.accept();
+        QCOMPARE(asked, 1);
+        QCOMPARE(other.result(), 0);
+        yes = true;
+        other.accept();
+        QCOMPARE(other.result(), int(QDialog::Accepted));
+        QVERIFY(other.Choice() == PaletteSaveChoice::NewName);
+
+        Open();
+        Drop({File("a.bmp", 0x102030, 2)});
+        QVERIFY(Ws().OnSavePalette(PaletteSaveChoice::NewName, "saved"));
+        QFile saved(dir_->filePath("palettes/saved.act"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QCOMPARE(bytes.size(), 768);
+        QCOMPARE(bytes.left(6), QByteArray("\x10\x20\x30\x10\x20\x31", 6));
     }
 
     // Both models stay consistent for Qt's own checker through drops, a delete, sorts by
