@@ -107,8 +107,12 @@ const fs::path& Root() {
 class FuzzView final : public HeadlessView {
   public:
     std::vector<std::string> messages;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    int AskOverwrite(const std::string& path) override { Fail("asked to overwrite", path); }
+    void ShowMessage(Msg msg, const std::string& path) override {
+        messages.push_back(FormatMessage(msg, path));
+    }
+    OverwriteAnswer AskOverwrite(const std::string& path) override {
+        Fail("asked to overwrite", path);
+    }
 };
 
 std::uint32_t Key(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
