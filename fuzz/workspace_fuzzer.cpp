@@ -84,21 +84,14 @@ Bytes ReadFile(const fs::path& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A folder of this process, removed at exit.
+// A folder of this process, made for each input and removed after it: libFuzzer may end
+// the process without running exit handlers, so nothing could remove it at exit.
 const fs::path& Root() {
     static const fs::path root = [] {
         const fs::path shm = "/dev/shm";
         std::error_code ec;
         const fs::path base = fs::is_directory(shm, ec) ? shm : fs::temp_directory_path();
-        const fs::path dir = base / ("tintwell-fuzz-" + std::to_string(getpid()));
-        fs::create_directories(dir / "in");
-        fs::create_directories(dir / "pal");
-        fs::create_directories(dir / "out");
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(Root(), ignored);
-        });
-        return dir;
+        return base / ("tintwell-fuzz-" + std::to_string(getpid()));
     }();
     return root;
 }
@@ -215,6 +208,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.push_back(r.Rest());
 
     const fs::path& root = Root();
+    for (const char* sub : {"in", "pal", "out"})
+        fs::create_directories(root / sub);
     std::vector<std::string> paths;
     for (int i = 0; i < fileCount; ++i) {
         const fs::path path = root / "in" / (std::string(1, static_cast<char>('a' + i)) + ".bmp");
@@ -298,7 +293,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(root / "out", ec))
-        fs::remove(entry.path(), ec);
+    fs::remove_all(root, ec);
     return 0;
 }
