@@ -3,7 +3,7 @@
 #   make test    build with AddressSanitizer + UBSan and run every suite through ctest
 #   make tsan    run the engine's job tests under ThreadSanitizer
 #   make bench   run the benchmarks and the batch timing against a plain copy
-#   make fuzz    run the libFuzzer target for FUZZ_SECONDS (default 60)
+#   make fuzz    run both libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
