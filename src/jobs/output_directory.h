@@ -35,8 +35,8 @@ struct DirectoryCheckResult {
 // for a file, it can be opened for writing.
 [[nodiscard]] bool IsWritablePlace(const std::filesystem::path& path);
 
-// The path an input file is written to: the folder (a separator added when it has none at
-// its end), then the input's base name and extension as the input writes them.
+// The path an input file is written to: the folder (the system's separator added when it has none
+// at its end), then the input's base name and extension as the input writes them.
 [[nodiscard]] std::string OutputPathFor(std::string_view directory, std::string_view inputPath);
 
 // The output folder remembered after a run, from the last output path: made absolute, its

@@ -20,7 +20,7 @@ namespace {
 // A file, a folder or a link (even a broken one) already takes the name.
 bool Exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+    return std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(path), ec));
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ void Workspace::OutputJob() {
         lastOutput = output;
         // Creating the output would destroy the input before it is read, also when the two
         // paths are spelled differently (case, relative form, a link).
-        if (output == input || IsSameFile(output, input)) {
+        if (output == input || IsSameFile(PathFromUtf8(output), PathFromUtf8(input))) {
             finishAll();
             show(Msg::SameFile, input);
             break;
@@ -123,7 +123,7 @@ void Workspace::OutputJob() {
             }
         }
 
-        auto in = std::make_unique<InputFile>(input);
+        auto in = std::make_unique<InputFile>(PathFromUtf8(input));
         if (!in->IsOpen()) {
             finishAll();
             show(Msg::CannotOpen, input);
@@ -131,7 +131,7 @@ void Workspace::OutputJob() {
         }
         // Written beside the target and renamed over it when complete: a failure leaves
         // the old file as it was and no half file.
-        std::shared_ptr<OutputFile> out = OutputFile::Create(output);
+        std::shared_ptr<OutputFile> out = OutputFile::Create(PathFromUtf8(output));
         if (!out) {
             finishAll();
             show(Msg::CannotCreate, output);
@@ -194,8 +194,8 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     const std::string& fileName = newName.empty() ? *setting : newName;
     if (fileName.empty()) return false;
     const std::filesystem::path path = PaletteFilePath(paletteDir_, fileName);
-    if (IsPathTooLong(path.string())) {
-        ShowMessage(Msg::PathTooLong, path.string());
+    if (IsPathTooLong(Utf8FromPath(path))) {
+        ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
         return false;
     }
     *setting = fileName;
@@ -205,14 +205,14 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     std::filesystem::create_directories(paletteDir_, ec);
     const Msg result = WritePaletteFile(path);
     if (result != Msg::None) {
-        ShowMessage(result, path.string());
+        ShowMessage(result, Utf8FromPath(path));
         return false;
     }
     return true;
 }
 
 Msg Workspace::WritePaletteFile(const std::filesystem::path& path) const {
-    if (IsPathTooLong(path.string())) return Msg::PathTooLong;
+    if (IsPathTooLong(Utf8FromPath(path))) return Msg::PathTooLong;
     const ActBytes bytes = EncodeActPalette(table_.Palette());
     return WriteFileAtomically(path, [&bytes](std::ostream& out) {
         out.write(reinterpret_cast<const char*>(bytes.data()),

@@ -22,7 +22,7 @@ using test::ReadAll;
 std::vector<std::string> Names(const fs::path& dir) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename());
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
