@@ -46,6 +46,17 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
 #endif
 }
 
+std::filesystem::path AbsolutePath(std::string_view utf8) {
+    std::filesystem::path path = PathFromUtf8(utf8);
+#ifdef _WIN32
+    if (utf8.size() >= 2 && IsPathSeparator(utf8[0]) && IsPathSeparator(utf8[1]))
+        return path.make_preferred();
+#endif
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute;
+}
+
 std::string_view DirectoryPart(std::string_view path) {
     return path.substr(0, NameStart(path));
 }
@@ -95,9 +106,7 @@ bool IsPathTooLong(std::string_view path, bool directory) {
 #ifdef _WIN32
     // Counted as the system will see it: UTF-16, the current folder put before a relative
     // path. A path that cannot even be made absolute is no path to take.
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(path), ec);
-    if (ec) return true;
+    const std::filesystem::path full = AbsolutePath(path);
     const std::wstring& text = full.native();
     if (text.size() > (directory ? kMaxDirectoryUnits : kMaxPathUnits)) return true;
     std::size_t start = 0;

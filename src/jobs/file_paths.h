@@ -13,6 +13,11 @@ namespace tintwell {
 [[nodiscard]] std::filesystem::path PathFromUtf8(std::string_view utf8);
 [[nodiscard]] std::string Utf8FromPath(const std::filesystem::path& path);
 
+// The absolute form of a path (UTF-8), the current folder put before a relative one; the
+// path as it is when even that fails. A UNC path (\\server\share\...) is absolute as it
+// stands on Windows: the standard library would take it for a path on the current drive.
+[[nodiscard]] std::filesystem::path AbsolutePath(std::string_view utf8);
+
 // The characters that separate folders in a path: '/' on POSIX, where '\\' is an ordinary
 // file-name character; '/' and '\\' on Windows.
 // The separator this system writes when it joins a folder and a name.

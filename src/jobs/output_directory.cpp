@@ -103,10 +103,14 @@ std::string OutputPathFor(std::string_view directory, std::string_view inputPath
 }
 
 std::string OutDirFromOutputPath(const std::string& outputPath) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(outputPath), ec);
-    if (ec) absolute = PathFromUtf8(outputPath);
+    const std::filesystem::path absolute = AbsolutePath(outputPath);
+#ifdef _WIN32
+    // A UNC path keeps its two leading separators, which normalising would merge.
+    const bool unc = absolute.native().rfind(L"\\\\", 0) == 0;
+    const std::string full = Utf8FromPath(unc ? absolute : absolute.lexically_normal());
+#else
     const std::string full = Utf8FromPath(absolute.lexically_normal());
+#endif
     std::string directory(DirectoryPart(full));
     if (!directory.empty() && !IsRootDirectory(directory)) directory.pop_back();
     return directory;

@@ -34,13 +34,13 @@ class TempDir {
 
     [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
     [[nodiscard]] std::filesystem::path operator/(const std::string& name) const {
-        return path_ / Utf8Path(name);
+        return path_ / Utf8Path(name).make_preferred();
     }
 
     // Writes `bytes` to `name` (folders created) and returns the full path.
     std::filesystem::path Write(const std::string& name,
                                 const std::vector<std::uint8_t>& bytes) const {
-        const auto p = path_ / Utf8Path(name);
+        const auto p = path_ / Utf8Path(name).make_preferred();
         std::filesystem::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
