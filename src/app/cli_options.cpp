@@ -58,6 +58,11 @@ std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args)
     return split;
 }
 
+// Palette files end in ".act" (more than the extension alone).
+bool NamesActFile(const std::string& path) {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".act") == 0;
+}
+
 }  // namespace
 
 const char* UsageText() {
@@ -110,7 +115,11 @@ const char* ModeName(PaletteMode mode) {
     return "rgb";
 }
 
-ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
+namespace {
+
+// Reads every argument; stops at the first usage error. --help and --version may be set in
+// the result along with an error: ParseArguments settles which wins.
+ParseResult Parse(const std::vector<std::string>& rawArgs) {
     const std::vector<std::string> args = SplitGroupedFlags(rawArgs);
     ParseResult result;
     Options& o = result.options;
@@ -234,20 +243,35 @@ ParseResult ParseArguments(const std::vector<std::string>& rawArgs) {
         }
     }
 
-    if (o.help || o.version) return result;
-    if (o.files.empty()) {
+    // Asking for help or the version needs no files, but it excuses nothing else.
+    if (o.files.empty() && !o.help && !o.version) {
         result.error = "no input files";
     } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
         result.error = "--bits works in rgb mode only";
-    } else if (o.paletteFile &&
-               (o.paletteFile->size() < 5 ||
-                o.paletteFile->compare(o.paletteFile->size() - 4, 4, ".act") != 0)) {
+    } else if (o.paletteFile && !NamesActFile(*o.paletteFile)) {
         // Palette files are found by name with ".act" appended, as the window finds them.
         result.error = "--palette takes a file whose name ends in .act";
+    } else if (o.savePalette && !NamesActFile(*o.savePalette)) {
+        // A palette name forgotten before the file list would otherwise take the first
+        // bitmap's path and overwrite it.
+        result.error = "--save-palette takes a file whose name ends in .act";
     } else if (o.mode == PaletteMode::RgbBits && o.paletteFile) {
         result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
     } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {
         result.error = "--sort works in rgb mode only: a fixed palette keeps its own order";
+    }
+    return result;
+}
+
+}  // namespace
+
+// A usage error wins over --help and --version wherever it stands: "-h --bogus" fails as
+// "--bogus -h" does, so a mistyped command line is never taken for a good one.
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    ParseResult result = Parse(args);
+    if (!result.error.empty()) {
+        result.options.help = false;
+        result.options.version = false;
     }
     return result;
 }

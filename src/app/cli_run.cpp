@@ -1,6 +1,8 @@
 #include "app/cli_run.h"
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -19,6 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxFiles = 128;
+
+// A stop asked for by a signal, and the Workspace it must reach. Both are lock-free atomics,
+// so the signal handler may touch them; Workspace::OnAbort only sets its abort flag.
+std::atomic<int> stopSignal{0};
+std::atomic<Workspace*> running{nullptr};
+static_assert(std::atomic<int>::is_always_lock_free &&
+              std::atomic<Workspace*>::is_always_lock_free);
 constexpr const char* kVersion = "0.1.0";
 
 enum class Status { Pending, Written, Analysed, Skipped, Refused, Exists, Failed };
@@ -78,6 +87,7 @@ class CliView final : public HeadlessView {
     [[nodiscard]] bool OutputEnded() const { return outputEnded_; }
 
     void DrawProgress(int step, int total) override {
+        PassOnStop();
         if (phase_ != Phase::Adding || step < 0) return;
         current_ = static_cast<std::size_t>(step);
         Progress("analysing", current_ + 1, static_cast<std::size_t>(total));
@@ -91,6 +101,7 @@ class CliView final : public HeadlessView {
     // before that write's message, if any. Writes overlap, so the file a message without a
     // path is about is the one unselected last, not the one selected last.
     void SetRowSelected(ListId list, int row, bool selected) override {
+        PassOnStop();
         if (list != ListId::Files || phase_ != Phase::Writing) return;
         if (static_cast<std::size_t>(row) >= outputs_.size()) return;
         if (selected) {
@@ -146,6 +157,13 @@ class CliView final : public HeadlessView {
     }
 
   private:
+    // A job clears the abort flag when it starts, so a signal that came just before would be
+    // lost; it is asked for again at every file the job takes in hand.
+    static void PassOnStop() {
+        if (stopSignal.load() == 0) return;
+        if (Workspace* ws = running.load()) ws->OnAbort();
+    }
+
     void Progress(std::string_view verb, std::size_t done, std::size_t total) {
         if (!progress_) return;
         err_ << "\r\x1b[K" << verb << ' ' << done << '/' << total << std::flush;
@@ -212,6 +230,9 @@ class Batch {
           out_(out),
           err_(err),
           view_(files_, err, o_.force, progress && !o_.quiet) {}
+    ~Batch() { running.store(nullptr); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
 
     int Run();
 
@@ -229,6 +250,7 @@ class Batch {
     OutputEnd Output();
     bool SavePalette();
     void RefuseAll(const std::string& why);
+    int Interrupted();
     void PrintSummary();
     void PrintJson();
 
@@ -256,6 +278,7 @@ bool Batch::Setup() {
         (o_.mode == PaletteMode::Fixed256 ? settings.pal256 : settings.pal16) = paletteName;
     }
     ws_.emplace(view_, settings, WorkspaceOptions{paletteDir, RunMode::Inline, ScanThreads()});
+    running.store(&*ws_);
     ws_->Initialise();
     if (view_.SetupFailed()) return false;  // a short palette file: its message is out
     if (o_.paletteFile) {
@@ -387,6 +410,22 @@ Batch::OutputEnd Batch::Output() {
     return written == 0 ? OutputEnd::NotBegun : OutputEnd::Stopped;
 }
 
+// A signal stopped the run: the job under way ended as the abort button ends it, the file in
+// hand finished or discarded and nothing half-made left behind. Nothing more is done (no
+// palette file either), and the exit status names the signal as a shell does.
+int Batch::Interrupted() {
+    const int signal = stopSignal.load();
+    for (FileEntry& e : files_) {
+        if (e.status == Status::Pending || (e.status == Status::Analysed && o_.outputDir)) {
+            e.message = e.path + ": not written, the run was stopped";
+        }
+    }
+    view_.Print("tintwell-cli: stopped by signal " + std::to_string(signal) +
+                "; the files written before it are whole");
+    if (o_.json) PrintJson();
+    return 128 + signal;
+}
+
 // A run that ends before any file is read: every file gets the reason.
 void Batch::RefuseAll(const std::string& why) {
     for (FileEntry& e : files_) {
@@ -468,6 +507,18 @@ int Batch::Run() {
         if (o_.json) PrintJson();
         return 2;
     }
+    if (o_.savePalette) {
+        // The palette file is never written over a file of the list, whatever path or link
+        // leads there.
+        for (const FileEntry& e : files_) {
+            if (e.path == *o_.savePalette ||
+                IsSameFile(PathFromUtf8(*o_.savePalette), PathFromUtf8(e.path))) {
+                err_ << "tintwell-cli: --save-palette " << *o_.savePalette
+                     << " names an input file\n";
+                return 2;
+            }
+        }
+    }
     std::stable_sort(files_.begin(), files_.end(), [](const FileEntry& a, const FileEntry& b) {
         return CompareBaseNames(BaseNamePart(a.path), BaseNamePart(b.path)) < 0;
     });
@@ -476,7 +527,9 @@ int Batch::Run() {
         if (o_.json) PrintJson();
         return 2;
     }
+    if (stopSignal.load() != 0) return Interrupted();
     Analyse();
+    if (stopSignal.load() != 0) return Interrupted();
     if (ws_->FileCount() == 0) {
         if (o_.json) PrintJson();
         if (!o_.quiet) err_ << "tintwell-cli: no file could be read\n";
@@ -484,6 +537,7 @@ int Batch::Run() {
     }
     Sort();
     const OutputEnd end = o_.outputDir ? Output() : OutputEnd::Done;
+    if (stopSignal.load() != 0) return Interrupted();
     if (end == OutputEnd::NotBegun) {
         if (o_.json) PrintJson();
         return 2;
@@ -523,7 +577,36 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
     Batch batch(std::move(parsed.options), out, err, progress);
-    return batch.Run();
+    const int status = batch.Run();
+    // A result that never reached its reader (a full disk behind standard output, say) is
+    // a failure, not a success.
+    out.flush();
+    if (!out) {
+        err << "tintwell-cli: the result could not be written to standard output\n";
+        return status > 2 ? status : 2;
+    }
+    return status;
+}
+
+void RequestStop(int signal) noexcept {
+    stopSignal.store(signal);
+    if (Workspace* ws = running.load()) ws->OnAbort();
+}
+
+void InstallStopHandlers() {
+#ifdef _WIN32
+    for (int signal : {SIGINT, SIGTERM})
+        std::signal(signal, [](int s) { RequestStop(s); });
+#else
+    // The first signal stops the run as the abort button would; a second one, with the
+    // handler reset, ends the process at once (an anonymous output file vanishes with it).
+    struct sigaction action {};
+    action.sa_handler = [](int s) { RequestStop(s); };
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+#endif
 }
 
 }  // namespace tintwell::cli

@@ -13,4 +13,11 @@ namespace tintwell::cli {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            bool progress);
 
+// Stops the run as the abort button would: the job under way ends after the file in hand,
+// nothing more is done and RunCli returns 128 + `signal`. Safe to call from a signal handler.
+void RequestStop(int signal) noexcept;
+
+// Makes SIGINT, SIGTERM and SIGHUP (SIGINT and SIGTERM on Windows) call RequestStop.
+void InstallStopHandlers();
+
 }  // namespace tintwell::cli

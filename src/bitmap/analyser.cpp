@@ -122,8 +122,11 @@ void MapScan(const BitmapScan& scan, const PaletteSettings& settings, ColorTable
             }
         } else {
             slot = table.FindNearestColor(color);
-            // An empty fixed table breaks the caller's promise; nothing is counted then.
-            if (slot >= 0) table.Slot(slot).pixelCount += n;
+            // An empty fixed table breaks the caller's promise: the index then maps to no
+            // color and stays unused (map 0, count 0), so nothing that walks the used
+            // indices (removing the file, a merge, the output map) ever meets slot -1.
+            if (slot < 0) continue;
+            table.Slot(slot).pixelCount += n;
         }
         indexMap[k] = slot;
         indexCounts[k] = n;

@@ -25,7 +25,9 @@ struct BitmapScan {
 
 // The map half: enters the used colors of a successful scan into the table, in ascending
 // file index order, and fills the file's IndexMap and IndexCounts (which the caller has
-// zeroed). RgbBits mode: masked search, else AddColor. Fixed modes: nearest color.
+// zeroed). RgbBits mode: masked search, else AddColor. Fixed modes: nearest color; with
+// an empty table (which the fixed modes never have) the indices are left unused.
+// Every used index (count != 0) maps to a slot in use.
 void MapScan(const BitmapScan& scan, const PaletteSettings& settings, ColorTable& table,
              IndexMap& indexMap, IndexCounts& indexCounts);
 

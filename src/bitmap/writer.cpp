@@ -66,7 +66,7 @@ void PackNibbles(const std::uint8_t* indices, std::size_t width, std::uint8_t* r
 // 40-byte information header, `depth` color-table entries (blue, green, red, 0).
 //
 //   0 "BM"  2 file size  6, 8 reserved (input's)  10 offset = 54 + 4 x depth
-//  14 40  18 width  22 height (sign kept)  26 planes  28 bit count 4/8  30 compression 0
+//  14 40  18 width  22 height (sign kept)  26 planes 1  28 bit count 4/8  30 compression 0
 //  34 image size = stride x rows  38, 42 resolutions  46 colors used = depth  50 important 0
 std::size_t BuildHeaders(const BmpHeader& in, const OutputPalette& palette, int depth,
                          unsigned bitCount, std::uint64_t imageSize,
@@ -83,7 +83,9 @@ std::size_t BuildHeaders(const BmpHeader& in, const OutputPalette& palette, int 
     writeU32le(b, 14, kInfoHeaderSize);
     writeU32le(b, 18, static_cast<std::uint32_t>(in.width));
     writeU32le(b, 22, static_cast<std::uint32_t>(in.height));
-    writeU16le(b, 26, in.planes);
+    // The input's planes field is not read anywhere else, and any value but 1 (0 is common
+    // in files from careless writers) makes other readers refuse the output.
+    writeU16le(b, 26, 1);
     writeU16le(b, 28, static_cast<std::uint16_t>(bitCount));
     writeU32le(b, 34, static_cast<std::uint32_t>(imageSize));
     writeU32le(b, 38, static_cast<std::uint32_t>(in.xPelsPerMeter));

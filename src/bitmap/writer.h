@@ -21,7 +21,7 @@ struct OutputPalette {
 // start) with the common palette, every pixel's file index translated through `map`.
 //
 // Output: 14-byte file header (reserved words carried over, size written last), a 40-byte
-// information header (width, height with its sign, planes and resolutions carried over;
+// information header (width, height with its sign and resolutions carried over; planes 1;
 // bit count 4 or 8; image size = stride x rows; colors used = depth; important 0), `depth`
 // color-table entries (list colors, then zeros), then the rows in the input's order,
 // padded with zero bytes. Returns Msg::None or the message number of the failure.

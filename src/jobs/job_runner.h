@@ -34,7 +34,7 @@ class JobRunner {
     void SetBusy(bool busy) { busy_.store(busy); }
 
     // The AbortFlag: set by the abort button, polled and cleared by jobs.
-    void RequestAbort() { abort_.store(true); }
+    void RequestAbort() noexcept { abort_.store(true); }
     void ClearAbort() { abort_.store(false); }
     [[nodiscard]] bool AbortRequested() const { return abort_.load(); }
     // Reads and clears the flag in one step.
@@ -44,6 +44,7 @@ class JobRunner {
     RunMode mode_;
     std::atomic<bool> busy_{false};
     std::atomic<bool> abort_{false};
+    static_assert(std::atomic<bool>::is_always_lock_free, "the abort flag is set from signals");
     std::thread worker_;
 };
 

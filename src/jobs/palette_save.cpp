@@ -28,7 +28,9 @@ bool PaletteOverwriteQuestionNeeded(const std::filesystem::path& paletteDir,
                                     PaletteSaveChoice choice, std::string_view nameText) {
     if (choice != PaletteSaveChoice::NewName) return false;
     const std::string name = TrimLeadingSpace(nameText);
-    if (name.empty()) return false;
+    // A name that is a path is refused by the save itself; nothing outside the folder is
+    // looked at.
+    if (!IsPaletteName(name)) return false;
     std::error_code ec;
     return std::filesystem::exists(PaletteFilePath(paletteDir, name), ec);
 }

@@ -125,6 +125,11 @@ void Workspace::SetHeader(ListId list, int column, const std::string& text) {
     view_.HeaderTextChanged(list, column, text);
 }
 
+void Workspace::DrawProgress(int step, int total) {
+    if (step < 0) SetText(ControlId::StatusField, "");
+    view_.DrawProgress(step, total);
+}
+
 void Workspace::EnterBusy(bool abortAllowed) {
     runner_.SetBusy(true);
     runner_.ClearAbort();
@@ -221,7 +226,7 @@ void Workspace::OnToggleOutputDepth() {
     SetEnabled(ControlId::Output, OutputRuleHolds());
 }
 
-void Workspace::OnAbort() {
+void Workspace::OnAbort() noexcept {
     runner_.RequestAbort();
 }
 

@@ -86,7 +86,8 @@ class Workspace final : private ColorListObserver {
     std::optional<Selection> OnColorColumnClick(int column, const Selection& selection);
     // A click in the color list: the merge status and button.
     void OnColorListClick(const Selection& selection);
-    // Button 1020: starts MergeJob into the focused row. False when not started.
+    // Button 1020: starts MergeJob into the focused row. False when not started; refused
+    // without a word outside the bit-reduction mode.
     bool OnMerge(const Selection& selection);
     // A double click in the color list: the color edit session on the focused row.
     std::optional<ColorEditSession> OnColorListDblClk(const Selection& selection);
@@ -100,8 +101,9 @@ class Workspace final : private ColorListObserver {
     // Msg::None, PathTooLong, CannotCreate or WriteError.
     [[nodiscard]] Msg WritePaletteFile(const std::filesystem::path& path) const;
 
-    // Button 1010: asks the running job to stop at its next poll.
-    void OnAbort();
+    // Button 1010: asks the running job to stop at its next poll. It only sets a lock-free
+    // atomic flag, so any thread and a signal handler may call it.
+    void OnAbort() noexcept;
     // Waits until the last job's worker has returned (after the job left the busy state).
     void WaitIdle();
 
@@ -135,6 +137,9 @@ class Workspace final : private ColorListObserver {
     void SetEnabled(ControlId id, bool enabled);
     void SetText(ControlId id, const std::string& text);
     void SetHeader(ListId list, int column, const std::string& text);
+    // The jobs' progress in StatusField. A reset (step < 0) also empties the status text
+    // kept here, which the bar covers: a merge status must not outlive the job's start.
+    void DrawProgress(int step, int total);
 
     void EnterBusy(bool abortAllowed);
     void LeaveBusy();

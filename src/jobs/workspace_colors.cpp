@@ -118,7 +118,10 @@ void Workspace::OnColorListClick(const Selection& selection) {
 }
 
 bool Workspace::OnMerge(const Selection& selection) {
-    if (Busy()) return false;
+    // Only the bit-reduction mode merges, as only there the button is enabled: in a fixed
+    // mode the freed slot would stay in the nearest-color search and later files would map
+    // to a color that is no longer listed.
+    if (Busy() || settings_.mode != PaletteMode::RgbBits) return false;
     const Selection current = Normalised(selection, ColorCount());
     if (current.rows.size() <= 1 || current.focus < 0 || !IsSelected(current, current.focus)) {
         ShowText(kMergeInternalError);
@@ -133,14 +136,14 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
     std::vector<char> marks;
     OnOwner([&] {
         EnterBusy(false);
-        view_.DrawProgress(-1, total);
+        DrawProgress(-1, total);
         marks.assign(static_cast<std::size_t>(ColorCount()), 0);
     });
 
     int step = 0;
     for (int row : rows) {
         OnOwner([&] {
-            view_.DrawProgress(step++, total);
+            DrawProgress(step++, total);
             AnswerAbortAndGoOn();
             if (row == mergeTarget_) return;
             marks[row] = 1;
@@ -169,7 +172,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
         if (marks[row] == 0) continue;
         OnOwner([&] {
             AnswerAbortAndGoOn();
-            view_.DrawProgress(step++, total);
+            DrawProgress(step++, total);
             table_.RemoveAt(row);
         });
     }

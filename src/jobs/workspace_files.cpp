@@ -22,7 +22,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
             ShowMessage(Msg::TooManyFiles);
             total = 0;
         }
-        view_.DrawProgress(-1, total);
+        DrawProgress(-1, total);
     });
 
     if (total > 0) {
@@ -46,7 +46,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
 
 bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& path,
                                const BitmapScan& scan) {
-    view_.DrawProgress(static_cast<int>(item), total);
+    DrawProgress(static_cast<int>(item), total);
     if (runner_.TakeAbort()) return false;
     if (FileCount() >= kMaxFiles) {
         ShowMessage(Msg::TooManyFiles);
@@ -92,7 +92,7 @@ void Workspace::DeleteFilesJob(const std::vector<int>& rows) {
     const int total = static_cast<int>(rows.size());
     OnOwner([&] {
         EnterBusy(true);
-        view_.DrawProgress(-1, total);
+        DrawProgress(-1, total);
     });
     // From the highest row down, so the rows still to be deleted keep their positions.
     int step = 0;
@@ -104,7 +104,7 @@ void Workspace::DeleteFilesJob(const std::vector<int>& rows) {
                 stop = true;
                 return;
             }
-            view_.DrawProgress(step++, total);
+            DrawProgress(step++, total);
             if (FileCount() == 1) {
                 ClearFileList();
                 ResetColorTable();
@@ -172,7 +172,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
     const int total = static_cast<int>(paths.size());
     OnOwner([&] {
         EnterBusy(false);
-        view_.DrawProgress(-1, total);
+        DrawProgress(-1, total);
     });
 
     // A file that fails now still holds a map into the table as it was before the reset;
@@ -181,7 +181,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
     const auto want = [](std::size_t) { return true; };
     const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
         OnOwner([&] {
-            view_.DrawProgress(static_cast<int>(i), total);
+            DrawProgress(static_cast<int>(i), total);
             AnswerAbortAndGoOn();
             const int position = static_cast<int>(i) - removed;
             FileRecord& record = files_.At(position);

@@ -23,6 +23,24 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(path), ec));
 }
 
+// The overwrite question's answer, whatever the view's codes are.
+enum class OverwriteReply { Yes, No, All, Cancel, Unknown };
+
+OverwriteReply ToReply(int answer) {
+    switch (answer) {
+        case kOverwriteYes:
+            return OverwriteReply::Yes;
+        case kOverwriteNo:
+            return OverwriteReply::No;
+        case kOverwriteAll:
+            return OverwriteReply::All;
+        case kOverwriteCancel:
+            return OverwriteReply::Cancel;
+        default:
+            return OverwriteReply::Unknown;
+    }
+}
+
 }  // namespace
 
 OutputStart Workspace::OnOutput(const std::string& directoryText) {
@@ -39,9 +57,11 @@ OutputStart Workspace::OnOutput(const std::string& directoryText) {
 
 // Files are taken in list order. Everything that can end the job or ask the user (abort,
 // same file, existing output, opening the input, creating the output) is settled for one
-// file before the next is looked at; the writing itself may overlap with the next files, up
-// to one write per scanning thread. Messages of finished writes are shown in list order,
-// before anything about a later file.
+// file before the next is looked at. The writing itself may run ahead, up to one write per
+// scanning thread, but files get their names strictly in list order: a file is named only
+// after every earlier one, its row is selected while it is the file in hand, and nothing is
+// named after an abort or after a failure that ends the job; a write that was under way for
+// a later file is then discarded, leaving its target as it was.
 void Workspace::OutputJob() {
     std::string directory;
     std::vector<std::string> inputs;
@@ -54,6 +74,12 @@ void Workspace::OutputJob() {
         colors = table_.Palette();
         depth = settings_.outputDepth;
     });
+    // No output may take the place of any file of the list, however the two paths are
+    // spelled and whatever links lead from one to the other.
+    std::vector<native::FileId> inputIds;
+    for (const std::string& input : inputs) {
+        if (const auto id = native::IdentityOf(PathFromUtf8(input))) inputIds.push_back(*id);
+    }
     const auto show = [this](Msg msg, const std::string& path) {
         OnOwner([&] { ShowMessage(msg, path); });
     };
@@ -62,79 +88,123 @@ void Workspace::OutputJob() {
         int row;
         std::string input;
         std::string output;
-        std::future<Msg> result;
+        bool replace;  // the user agreed to replace what stands at the output
+        std::shared_ptr<OutputFile> file;
+        std::future<Msg> written;
     };
     std::deque<Write> writing;
     const std::size_t maxWriting = std::max(1u, scanThreads_);
-    // Waits for the oldest write and shows its message, if any. The writer never says
-    // "cannot create": that comes from renaming the finished file over the target, which
-    // names the output and ends the job like any other failure to create it.
+    bool overwriteAll = false;
     bool stopped = false;
+
+    // Asks, as for a file that was there before, when another program took the output's
+    // name while the file was written.
+    const auto commit = [&](Write& w) -> Msg {
+        for (;;) {
+            switch (w.file->Commit(w.replace || overwriteAll)) {
+                case native::CommitResult::Committed:
+                    return Msg::None;
+                case native::CommitResult::Failed:
+                    stopped = true;
+                    return Msg::CannotCreate;
+                case native::CommitResult::Exists:
+                    break;
+            }
+            OverwriteReply reply = OverwriteReply::Unknown;
+            OnOwner([&] { reply = ToReply(view_.AskOverwrite(w.output)); });
+            switch (reply) {
+                case OverwriteReply::No:
+                    return Msg::None;
+                case OverwriteReply::Cancel:
+                    stopped = true;
+                    return Msg::None;
+                case OverwriteReply::All:
+                    overwriteAll = true;
+                    break;
+                case OverwriteReply::Yes:
+                    w.replace = true;
+                    break;
+                case OverwriteReply::Unknown:
+                    stopped = true;
+                    return Msg::InexplicableError;
+            }
+        }
+    };
+    // Names the oldest write's file once it is complete and shows its message, if any. The
+    // writer never says "cannot create": that comes from naming the file, which names the
+    // output and ends the job like any other failure to create it. After it, an abort ends
+    // the job before the next file is taken in hand.
     const auto finishOldest = [&] {
         Write w = std::move(writing.front());
         writing.pop_front();
-        const Msg result = w.result.get();
-        const bool notCreated = result == Msg::CannotCreate;
+        Msg result = w.written.get();
+        if (result == Msg::None) result = commit(w);
+        const std::string& named = result == Msg::CannotCreate        ? w.output
+                                   : result == Msg::InexplicableError ? ""
+                                                                      : w.input;
         OnOwner([&] {
             view_.SetRowSelected(ListId::Files, w.row, false);
-            if (result != Msg::None) ShowMessage(result, notCreated ? w.output : w.input);
+            if (result != Msg::None) ShowMessage(result, named);
+            stopped = stopped || runner_.AbortRequested();
+            if (!stopped && !writing.empty())
+                view_.SetRowSelected(ListId::Files, writing.front().row, true);
         });
-        stopped = stopped || notCreated;
     };
+    // Names every file under way in order, up to an end of the job; the rest are discarded.
     const auto finishAll = [&] {
-        while (!writing.empty())
+        while (!writing.empty() && !stopped)
             finishOldest();
+        for (Write& w : writing)
+            w.written.wait();
+        writing.clear();
     };
 
-    bool overwriteAll = false;
     std::optional<std::string> lastOutput;
-    for (std::size_t i = 0; i < inputs.size() && !stopped; ++i) {
-        bool aborted = false;
-        OnOwner([&] { aborted = runner_.TakeAbort(); });
-        if (aborted) break;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (runner_.AbortRequested()) break;
 
         const std::string& input = inputs[i];
         const std::string output = OutputPathFor(directory, input);
         lastOutput = output;
-        // Creating the output would destroy the input before it is read, also when the two
-        // paths are spelled differently (case, relative form, a link).
-        if (output == input || IsSameFile(PathFromUtf8(output), PathFromUtf8(input))) {
+        // Creating the output would destroy a file of the list, this one before it is read.
+        const auto outputId = native::IdentityOf(PathFromUtf8(output));
+        if (output == input || (outputId && std::find(inputIds.begin(), inputIds.end(),
+                                                      *outputId) != inputIds.end())) {
             finishAll();
-            show(Msg::SameFile, input);
+            if (!stopped) show(Msg::SameFile, input);
             break;
         }
         if (IsPathTooLong(output)) {
             finishAll();
-            show(Msg::PathTooLong, output);
+            if (!stopped) show(Msg::PathTooLong, output);
             break;
         }
+        bool replace = overwriteAll;
         if (!overwriteAll && Exists(output)) {
             finishAll();
             if (stopped) break;
-            int answer = 0;
-            OnOwner([&] { answer = view_.AskOverwrite(output); });
-            if (answer == kOverwriteNo) continue;
-            if (answer == kOverwriteCancel) break;
-            if (answer == kOverwriteAll) {
-                overwriteAll = true;
-            } else if (answer != kOverwriteYes) {
+            OverwriteReply reply = OverwriteReply::Unknown;
+            OnOwner([&] { reply = ToReply(view_.AskOverwrite(output)); });
+            if (reply == OverwriteReply::No) continue;
+            if (reply == OverwriteReply::Cancel) break;
+            if (reply == OverwriteReply::Unknown) {
                 show(Msg::InexplicableError, {});
                 break;
             }
+            overwriteAll = reply == OverwriteReply::All;
+            replace = true;
         }
 
         auto in = std::make_unique<InputFile>(PathFromUtf8(input));
         if (!in->IsOpen()) {
             finishAll();
-            show(Msg::CannotOpen, input);
+            if (!stopped) show(Msg::CannotOpen, input);
             break;
         }
-        // Written beside the target and renamed over it when complete: a failure leaves
-        // the old file as it was and no half file.
         std::shared_ptr<OutputFile> out = OutputFile::Create(PathFromUtf8(output));
         if (!out) {
             finishAll();
-            show(Msg::CannotCreate, output);
+            if (!stopped) show(Msg::CannotCreate, output);
             break;
         }
         if (writing.size() >= maxWriting) finishOldest();
@@ -144,22 +214,20 @@ void Workspace::OutputJob() {
         const int row = static_cast<int>(i);
         OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
-            view_.SetRowSelected(ListId::Files, row, true);
+            if (writing.empty()) view_.SetRowSelected(ListId::Files, row, true);
         });
         std::shared_ptr<InputFile> source = std::move(in);
         auto task = [source, out, map, &colors, depth] {
-            const Msg written = out->Write([&](std::ostream& os) {
+            return out->Write([&](std::ostream& os) {
                 return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map);
             });
-            if (written != Msg::None) return written;
-            return out->Commit(true) == native::CommitResult::Committed ? Msg::None
-                                                                        : Msg::CannotCreate;
         };
-        writing.push_back(Write{row, input, output,
+        writing.push_back(Write{row, input, output, replace, std::move(out),
                                 maxWriting > 1
                                     ? std::async(std::launch::async, std::move(task))
                                     : std::async(std::launch::deferred, std::move(task))});
         if (maxWriting == 1) finishOldest();
+        if (stopped) break;
     }
     finishAll();
 
@@ -194,6 +262,13 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     const std::string& fileName = newName.empty() ? *setting : newName;
     if (fileName.empty()) return false;
     const std::filesystem::path path = PaletteFilePath(paletteDir_, fileName);
+    // Palette names are names: one that is a path would be written outside the palette
+    // folder, and is refused as a file that cannot be created there. The setting keeps
+    // its old name.
+    if (!IsPaletteName(fileName)) {
+        ShowMessage(Msg::CannotCreate, Utf8FromPath(path));
+        return false;
+    }
     if (IsPathTooLong(Utf8FromPath(path))) {
         ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
         return false;

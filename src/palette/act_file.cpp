@@ -24,6 +24,12 @@ Msg LoadFixedPalette(const std::filesystem::path& dir, std::string& name,
                      Msg shortFileMessage) {
     palette = builtIn;
     if (name.empty()) return Msg::None;
+    // A stored name that is a path would read a file from anywhere: it is treated as a
+    // palette file that is not there.
+    if (!IsPaletteName(name)) {
+        name.clear();
+        return Msg::None;
+    }
 
     const ActReadResult result = ReadActFile(PaletteFilePath(dir, name));
     switch (result.status) {
@@ -90,6 +96,16 @@ std::filesystem::path PaletteFilePath(const std::filesystem::path& dir, const st
     // keeps non-ASCII names intact where the native narrow encoding is not UTF-8.
     const std::string fileName = name + ".act";
     return dir / std::filesystem::path(std::u8string(fileName.begin(), fileName.end()));
+}
+
+bool IsPaletteName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+#ifdef _WIN32
+    constexpr std::string_view kNotInAName{"/\\:\0", 4};
+#else
+    constexpr std::string_view kNotInAName{"/\0", 2};
+#endif
+    return name.find_first_of(kNotInAName) == std::string_view::npos;
 }
 
 }  // namespace tintwell

@@ -13,6 +13,16 @@
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
+#endif
+
 namespace tintwell {
 namespace {
 
@@ -78,6 +88,7 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
                                                {"--sort", "pixels", "-m", "fixed256", "a.bmp"},
                                                {"-p", "x.act", "a.bmp"},
                                                {"--bogus", "a.bmp"},
+                                               {"--save-palette", "a.bmp", "b.bmp"},
                                                {"-o"}}) {
         const CliResult r = RunTool(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
@@ -85,6 +96,30 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
     }
     EXPECT_EQ(RunTool({"--help"}).status, 0);
     EXPECT_NE(RunTool({"--version"}).out.find("tintwell-cli"), std::string::npos);
+}
+
+// --help and --version excuse a missing file list, nothing else: a usage error anywhere on
+// the line, before or after them, exits 2 with nothing on standard output.
+TEST(CliTest, UsageErrorsWinOverHelpWhereverTheyStand) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-h", "--bogus"},
+                                               {"--bogus", "-h"},
+                                               {"--help", "-d", "64", "a.bmp"},
+                                               {"-qh", "-b", "9"},
+                                               {"--version", "--mode", "cmyk"},
+                                               {"-h", "-m", "fixed256", "-b", "5"},
+                                               {"--help", "-o"}}) {
+        const CliResult r = RunTool(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.out, "") << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("tintwell-cli:"), std::string::npos) << ::testing::PrintToString(args);
+    }
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-h"}, {"a.bmp", "-q", "--help"}, {"--version"}}) {
+        const CliResult r = RunTool(args);
+        EXPECT_EQ(r.status, 0) << ::testing::PrintToString(args);
+        EXPECT_NE(r.out, "") << ::testing::PrintToString(args);
+    }
 }
 
 TEST(CliTest, ShortFlagsMayBeGrouped) {
@@ -319,6 +354,91 @@ TEST(CliTest, FixedPaletteFromActFile) {
                          (dir / "short.act").string() + ")"),
               std::string::npos);
 }
+
+// The palette file is never written over an input, whatever link leads there, nor over
+// anything that is not a regular file.
+TEST(CliTest, ThePaletteFileTakesNoInputsPlace) {
+    TempDir dir;
+    const auto in = dir.Write("a.bmp", Rgb24());
+    const auto before = ReadAll(in);
+    fs::create_symlink(in, dir / "p.act");
+    CliResult r = RunTool({"-q", "--save-palette", (dir / "p.act").string(), in.string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("names an input file"), std::string::npos);
+    EXPECT_EQ(ReadAll(in), before);
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo((dir / "pipe.act").c_str(), 0600), 0);
+    r = RunTool({"-q", "--save-palette", (dir / "pipe.act").string(), in.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(FormatMessage(Msg::CannotCreate, (dir / "pipe.act").string())),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.act"));
+#endif
+}
+
+// A result that cannot be written (a full disk behind standard output) is no success.
+TEST(CliTest, AFailedStandardOutputIsAnError) {
+    TempDir dir;
+    const auto in = dir.Write("a.bmp", Rgb24());
+    std::ostringstream out, err;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(cli::RunCli({"--json", in.string()}, out, err, false), 2);
+    EXPECT_NE(err.str().find("standard output"), std::string::npos);
+}
+
+#ifndef _WIN32
+// SIGTERM stops the tool as the abort button stops the output job: the file in hand is
+// finished, nothing after it is written, no temporary file is left, and the exit status is
+// 128 + 15 as a shell reports it.
+TEST(CliTest, ATerminationSignalEndsTheRunLikeAbort) {
+    TempDir dir;
+    std::vector<std::uint32_t> pixels(256 * 256);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint32_t>(i % 200) * 0x010101u;
+    const auto bytes = BmpBuilder(256, 256, 24).Pixels(pixels).Bytes();
+    std::vector<std::string> args = {TINTWELL_CLI_PATH, "-q", "-o", (dir / "out").string()};
+    constexpr int kFiles = 96;
+    for (int i = 0; i < kFiles; ++i)
+        args.push_back(dir.Write("in/f" + std::to_string(100 + i) + ".bmp", bytes).string());
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    // The signal comes once the first file is written, while the rest are still to come.
+    bool seen = false;
+    for (int i = 0; i < 60000 && !seen; ++i) {
+        std::error_code ec;
+        seen = fs::exists(dir / "out" / "f100.bmp", ec);
+        if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(seen);
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+
+    int written = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "out")) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(name.rfind("f", 0), 0u) << name;
+        EXPECT_EQ(PixelColors(entry.path()).size(), 200u) << name;
+        ++written;
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, kFiles);
+}
+#endif
 
 }  // namespace
 }  // namespace tintwell

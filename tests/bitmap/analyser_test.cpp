@@ -223,6 +223,26 @@ TEST(AnalyseBitmap, FixedModesCountTheNearestColor) {
     }
 }
 
+// A fixed mode with an empty table has no nearest color: no used index may then be left
+// mapped to slot -1, which removing the file would subtract its pixels from.
+TEST(AnalyseBitmap, EmptyFixedTableLeavesNoIndexMappedToNothing) {
+    const auto bytes = BmpBuilder(3, 1, 24).Pixels({0x000001, 0xFFFFFE, 0x000001}).String();
+    for (PaletteMode mode : {PaletteMode::Fixed256, PaletteMode::Fixed16}) {
+        ColorTable table;
+        PaletteSettings settings;
+        settings.mode = mode;
+        IndexMap map{};
+        IndexCounts counts{};
+        std::istringstream in(bytes);
+        ASSERT_EQ(AnalyseBitmap(in, settings, table, map, counts), Msg::None);
+        EXPECT_EQ(table.ColorCount(), 0);
+        for (int k = 0; k < kFileIndexCount; ++k) {
+            EXPECT_TRUE(counts[k] == 0 || (map[k] >= 0 && table.Slot(map[k]).InUse()))
+                << "index " << k << " count " << counts[k] << " slot " << map[k];
+        }
+    }
+}
+
 // Indices whose color-table entry lies past the header region are black; unused ones
 // never enter the table.
 TEST(AnalyseBitmap, EntriesPastTheRegionAreBlack) {

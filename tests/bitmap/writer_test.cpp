@@ -240,21 +240,15 @@ TEST(WriteBitmap, CarriesFieldsOver) {
     struct {
         const char* name;
         Bytes input;
-        std::uint16_t r1, r2, planes;
+        std::uint16_t r1, r2;
         std::int32_t xPels, yPels, width, height;
     } const cases[] = {
         {"Info40",
-         BmpBuilder(3, -2, 8)
-             .DistinctPalette(4)
-             .Reserved(1, 0xFFFF)
-             .Planes(5)
-             .Resolution(-1, 77)
-             .Bytes(),
-         1, 0xFFFF, 5, -1, 77, 3, -2},
+         BmpBuilder(3, -2, 8).DistinctPalette(4).Reserved(1, 0xFFFF).Resolution(-1, 77).Bytes(), 1,
+         0xFFFF, -1, 77, 3, -2},
         {"Info124", BmpBuilder(3, 2, 4).InfoSize(124).DistinctPalette(4).Resolution(11, 12).Bytes(),
-         0, 0, 1, 11, 12, 3, 2},
-        {"Core", BmpBuilder(3, 2, 24).InfoSize(12).Reserved(4, 5).Planes(2).Bytes(), 4, 5, 2, 0, 0,
-         3, 2},
+         0, 0, 11, 12, 3, 2},
+        {"Core", BmpBuilder(3, 2, 24).InfoSize(12).Reserved(4, 5).Bytes(), 4, 5, 0, 0, 3, 2},
     };
     for (const auto& c : cases) {
         const Written w = Write(c.input, Grays(4), 256, IdentityMap());
@@ -265,12 +259,30 @@ TEST(WriteBitmap, CarriesFieldsOver) {
         EXPECT_EQ(readU32le(b, 14), 40u) << c.name;
         EXPECT_EQ(readI32le(b, 18), c.width) << c.name;
         EXPECT_EQ(readI32le(b, 22), c.height) << c.name;
-        EXPECT_EQ(readU16le(b, 26), c.planes) << c.name;
         EXPECT_EQ(readI32le(b, 38), c.xPels) << c.name;
         EXPECT_EQ(readI32le(b, 42), c.yPels) << c.name;
         EXPECT_EQ(readU32le(b, 10), 1078u) << c.name;
         EXPECT_EQ(readU32le(b, 2), b.size()) << c.name;
         EXPECT_EQ(b[54 + 4 * 3 + 2], 3) << c.name;  // entry 3's red
+    }
+}
+
+// Readers refuse a planes field other than 1 (ImageMagick: "static planes value not equal
+// to 1"), so the output says 1 whatever the input held, at both depths and in every form.
+TEST(WriteBitmap, WritesOnePlaneWhateverTheInputHolds) {
+    for (const std::uint16_t planes : {0, 2, 5, 0xFFFF}) {
+        for (const std::uint32_t infoSize : {kCoreHeaderSize, kInfoHeaderSize, 124u}) {
+            for (const int depth : {16, 256}) {
+                const Bytes input = BmpBuilder(3, 2, 8)
+                                        .InfoSize(infoSize)
+                                        .DistinctPalette(4)
+                                        .Planes(planes)
+                                        .Bytes();
+                const Written w = Write(input, Grays(4), depth, IdentityMap());
+                ASSERT_EQ(w.error, Msg::None) << planes << " " << infoSize << " " << depth;
+                EXPECT_EQ(readU16le(w.bytes, 26), 1) << planes << " " << infoSize << " " << depth;
+            }
+        }
     }
 }
 

@@ -9,7 +9,10 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace tintwell {
@@ -134,6 +137,72 @@ TEST(FileIoTest, InputFileOpensOnlyRegularFiles) {
     char b[3];
     EXPECT_TRUE(in.Stream().read(b, 3));
 }
+
+// Both forms of an unnamed file commit alike: without replacing, whatever stands at the
+// target is never touched and the finished file may still replace it after a yes;
+// replacing keeps the old file's permissions; a file never committed leaves nothing.
+class TempFileTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TempFileTest, CommitsWithoutOrWithReplacingAndDiscards) {
+    const bool named = GetParam();
+    test::TempDir dir;
+    const auto taken = dir.Write("taken.bmp", {'o', 'l', 'd'});
+    fs::permissions(taken, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        auto file = native::TempFile::Create(dir.Path(), named);
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(file->Write("new", 3));
+        ASSERT_TRUE(file->Finish());
+        EXPECT_EQ(file->Commit(taken, false), native::CommitResult::Exists);
+        EXPECT_EQ(ReadAll(taken), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+        EXPECT_EQ(file->Commit(taken, true), native::CommitResult::Committed);
+        EXPECT_EQ(ReadAll(taken), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+        EXPECT_EQ(fs::status(taken).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(file->Commit(dir / "again.bmp", false), native::CommitResult::Failed);
+    }
+    {
+        auto file = native::TempFile::Create(dir.Path(), named);
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(file->Write("lost", 4));
+    }
+    {
+        auto file = native::TempFile::Create(dir.Path(), named);
+        ASSERT_TRUE(file && file->Write("x", 1) && file->Finish());
+        EXPECT_EQ(file->Commit(dir / "fresh.bmp", false), native::CommitResult::Committed);
+    }
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"fresh.bmp", "taken.bmp"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(AnonymousAndNamed, TempFileTest, ::testing::Bool());
+
+#ifndef _WIN32
+// An anonymous file has no name until it is committed, so a process killed while writing
+// it (SIGKILL cannot be caught) leaves nothing behind.
+TEST(TempFileKillTest, AKilledWriterLeavesNothing) {
+    test::TempDir dir;
+    {
+        auto probe = native::TempFile::Create(dir.Path());
+        ASSERT_TRUE(probe);
+        if (!Names(dir.Path()).empty()) GTEST_SKIP() << "no anonymous files on this file system";
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto file = native::TempFile::Create(dir.Path());
+        const std::string block(1 << 16, 'x');
+        for (int i = 0; file && i < 16; ++i) {
+            if (!file->Write(block.data(), block.size())) _exit(2);
+        }
+        raise(SIGKILL);
+        _exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_TRUE(Names(dir.Path()).empty());
+}
+#endif
 
 }  // namespace
 }  // namespace tintwell

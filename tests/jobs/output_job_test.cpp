@@ -12,6 +12,12 @@
 #include "jobs/file_paths.h"
 #include "workspace_fixture.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
 namespace tintwell::test {
 namespace {
 
@@ -361,6 +367,124 @@ TEST_F(OutputJobTest, RememberedFolderGoesToTheSettings) {
     ws->ExportSettings(saved);
     EXPECT_EQ(saved.outDir, Out().string());
     EXPECT_EQ(saved.type, 2);
+}
+
+// No output takes the place of any file of the list, whatever link leads there: the file
+// whose output it would be is refused with 244, and the job ends as for its own input.
+TEST_F(OutputJobTest, AnOutputLeadingToAnyListedFileIsRefused) {
+    DropLetters(3);
+    const auto b = dir / "in" / "b.bmp";
+    const Bytes before = ReadAll(b);
+    for (const bool hard : {false, true}) {
+        view.messages.clear();
+        std::filesystem::remove(Out() / "a.bmp");
+        if (hard) {
+            std::filesystem::create_hard_link(b, Out() / "a.bmp");
+        } else {
+            std::filesystem::create_symlink(b, Out() / "a.bmp");
+        }
+        Output(Out().string());
+        EXPECT_EQ(view.messages,
+                  (Strings{FormatMessage(Msg::SameFile, (dir / "in" / "a.bmp").string())}));
+        EXPECT_EQ(ReadAll(b), before);
+        EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
+    }
+}
+
+#ifndef _WIN32
+// A named pipe or a device at the output is neither opened (a pipe would block the job) nor
+// replaced: 228 for that path, and the job ends.
+TEST_F(OutputJobTest, OnlyRegularFilesAreReplaced) {
+    DropLetters(2);
+    const auto a = Out() / "a.bmp";
+    ASSERT_EQ(mkfifo(a.c_str(), 0600), 0);
+    Output(Out().string());
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, OutFile("a.bmp"))}));
+    EXPECT_TRUE(std::filesystem::is_fifo(a));
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
+    if (geteuid() != 0) return;  // only root makes device nodes
+    view.messages.clear();
+    std::filesystem::remove(a);
+    ASSERT_EQ(mknod(a.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    Output(Out().string());
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, OutFile("a.bmp"))}));
+    EXPECT_TRUE(std::filesystem::is_character_file(a));
+}
+#endif
+
+// Another program may take an output's name while the file is written. Such a file is
+// asked about as if it had been there before, and never replaced without a yes.
+TEST_F(OutputJobTest, ANameTakenWhileTheFileIsWrittenIsAskedAbout) {
+    DropLetters(2);
+    view.onSelect = [&](ListId, int row, bool selected) {
+        if (row == 0 && selected) dir.Write("out/a.bmp", kOld);
+    };
+    view.overwriteAnswers = {kOverwriteNo};
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp")}));
+    EXPECT_EQ(ReadAll(Out() / "a.bmp"), kOld);
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp", "b.bmp"}));
+
+    std::filesystem::remove(Out() / "a.bmp");
+    std::filesystem::remove(Out() / "b.bmp");
+    view.asked.clear();
+    view.overwriteAnswers = {kOverwriteYes};
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp")}));
+    EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+// Writes run ahead, but files are named in list order, one row selected at a time, and an
+// abort lets only the file in hand finish: whether it comes just after a file was named or
+// while the next one is in hand with another under way behind it.
+TEST_F(OutputJobTest, FilesAreNamedInListOrderAndNothingAfterAnAbort) {
+    using Step = std::tuple<ListId, int, bool>;
+    for (const bool whileInHand : {false, true}) {
+        for (int last = 0; last < 3; ++last) {
+            std::filesystem::remove_all(Out());
+            std::filesystem::create_directories(Out());
+            Make();
+            DropLetters(5);
+            view.selectLog.clear();
+            view.onSelect = [&](ListId, int row, bool selected) {
+                if (row == last && selected == whileInHand) ws->OnAbort();
+            };
+            Output(Out().string());
+            view.onSelect = nullptr;
+            std::vector<Step> steps;
+            Strings written;
+            for (int row = 0; row <= last; ++row) {
+                steps.emplace_back(ListId::Files, row, true);
+                steps.emplace_back(ListId::Files, row, false);
+                written.push_back(std::string(1, static_cast<char>('a' + row)) + ".bmp");
+            }
+            EXPECT_EQ(view.selectLog, steps) << last << whileInHand;
+            EXPECT_EQ(Listing(Out()), written) << last << whileInHand;
+            ExpectIdleControls();
+        }
+    }
+}
+
+// A file that cannot be named ends the job with 228 for its output; a later write already
+// under way is discarded and its row never selected.
+TEST_F(OutputJobTest, AFileThatCannotBeNamedEndsTheJobThere) {
+    DropLetters(4);
+    dir.Write("out/a.bmp", kOld);
+    view.overwriteAnswers = {kOverwriteAll};
+    view.onSelect = [&](ListId, int row, bool selected) {
+        if (row == 1 && selected) std::filesystem::create_directory(Out() / "b.bmp");
+    };
+    Output(Out().string());
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, OutFile("b.bmp"))}));
+    EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
+    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp", "b.bmp"}));
+    using Step = std::tuple<ListId, int, bool>;
+    EXPECT_EQ(view.selectLog, (std::vector<Step>{{ListId::Files, 0, true},
+                                                 {ListId::Files, 0, false},
+                                                 {ListId::Files, 1, true},
+                                                 {ListId::Files, 1, false}}));
+    ExpectIdleControls();
 }
 
 }  // namespace

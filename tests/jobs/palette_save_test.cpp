@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jobs/palette_save.h"
+#include "jobs/text_input.h"
 #include "palette/act_file.h"
 #include "workspace_fixture.h"
 
@@ -186,6 +187,34 @@ TEST_F(PaletteSaveTest, ATooLongNameIsRefusedWithAMessage) {
         view.messages,
         (Strings{FormatMessage(Msg::PathTooLong, PaletteFilePath(Palettes(), name).string())}));
     EXPECT_EQ(ws->Pal256Name(), "");
+}
+
+// A palette name is a name: one that is a path (absolute, with a separator, "..") would be
+// written outside the palette folder. It is refused with 228 for the path it would have made,
+// nothing is written there, and the setting keeps its name.
+TEST_F(PaletteSaveTest, ANameThatIsAPathIsRefusedWith228) {
+    dir.Write("palettes/mine.act", Bytes(768, 0x11));
+    dir.Write("there.act", Bytes(768, 0x22));
+    settings.pal256 = "mine";
+    Make();
+    Drop({Bmp("a.bmp", {0x010203})});
+    for (const std::string& name :
+         {std::string("../escape"), std::string("sub/x"), (dir / "abs").string(), std::string(".."),
+          std::string(" ../there")}) {
+        view.messages.clear();
+        EXPECT_FALSE(ws->OnSavePalette(PaletteSaveChoice::NewName, name)) << name;
+        EXPECT_FALSE(PaletteOverwriteQuestionNeeded(Palettes(), PaletteSaveChoice::NewName, name))
+            << name;
+        const std::filesystem::path path = PaletteFilePath(Palettes(), TrimLeadingSpace(name));
+        EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, path.string())}))
+            << name;
+        EXPECT_EQ(ws->Pal256Name(), "mine") << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "escape.act"));
+    EXPECT_FALSE(std::filesystem::exists(Palettes() / "sub"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "abs.act"));
+    EXPECT_EQ(ReadAll(dir / "there.act"), Bytes(768, 0x22));
+    EXPECT_EQ(ReadAll(Palettes() / "mine.act"), Bytes(768, 0x11));
 }
 
 TEST_F(PaletteSaveTest, AnExplicitPathForTheCommandLine) {

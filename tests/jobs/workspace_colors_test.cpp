@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workspace_fixture.h"
@@ -221,6 +223,54 @@ TEST_F(MergeTest, CannotBeAbortedAndSaysSo) {
     EXPECT_EQ(ListCounts(), (Counts{1, 4, 58}));
     for (auto i = enables; i < view.enableLog.size(); ++i) {
         EXPECT_NE(view.enableLog[i], std::make_pair(ControlId::Abort, true));
+    }
+    ExpectConsistent();
+}
+
+// The merge button is enabled in the bit-reduction mode only; a merge asked for in a fixed
+// mode anyway is refused and the fixed palette stays whole.
+TEST_F(ColorListTest, FixedModesDoNotMerge) {
+    for (int type : {0, 1}) {
+        view.messages.clear();
+        MakeFour(type);
+        const int listed = ws->ColorCount();
+        const Colors colors = ListColors();
+        EXPECT_FALSE(ws->OnMerge({{0, 1}, 1})) << type;
+        RunUntilIdle(*ws, view);
+        EXPECT_EQ(ws->ColorCount(), listed) << type;
+        EXPECT_EQ(ListColors(), colors) << type;
+        EXPECT_TRUE(ws->Table().Slot(0).InUse()) << type;
+        EXPECT_TRUE(view.messages.empty()) << type;
+        ExpectConsistent();
+    }
+}
+
+// Every job's progress reset empties the status text: the merge status of the last click
+// must not stand while a job runs (in the field and in the Workspace's own copy).
+TEST_F(MergeTest, AProgressResetEmptiesTheMergeStatus) {
+    const std::vector<std::pair<const char*, std::function<bool()>>> jobs = {
+        {"merge",
+         [&] {
+             return ws->OnMerge({{0, 2}, 2});
+         }},
+        {"add", [&] { return ws->OnDropFiles({Bmp("f.bmp", {0x600000})}); }},
+        {"delete", [&] { return ws->OnDeleteFiles({0}); }},
+    };
+    for (const auto& [name, start] : jobs) {
+        ws->OnColorListClick({{0, 2}, 2});
+        ASSERT_EQ(ws->Controls().status, " 1色 → 2番") << name;
+        std::vector<std::string> seen;
+        view.onProgress = [&](int step, int) {
+            if (step >= 0) {
+                seen.push_back(ws->Controls().status);
+                seen.push_back(view.texts[ControlId::StatusField]);
+            }
+        };
+        ASSERT_TRUE(start()) << name;
+        RunUntilIdle(*ws, view);
+        view.onProgress = nullptr;
+        ASSERT_FALSE(seen.empty()) << name;
+        EXPECT_EQ(seen, Strings(seen.size(), "")) << name;
     }
     ExpectConsistent();
 }

@@ -231,6 +231,24 @@ TEST_F(WorkspaceTest, AMissingPaletteFileFallsBackSilently) {
     EXPECT_EQ(store.ReadInt("Set", "Type"), 1);
 }
 
+// Stored names that are paths are not read from outside the palette folder: each is
+// treated as a missing palette file (no message, name cleared, built-in palette, the
+// cleared name written back).
+TEST_F(WorkspaceTest, APaletteSettingThatIsAPathIsNotRead) {
+    dir.Write("elsewhere.act", Bytes(768, 0x55));
+    settings.pal256 = "../elsewhere";
+    settings.pal16 = (dir / "elsewhere").string();
+    Make(0);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(ws->Pal256Name(), "");
+    EXPECT_EQ(ws->Pal16Name(), "");
+    EXPECT_NE(ListColors().front(), 0x555555u);
+    Settings saved = settings;
+    ws->ExportSettings(saved);
+    EXPECT_EQ(saved.pal256, "");
+    EXPECT_EQ(saved.pal16, "");
+}
+
 TEST_F(WorkspaceTest, APaletteFileLongerThan768BytesIsAccepted) {
     Bytes bytes(772, 0x44);
     settings.pal256 = "long";

@@ -155,6 +155,45 @@ TEST(PaletteFilePath, AlwaysAppendsExtension) {
     EXPECT_EQ(PaletteFilePath(dir, "x.act"), dir / "x.act.act");
 }
 
+TEST(IsPaletteName, NamesStayInsideTheFolder) {
+    for (const std::string name : {"x", "a..b", "x.act", " lead", ".hidden", "パレット"}) {
+        EXPECT_TRUE(IsPaletteName(name)) << name;
+    }
+    for (const std::string& name :
+         {std::string(), std::string("."), std::string(".."), std::string("../x"),
+          std::string("a/b"), std::string("/abs"), std::string("x/"), std::string("a\0b", 3)}) {
+        EXPECT_FALSE(IsPaletteName(name)) << name;
+    }
+#ifdef _WIN32
+    for (const char* name : {"..\\x", "a\\b", "C:x", "C:\\x"})
+        EXPECT_FALSE(IsPaletteName(name)) << name;
+#else
+    EXPECT_TRUE(IsPaletteName("back\\slash"));  // a file-name character here
+#endif
+}
+
+// A stored name that is a path reads nothing outside the folder, even where a good palette
+// file lies: the name is cleared without a message, as for a missing file.
+TEST_F(ActFileTest, NamesThatArePathsAreNotLoaded) {
+    WritePalette("outside", 768);
+    fs::create_directories(dir_ / "pals" / "sub");
+    fs::copy_file(PaletteFilePath(dir_, "outside"), dir_ / "pals" / "sub" / "inside.act");
+    const fs::path folder = dir_ / "pals";
+    for (const std::string& name : {std::string("../outside"), std::string("sub/inside"),
+                                    (dir_ / "outside").string(), std::string("./../outside")}) {
+        std::string chosen = name;
+        FixedPalette256 p256{};
+        EXPECT_EQ(LoadFixedPalette256(folder, chosen, p256), Msg::None) << name;
+        EXPECT_EQ(chosen, "") << name;
+        EXPECT_EQ(p256, BuiltInPalette256()) << name;
+        chosen = name;
+        FixedPalette16 p16{};
+        EXPECT_EQ(LoadFixedPalette16(folder, chosen, p16), Msg::None) << name;
+        EXPECT_EQ(chosen, "") << name;
+        EXPECT_EQ(p16, BuiltInPalette16()) << name;
+    }
+}
+
 TEST(EncodeActPalette, ListColorsThenZeros) {
     struct Case {
         std::size_t count;
