@@ -50,7 +50,8 @@ DirectoryCheckResult CheckOutputDirectory(std::string_view text) {
     DirectoryCheckResult result;
     result.path = TrimLeadingSpace(text);
     if (result.path.empty()) return result;
-    if (result.path.size() > 1 && IsSeparator(result.path.back())) result.path.pop_back();
+    // A root keeps its separator: "C:" without it would be the current folder of drive C.
+    if (IsSeparator(result.path.back()) && !IsRootDirectory(result.path)) result.path.pop_back();
 
     if (IsPathTooLong(result.path, true)) {
         result.verdict = DirectoryCheck::TooLong;

@@ -22,7 +22,7 @@ struct DirectoryCheckResult {
 };
 
 // Checks the text of the output folder dialog. An empty text (after white space) is
-// accepted at once; the job refuses it later. A lone root separator is kept as it is.
+// accepted at once; the job refuses it later. A root ("/", "C:\") keeps its separator.
 [[nodiscard]] DirectoryCheckResult CheckOutputDirectory(std::string_view text);
 
 // Creates a folder and its missing parents. The climb to the parents stops below the first

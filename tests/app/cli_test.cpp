@@ -229,6 +229,23 @@ TEST(CliTest, JapaneseFileNamesRoundTrip) {
         << r.out;
 }
 
+// Only the system's separators separate: on POSIX a backslash is part of a file name, so
+// back\slash.bmp is written under its whole name and slash.bmp beside it is no duplicate.
+TEST(CliTest, ABackslashIsPartOfTheNameOnPosix) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a backslash separates folders on Windows";
+#else
+    TempDir dir;
+    const auto back = dir.Write("in/back\\slash.bmp", Rgb24());
+    const auto plain = dir.Write("in/slash.bmp", Rgb24(1));
+    const CliResult r =
+        RunTool({"-q", "-o", (dir / "out").string(), back.string(), plain.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(PixelColors(dir / "out" / "back\\slash.bmp").size(), 3u);
+    EXPECT_EQ(PixelColors(dir / "out" / "slash.bmp").size(), 4u);
+#endif
+}
+
 TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
     TempDir dir;
     const auto in = dir.Write("in/pic.bmp", Rgb24());

@@ -36,6 +36,10 @@ TEST(CheckOutputDirectoryTest, Verdicts) {
         {base + "/" + std::string(300, 'n'), DirectoryCheck::TooLong,
          base + "/" + std::string(300, 'n')},
         {"/", DirectoryCheck::Accept, "/"},
+#ifdef _WIN32
+        {base + "\\out\\", DirectoryCheck::Accept, base + "\\out"},
+        {base.substr(0, 2) + "\\", DirectoryCheck::Accept, base.substr(0, 2) + "\\"},
+#endif
     };
     for (const auto& c : cases) {
         const DirectoryCheckResult result = CheckOutputDirectory(c.text);
