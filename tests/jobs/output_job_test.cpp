@@ -381,7 +381,10 @@ TEST_F(OutputJobTest, AnOutputLeadingToAnyListedFileIsRefused) {
         if (hard) {
             std::filesystem::create_hard_link(b, Out() / "a.bmp");
         } else {
-            std::filesystem::create_symlink(b, Out() / "a.bmp");
+            // Links need a privilege on Windows; the hard link still counts there.
+            std::error_code linkError;
+            std::filesystem::create_symlink(b, Out() / "a.bmp", linkError);
+            if (linkError) continue;
         }
         Output(Out().string());
         EXPECT_EQ(view.messages,
