@@ -112,18 +112,19 @@ class CliView final : public HeadlessView {
         files_[current_].written = true;
     }
 
-    int AskOverwrite(const std::string& path) override {
-        if (force_) return kOverwriteYes;
+    OverwriteAnswer AskOverwrite(const std::string& path) override {
+        if (force_) return OverwriteAnswer::Yes;
         if (FileEntry* e = ByOutput(path)) {
             e->status = Status::Exists;
             e->message = path + ": exists, left alone (use -f to overwrite)";
             Print(e->message);
         }
-        return kOverwriteNo;
+        return OverwriteAnswer::No;
     }
 
-    void ShowMessage(const std::string& text) override {
-        FileEntry* e = Owner(text);
+    void ShowMessage(Msg msg, const std::string& path) override {
+        const std::string text = FormatMessage(msg, path);
+        FileEntry* e = Owner(msg, path);
         if (e == nullptr) {
             if (phase_ == Phase::Setup) {
                 // Only the palette file can fail here; its message does not name it.
@@ -137,9 +138,9 @@ class CliView final : public HeadlessView {
         }
         // An output that would be its own input is refused; other failures of a listed file
         // happened while it was read or written.
-        const bool sameFile = text == FormatMessage(Msg::SameFile, e->path);
+        const bool sameFile = msg == Msg::SameFile;
         e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
-        if (phase_ == Phase::Writing && EndsOutput(text, *e)) outputEnded_ = true;
+        if (phase_ == Phase::Writing && EndsOutput(msg, path, *e)) outputEnded_ = true;
         // Messages such as "読み出しエラーです" do not name their file; the tool does.
         e->message = text.find(e->path) == std::string::npos ? text + " (" + e->path + ")" : text;
         Print(e->message);
@@ -172,15 +173,11 @@ class CliView final : public HeadlessView {
 
     // The messages that end the output job: the output is the input, the input cannot be
     // opened, the output cannot be created or its path is too long.
-    bool EndsOutput(const std::string& text, const FileEntry& e) const {
-        if (text == FormatMessage(Msg::SameFile, e.path) ||
-            text == FormatMessage(Msg::CannotOpen, e.path)) {
-            return true;
-        }
+    bool EndsOutput(Msg msg, const std::string& path, const FileEntry& e) const {
+        if ((msg == Msg::SameFile || msg == Msg::CannotOpen) && path == e.path) return true;
+        if (msg != Msg::CannotCreate && msg != Msg::PathTooLong) return false;
         for (const auto& [file, output] : outputs_) {
-            if (&files_[file] != &e) continue;
-            return text == FormatMessage(Msg::CannotCreate, output) ||
-                   text == FormatMessage(Msg::PathTooLong, output);
+            if (&files_[file] == &e) return path == output;
         }
         return false;
     }
@@ -194,18 +191,17 @@ class CliView final : public HeadlessView {
 
     // The file a message is about: one whose input or output path it names, else the file
     // in hand. Messages outside adding and writing are about no file.
-    FileEntry* Owner(const std::string& text) {
+    FileEntry* Owner(Msg msg, const std::string& path) {
         if (phase_ == Phase::Setup) return nullptr;
-        for (const auto& [file, output] : outputs_) {
-            if (text.find(output) != std::string::npos) return &files_[file];
-        }
-        for (FileEntry& e : files_) {
-            if (text.find("「" + e.path + "」") != std::string::npos ||
-                text.rfind(e.path + "\n", 0) == 0) {
-                return &e;
+        if (!path.empty()) {
+            for (const auto& [file, output] : outputs_) {
+                if (output == path) return &files_[file];
+            }
+            for (FileEntry& e : files_) {
+                if (e.path == path) return &e;
             }
         }
-        if (text == MessageText(Msg::TooManyFiles)) return nullptr;
+        if (msg == Msg::TooManyFiles) return nullptr;
         return current_ < files_.size() ? &files_[current_] : nullptr;
     }
 

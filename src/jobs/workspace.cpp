@@ -20,6 +20,14 @@ Workspace::Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOpt
 }
 
 Workspace::~Workspace() {
+    // A job may still run (the program is told to end while busy): it is asked to stop,
+    // every owner call it waits in or makes from now on returns without running, and the
+    // worker is joined. Output files are written atomically, so none is left half made.
+    closing_.store(true);
+    if (runner_.Busy()) {
+        runner_.RequestAbort();
+        view_.OwnerClosing();
+    }
     runner_.WaitIdle();
     table_.SetObserver(nullptr);
 }
@@ -61,6 +69,12 @@ void Workspace::ExportSettings(Settings& settings) const {
 void Workspace::ColorRowInserted(int position) {
     view_.ColorRowInserted(position);
 }
+void Workspace::ColorRowAboutToBeRemoved(int position) {
+    view_.ColorRowAboutToBeRemoved(position);
+}
+void Workspace::ColorRowsAboutToBeCleared() {
+    view_.ColorRowsAboutToBeCleared();
+}
 void Workspace::ColorRowRemoved(int position) {
     view_.ColorRowRemoved(position);
 }
@@ -74,20 +88,28 @@ void Workspace::ColorTableFull() {
     ShowMessage(Msg::TableOverflow);
 }
 
-void Workspace::OnOwner(const std::function<void()>& fn) {
+bool Workspace::OnOwner(const std::function<void()>& fn) {
     if (runner_.IsInline()) {
         fn();
-    } else {
-        view_.RunOnOwner(fn);
+        return true;
     }
+    if (closing_.load()) return false;
+    bool ran = false;
+    view_.RunOnOwner([&] {
+        // The owner thread is the one that sets closing_, so this check cannot race it.
+        if (closing_.load()) return;
+        ran = true;
+        fn();
+    });
+    return ran;
 }
 
 void Workspace::ShowMessage(Msg msg, std::string_view path) {
-    view_.ShowMessage(FormatMessage(msg, path));
+    view_.ShowMessage(msg, std::string(path));
 }
 
-void Workspace::ShowText(std::string_view text) {
-    view_.ShowMessage(std::string(text));
+void Workspace::FinishJob() {
+    view_.JobFinished();
 }
 
 void Workspace::SetEnabled(ControlId id, bool enabled) {

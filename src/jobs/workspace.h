@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -125,15 +126,19 @@ class Workspace final : private ColorListObserver {
   private:
     // The table tells its row changes; they go to the view.
     void ColorRowInserted(int position) override;
+    void ColorRowAboutToBeRemoved(int position) override;
+    void ColorRowsAboutToBeCleared() override;
     void ColorRowRemoved(int position) override;
     void ColorRowsCleared() override;
     void ColorCountMilestone() override;
     void ColorTableFull() override;
 
-    // Runs `fn` on the owner thread: through the view from a worker, at once inline.
-    void OnOwner(const std::function<void()>& fn);
+    // Runs `fn` on the owner thread: through the view from a worker, at once inline. False
+    // when it did not run because the Workspace is being destroyed; the job then ends.
+    bool OnOwner(const std::function<void()>& fn);
     void ShowMessage(Msg msg, std::string_view path = {});
-    void ShowText(std::string_view text);
+    // The last step of every job, in its last owner call: the view hears that it ended.
+    void FinishJob();
     void SetEnabled(ControlId id, bool enabled);
     void SetText(ControlId id, const std::string& text);
     void SetHeader(ListId list, int column, const std::string& text);
@@ -183,6 +188,8 @@ class Workspace final : private ColorListObserver {
     int mergeTarget_ = 0;
     std::string outDir_;
     ControlStates controls_;
+    // Set when the Workspace is being destroyed: owner calls no longer run.
+    std::atomic<bool> closing_{false};
     // Last, so its destructor joins the worker while everything else still exists.
     JobRunner runner_;
 };

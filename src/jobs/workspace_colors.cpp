@@ -87,7 +87,9 @@ std::optional<Selection> Workspace::OnColorColumnClick(int column, const Selecti
         }
     }
     after.focus = newFocus >= 0 ? newFocus : current.focus;
+    view_.ColorOrderAboutToChange();
     table_.SetListOrder(std::move(order));
+    view_.ColorOrderChanged();
 
     if (column == 0) {
         // The list then behaves as after a click on row 0: it alone is selected and focused.
@@ -124,7 +126,7 @@ bool Workspace::OnMerge(const Selection& selection) {
     if (Busy() || settings_.mode != PaletteMode::RgbBits) return false;
     const Selection current = Normalised(selection, ColorCount());
     if (current.rows.size() <= 1 || current.focus < 0 || !IsSelected(current, current.focus)) {
-        ShowText(kMergeInternalError);
+        ShowMessage(Msg::MergeInternalError);
         return false;
     }
     mergeTarget_ = current.focus;
@@ -142,6 +144,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
 
     int step = 0;
     for (int row : rows) {
+        if (closing_.load()) return;
         OnOwner([&] {
             DrawProgress(step++, total);
             AnswerAbortAndGoOn();
@@ -170,6 +173,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
     // remaining colors keep their order.
     for (int row = static_cast<int>(marks.size()) - 1; row >= 0; --row) {
         if (marks[row] == 0) continue;
+        if (closing_.load()) return;
         OnOwner([&] {
             AnswerAbortAndGoOn();
             DrawProgress(step++, total);
@@ -183,6 +187,7 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
         AnswerAbortAndGoOn();
         LeaveBusy();
         RefreshColorList();
+        FinishJob();
     });
 }
 

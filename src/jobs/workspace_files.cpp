@@ -16,7 +16,7 @@ bool Workspace::OnDropFiles(std::vector<std::string> paths) {
 void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
     // The limit counts every dropped item, folders and other files too.
     int total = static_cast<int>(paths.size());
-    OnOwner([&] {
+    const bool started = OnOwner([&] {
         EnterBusy(true);
         if (FileCount() + total > kMaxFiles) {
             ShowMessage(Msg::TooManyFiles);
@@ -24,6 +24,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
         }
         DrawProgress(-1, total);
     });
+    if (!started) return;
 
     if (total > 0) {
         // Only what can be a listed file is read; the rest is skipped on the owner thread.
@@ -31,7 +32,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
             return HasBmpExtension(paths[i]) && !IsPathTooLong(paths[i]);
         };
         const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
-            bool more = true;
+            bool more = false;
             OnOwner([&] { more = AddDroppedFile(i, total, paths[i], scan); });
             return more;
         };
@@ -41,6 +42,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
     OnOwner([&] {
         LeaveBusy();
         RefreshColorList();
+        FinishJob();
     });
 }
 
@@ -98,7 +100,7 @@ void Workspace::DeleteFilesJob(const std::vector<int>& rows) {
     int step = 0;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         bool stop = false;
-        OnOwner([&] {
+        const bool ran = OnOwner([&] {
             // Leaving the busy state clears the flag.
             if (runner_.AbortRequested()) {
                 stop = true;
@@ -113,9 +115,12 @@ void Workspace::DeleteFilesJob(const std::vector<int>& rows) {
             }
             RemoveFile(*row);
         });
-        if (stop) break;
+        if (stop || !ran) break;
     }
-    OnOwner([&] { LeaveBusy(); });
+    OnOwner([&] {
+        LeaveBusy();
+        FinishJob();
+    });
 }
 
 void Workspace::RemoveFile(int position) {
@@ -131,6 +136,7 @@ void Workspace::RemoveFile(int position) {
             if (row >= 0) table_.RemoveAt(row);
         }
     }
+    view_.FileRowAboutToBeRemoved(position);
     files_.RemoveAt(position);
     view_.FileRowRemoved(position);
     UpdateFileListHeader();
@@ -138,6 +144,7 @@ void Workspace::RemoveFile(int position) {
 }
 
 void Workspace::DropFileRecord(int position) {
+    view_.FileRowAboutToBeRemoved(position);
     files_.RemoveAt(position);
     view_.FileRowRemoved(position);
     UpdateFileListHeader();
@@ -151,8 +158,9 @@ void Workspace::OnClearAll() {
 }
 
 void Workspace::ClearFileList() {
-    view_.FileRowsCleared();
+    view_.FileRowsAboutToBeCleared();
     files_.Clear();
+    view_.FileRowsCleared();
     UpdateFileListHeader();
     SetEnabled(ControlId::DeleteFiles, false);
     SetEnabled(ControlId::ClearAll, false);
@@ -180,7 +188,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
     int removed = 0;
     const auto want = [](std::size_t) { return true; };
     const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
-        OnOwner([&] {
+        return OnOwner([&] {
             DrawProgress(static_cast<int>(i), total);
             AnswerAbortAndGoOn();
             const int position = static_cast<int>(i) - removed;
@@ -195,13 +203,13 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
             record.indexCounts = {};
             MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
         });
-        return true;
     };
     ScanInOrder(paths, scanThreads_, want, deliver);
 
     OnOwner([&] {
         LeaveBusy();
         RefreshColorList();
+        FinishJob();
     });
 }
 

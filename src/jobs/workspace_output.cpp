@@ -23,30 +23,12 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(path), ec));
 }
 
-// The overwrite question's answer, whatever the view's codes are.
-enum class OverwriteReply { Yes, No, All, Cancel, Unknown };
-
-OverwriteReply ToReply(int answer) {
-    switch (answer) {
-        case kOverwriteYes:
-            return OverwriteReply::Yes;
-        case kOverwriteNo:
-            return OverwriteReply::No;
-        case kOverwriteAll:
-            return OverwriteReply::All;
-        case kOverwriteCancel:
-            return OverwriteReply::Cancel;
-        default:
-            return OverwriteReply::Unknown;
-    }
-}
-
 }  // namespace
 
 OutputStart Workspace::OnOutput(const std::string& directoryText) {
     if (Busy()) return OutputStart::Busy;
     if (directoryText.empty()) {
-        ShowText(kOutputInternalError);
+        ShowMessage(Msg::OutputInternalError);
         return OutputStart::NoDirectory;
     }
     // The writer needs 1 <= colors <= depth; the window's button already keeps to it.
@@ -110,21 +92,21 @@ void Workspace::OutputJob() {
                 case native::CommitResult::Exists:
                     break;
             }
-            OverwriteReply reply = OverwriteReply::Unknown;
-            OnOwner([&] { reply = ToReply(view_.AskOverwrite(w.output)); });
+            OverwriteAnswer reply = OverwriteAnswer::Unanswered;
+            OnOwner([&] { reply = view_.AskOverwrite(w.output); });
             switch (reply) {
-                case OverwriteReply::No:
+                case OverwriteAnswer::No:
                     return Msg::None;
-                case OverwriteReply::Cancel:
+                case OverwriteAnswer::Cancel:
                     stopped = true;
                     return Msg::None;
-                case OverwriteReply::All:
+                case OverwriteAnswer::All:
                     overwriteAll = true;
                     break;
-                case OverwriteReply::Yes:
+                case OverwriteAnswer::Yes:
                     w.replace = true;
                     break;
-                case OverwriteReply::Unknown:
+                case OverwriteAnswer::Unanswered:
                     stopped = true;
                     return Msg::InexplicableError;
             }
@@ -142,13 +124,15 @@ void Workspace::OutputJob() {
         const std::string& named = result == Msg::CannotCreate        ? w.output
                                    : result == Msg::InexplicableError ? ""
                                                                       : w.input;
-        OnOwner([&] {
+        const bool reached = OnOwner([&] {
             view_.SetRowSelected(ListId::Files, w.row, false);
             if (result != Msg::None) ShowMessage(result, named);
             stopped = stopped || runner_.AbortRequested();
             if (!stopped && !writing.empty())
                 view_.SetRowSelected(ListId::Files, writing.front().row, true);
         });
+        // The Workspace is going away: nothing more is named.
+        stopped = stopped || !reached;
     };
     // Names every file under way in order, up to an end of the job; the rest are discarded.
     const auto finishAll = [&] {
@@ -183,15 +167,15 @@ void Workspace::OutputJob() {
         if (!overwriteAll && Exists(output)) {
             finishAll();
             if (stopped) break;
-            OverwriteReply reply = OverwriteReply::Unknown;
-            OnOwner([&] { reply = ToReply(view_.AskOverwrite(output)); });
-            if (reply == OverwriteReply::No) continue;
-            if (reply == OverwriteReply::Cancel) break;
-            if (reply == OverwriteReply::Unknown) {
+            OverwriteAnswer reply = OverwriteAnswer::Unanswered;
+            OnOwner([&] { reply = view_.AskOverwrite(output); });
+            if (reply == OverwriteAnswer::No) continue;
+            if (reply == OverwriteAnswer::Cancel) break;
+            if (reply == OverwriteAnswer::Unanswered) {
                 show(Msg::InexplicableError, {});
                 break;
             }
-            overwriteAll = reply == OverwriteReply::All;
+            overwriteAll = reply == OverwriteAnswer::All;
             replace = true;
         }
 
@@ -212,10 +196,11 @@ void Workspace::OutputJob() {
 
         OutputIndexMap map{};
         const int row = static_cast<int>(i);
-        OnOwner([&] {
+        const bool mapped = OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
             if (writing.empty()) view_.SetRowSelected(ListId::Files, row, true);
         });
+        if (!mapped) break;
         std::shared_ptr<InputFile> source = std::move(in);
         auto task = [source, out, map, &colors, depth] {
             return out->Write([&](std::ostream& os) {
@@ -234,6 +219,7 @@ void Workspace::OutputJob() {
     OnOwner([&] {
         if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
         LeaveBusy();
+        FinishJob();
     });
 }
 

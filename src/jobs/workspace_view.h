@@ -4,35 +4,56 @@
 #include <string>
 
 #include "jobs/control_state.h"
+#include "resources/string_table.h"
 
 namespace tintwell {
 
-// Result codes of the overwrite question, as its buttons set them.
-inline constexpr int kOverwriteYes = 1;
-inline constexpr int kOverwriteNo = 7;
-inline constexpr int kOverwriteAll = 1038;
-inline constexpr int kOverwriteCancel = 2;
+// The answer to the overwrite question.
+enum class OverwriteAnswer {
+    Yes,         // overwrite this file
+    No,          // skip this file
+    All,         // overwrite this and every later file without asking
+    Cancel,      // end the output job
+    Unanswered,  // the question could not be asked: the job ends with message 245
+};
 
 // Everything the Workspace asks of its window. Every method is called on the owner thread
 // only; a job on its worker thread reaches the owner through RunOnOwner. The Qt window
 // implements it, the command-line tool prints, the tests record.
+//
+// Row changes come in the order an item model needs: inserts after the row exists (the
+// file row's text comes with the call; new color rows are always appended), removals and
+// clears announced before the row goes and confirmed after, reorders announced before and
+// after the list order changes.
 class WorkspaceView {
   public:
     virtual ~WorkspaceView() = default;
 
     // A row showing `baseName` was inserted into the file list at `row`.
     virtual void FileRowInserted(int row, const std::string& baseName) = 0;
+    // Row `row` of the file list is about to be deleted (it still exists).
+    virtual void FileRowAboutToBeRemoved(int /*row*/) {}
     // Row `row` of the file list was deleted; the rows behind it moved up.
     virtual void FileRowRemoved(int row) = 0;
+    // Every row of the file list is about to be deleted (they still exist).
+    virtual void FileRowsAboutToBeCleared() {}
     // Every row of the file list was deleted.
     virtual void FileRowsCleared() = 0;
 
     // A color row was inserted at `row` (drawn from the table's list order).
     virtual void ColorRowInserted(int row) = 0;
+    // Color row `row` is about to be deleted (it still exists).
+    virtual void ColorRowAboutToBeRemoved(int /*row*/) {}
     // Color row `row` was deleted; the rows behind it moved up.
     virtual void ColorRowRemoved(int row) = 0;
+    // Every color row is about to be deleted (they still exist).
+    virtual void ColorRowsAboutToBeCleared() {}
     // Every color row was deleted.
     virtual void ColorRowsCleared() = 0;
+    // The order of the color rows is about to change (a sort); the count stays.
+    virtual void ColorOrderAboutToChange() {}
+    // The order of the color rows changed; ColorListRepaint follows.
+    virtual void ColorOrderChanged() {}
     // The colors or their order changed without a row count change: repaint the list now.
     virtual void ColorListRepaint() = 0;
 
@@ -56,15 +77,23 @@ class WorkspaceView {
     // Redraws the whole window at once (the end of every job).
     virtual void RedrawWindow() = 0;
 
-    // Shows a message box with an OK button and returns when it is closed.
-    virtual void ShowMessage(const std::string& text) = 0;
-    // Asks whether `path` may be overwritten: kOverwriteYes, kOverwriteNo, kOverwriteAll,
-    // kOverwriteCancel, or any other value when the question could not be asked.
-    virtual int AskOverwrite(const std::string& path) = 0;
+    // Shows message `msg` (its text with "%1" replaced by `path`, see FormatMessage) in a
+    // box with an OK button and returns when it is closed.
+    virtual void ShowMessage(Msg msg, const std::string& path) = 0;
+    // Asks whether `path` may be overwritten.
+    virtual OverwriteAnswer AskOverwrite(const std::string& path) = 0;
+
+    // A job has ended: called once per job, on the owner thread, right after it left the
+    // busy state and made its last change.
+    virtual void JobFinished() {}
 
     // Runs `fn` on the owner thread and returns when it has run. Called by jobs from their
-    // worker thread; the owner thread keeps handling its events meanwhile.
+    // worker thread; the owner thread keeps handling its events meanwhile. After
+    // OwnerClosing it returns at once without running `fn`.
     virtual void RunOnOwner(std::function<void()> fn) = 0;
+    // The Workspace is being destroyed while a job may run: every RunOnOwner call that waits
+    // now or comes later must return without running its function, so the worker can end.
+    virtual void OwnerClosing() {}
 };
 
 // A view without a window, for callers that run the Workspace inline (the command-line

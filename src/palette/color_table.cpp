@@ -109,6 +109,7 @@ void ColorTable::FillFixedPalette(std::span<const Rgb> palette) {
 }
 
 void ColorTable::Clear() {
+    if (observer_ != nullptr) observer_->ColorRowsAboutToBeCleared();
     for (ColorSlot& entry : slots_) {
         entry.paletteNumber = -1;
         entry.pixelCount = 0;
@@ -124,6 +125,7 @@ int ColorTable::PositionOf(int slot) const {
 }
 
 void ColorTable::RemoveAt(int position) {
+    if (observer_ != nullptr) observer_->ColorRowAboutToBeRemoved(position);
     FreeSlot(listOrder_[position]);
     listOrder_.erase(listOrder_.begin() + position);
     if (observer_ != nullptr) observer_->ColorRowRemoved(position);

@@ -39,6 +39,9 @@ class ColorListObserver {
   public:
     virtual ~ColorListObserver() = default;
     virtual void ColorRowInserted(int position) = 0;
+    // Before a row or every row goes, while they still exist, so a view can announce it.
+    virtual void ColorRowAboutToBeRemoved(int /*position*/) {}
+    virtual void ColorRowsAboutToBeCleared() {}
     virtual void ColorRowRemoved(int position) = 0;
     virtual void ColorRowsCleared() = 0;
     // Every 50th color entered by AddColor, so a growing count shows while a job adds colors.

@@ -39,6 +39,8 @@ constexpr std::array kTable = {
     Entry{Msg::FullColorOverflow, "内部エラー：フルカラーオーバーフロー"},
     Entry{Msg::PathTooLong, "「%1」はパスが長すぎます。"},
     Entry{Msg::AppName, "Tintwell"},
+    Entry{Msg::MergeInternalError, kMergeInternalError},
+    Entry{Msg::OutputInternalError, kOutputInternalError},
 };
 
 }  // namespace

@@ -40,6 +40,9 @@ enum class Msg : int {
     FullColorOverflow = 247,        // a 24-bit input gained colors since its analysis
     PathTooLong = 248,              // a path longer than the platform takes
     AppName = 57344,                // "Tintwell"
+    // Fixed texts outside the string table, shown as they stand.
+    MergeInternalError = -1020,   // "内部エラー：OnMerge"
+    OutputInternalError = -1009,  // "内部エラー：OnOutput"
 };
 
 // Texts that are not in the string table but shown as they stand.

@@ -46,7 +46,7 @@ TEST_F(WorkspaceTest, StartAbortFinishCycles) {
         ExpectConsistent();
 
         // Output, aborted after the second file.
-        view.overwriteAnswers.assign(6, kOverwriteYes);
+        view.overwriteAnswers.assign(6, OverwriteAnswer::Yes);
         view.onSelect = [&](ListId, int row, bool selected) {
             if (row == 1 && selected) ws->OnAbort();
         };
@@ -86,7 +86,7 @@ TEST_F(WorkspaceTest, InlineModeRunsEachCommandToItsEnd) {
     ASSERT_TRUE(ws->OnColorColumnClick(1, {}).has_value());
     EXPECT_EQ(ListColors().front(), 0x00FF00u);
 
-    view.overwriteAnswers = {kOverwriteNo};
+    view.overwriteAnswers = {OverwriteAnswer::No};
     EXPECT_EQ(ws->OnOutput(out.string()), OutputStart::Started);
     EXPECT_FALSE(ws->Busy());
     EXPECT_TRUE(std::filesystem::exists(out / "a.bmp"));
@@ -102,9 +102,11 @@ TEST_F(WorkspaceTest, InlineModeRunsEachCommandToItsEnd) {
 class AnsweringView final : public HeadlessView {
   public:
     std::vector<std::string> messages;
-    int answer = kOverwriteYes;
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    int AskOverwrite(const std::string&) override { return answer; }
+    OverwriteAnswer answer = OverwriteAnswer::Yes;
+    void ShowMessage(Msg msg, const std::string& path) override {
+        messages.push_back(FormatMessage(msg, path));
+    }
+    OverwriteAnswer AskOverwrite(const std::string&) override { return answer; }
 };
 
 TEST(HeadlessViewTest, RunsTheWholeRoadInline) {
@@ -112,7 +114,7 @@ TEST(HeadlessViewTest, RunsTheWholeRoadInline) {
     const auto in = dir.Write("in/a.bmp", CountedBitmap({0x102030, 0x405060}, {3, 1}));
     dir.Write("out/a.bmp", {'o', 'l', 'd'});
     AnsweringView view;
-    view.answer = kOverwriteNo;
+    view.answer = OverwriteAnswer::No;
     Settings settings;
     Workspace ws(view, settings, WorkspaceOptions{dir / "palettes", RunMode::Inline, 2});
     ws.Initialise();
@@ -122,7 +124,7 @@ TEST(HeadlessViewTest, RunsTheWholeRoadInline) {
               (Strings{FormatMessage(Msg::CannotOpen, (dir / "missing.bmp").string())}));
     EXPECT_EQ(ws.OnOutput((dir / "out").string()), OutputStart::Started);
     EXPECT_EQ(ReadAll(dir / "out" / "a.bmp"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-    view.answer = kOverwriteYes;
+    view.answer = OverwriteAnswer::Yes;
     EXPECT_EQ(ws.OnOutput((dir / "out").string()), OutputStart::Started);
     EXPECT_GT(ReadAll(dir / "out" / "a.bmp").size(), 54u);
     EXPECT_FALSE(ws.Busy());

@@ -211,7 +211,7 @@ TEST_F(OutputJobTest, OverwriteQuestionNoThenAll) {
     DropLetters(3);
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
         dir.Write("out/" + std::string(name), kOld);
-    view.overwriteAnswers = {kOverwriteNo, kOverwriteAll};
+    view.overwriteAnswers = {OverwriteAnswer::No, OverwriteAnswer::All};
     Output(Out().string());
     EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp"), OutFile("b.bmp")}));
     EXPECT_EQ(ReadAll(Out() / "a.bmp"), kOld);
@@ -221,7 +221,7 @@ TEST_F(OutputJobTest, OverwriteQuestionNoThenAll) {
 
     // Overwrite-all lasts one run: the next one asks again.
     view.asked.clear();
-    view.overwriteAnswers = {kOverwriteYes, kOverwriteYes, kOverwriteYes};
+    view.overwriteAnswers = {OverwriteAnswer::Yes, OverwriteAnswer::Yes, OverwriteAnswer::Yes};
     Output(Out().string());
     EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp"), OutFile("b.bmp"), OutFile("c.bmp")}));
     EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
@@ -231,7 +231,7 @@ TEST_F(OutputJobTest, CancelOnTheThirdOfFiveKeepsTheFirstTwo) {
     DropLetters(5);
     for (const char* name : {"c.bmp", "d.bmp", "e.bmp"})
         dir.Write("out/" + std::string(name), kOld);
-    view.overwriteAnswers = {kOverwriteCancel};
+    view.overwriteAnswers = {OverwriteAnswer::Cancel};
     Output(Out().string());
     EXPECT_EQ(view.asked, (Strings{OutFile("c.bmp")}));
     EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
@@ -245,7 +245,7 @@ TEST_F(OutputJobTest, CancelOnTheThirdOfFiveKeepsTheFirstTwo) {
 TEST_F(OutputJobTest, AnUnknownAnswerIsAnInexplicableError) {
     DropLetters(2);
     dir.Write("out/a.bmp", kOld);
-    view.overwriteAnswers = {0};
+    view.overwriteAnswers = {OverwriteAnswer::Unanswered};
     Output(Out().string());
     EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::InexplicableError)}));
     EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
@@ -422,7 +422,7 @@ TEST_F(OutputJobTest, ANameTakenWhileTheFileIsWrittenIsAskedAbout) {
     view.onSelect = [&](ListId, int row, bool selected) {
         if (row == 0 && selected) dir.Write("out/a.bmp", kOld);
     };
-    view.overwriteAnswers = {kOverwriteNo};
+    view.overwriteAnswers = {OverwriteAnswer::No};
     Output(Out().string());
     EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp")}));
     EXPECT_EQ(ReadAll(Out() / "a.bmp"), kOld);
@@ -431,7 +431,7 @@ TEST_F(OutputJobTest, ANameTakenWhileTheFileIsWrittenIsAskedAbout) {
     std::filesystem::remove(Out() / "a.bmp");
     std::filesystem::remove(Out() / "b.bmp");
     view.asked.clear();
-    view.overwriteAnswers = {kOverwriteYes};
+    view.overwriteAnswers = {OverwriteAnswer::Yes};
     Output(Out().string());
     EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp")}));
     EXPECT_NE(ReadAll(Out() / "a.bmp"), kOld);
@@ -474,7 +474,7 @@ TEST_F(OutputJobTest, FilesAreNamedInListOrderAndNothingAfterAnAbort) {
 TEST_F(OutputJobTest, AFileThatCannotBeNamedEndsTheJobThere) {
     DropLetters(4);
     dir.Write("out/a.bmp", kOld);
-    view.overwriteAnswers = {kOverwriteAll};
+    view.overwriteAnswers = {OverwriteAnswer::All};
     view.onSelect = [&](ListId, int row, bool selected) {
         if (row == 1 && selected) std::filesystem::create_directory(Out() / "b.bmp");
     };
@@ -488,6 +488,39 @@ TEST_F(OutputJobTest, AFileThatCannotBeNamedEndsTheJobThere) {
                                                  {ListId::Files, 1, true},
                                                  {ListId::Files, 1, false}}));
     ExpectIdleControls();
+}
+
+// The program can be ended while a job runs (the desktop logs out): the Workspace is
+// destroyed on the owner thread in the middle of the output job. It must return, end the
+// job, and leave only complete output files behind.
+TEST_F(OutputJobTest, DestroyingTheWorkspaceMidJobEndsTheJobWithoutHalfFiles) {
+    DropLetters(8);
+    EXPECT_EQ(view.jobsFinished, 1);
+    const Bytes complete = [&] {
+        Output(Out().string());
+        return ReadAll(Out() / "a.bmp");
+    }();
+    EXPECT_EQ(view.jobsFinished, 2);
+    for (const std::string& name : Listing(Out()))
+        std::filesystem::remove(Out() / name);
+
+    ASSERT_EQ(ws->OnOutput(Out().string()), OutputStart::Started);
+    const auto started = [&] {
+        return std::count_if(view.selectLog.begin(), view.selectLog.end(),
+                             [](const auto& entry) { return std::get<2>(entry); });
+    };
+    view.selectLog.clear();
+    while (started() < 3)
+        ASSERT_TRUE(view.PumpOne());
+    ws.reset();
+
+    const Strings left = Listing(Out());
+    EXPECT_LT(left.size(), 8u);
+    for (const std::string& name : left) {
+        EXPECT_EQ(name.size(), 5u) << name;  // "x.bmp": no temporary file
+        EXPECT_EQ(ReadAll(Out() / name).size(), complete.size()) << name;
+    }
+    EXPECT_EQ(view.jobsFinished, 2);
 }
 
 }  // namespace

@@ -47,8 +47,11 @@ class RecordingView final : public WorkspaceView {
     int redrawCount = 0;
     std::vector<ListId> scrolledToTop;
 
-    // Scripted answers to the overwrite question; kOverwriteYes once they run out.
-    std::deque<int> overwriteAnswers;
+    // The messages as numbers and paths, in order (`messages` holds their texts).
+    std::vector<std::pair<Msg, std::string>> messageIds;
+    int jobsFinished = 0;
+    // Scripted answers to the overwrite question; Yes once they run out.
+    std::deque<OverwriteAnswer> overwriteAnswers;
     // Hooks run on the owner thread, so a test can press a button at an exact point.
     std::function<void(int step, int total)> onProgress;
     std::function<void(const std::string& text)> onMessage;
@@ -110,14 +113,17 @@ class RecordingView final : public WorkspaceView {
     }
     void ScrollToTop(ListId list) override { scrolledToTop.push_back(list); }
     void RedrawWindow() override { ++redrawCount; }
-    void ShowMessage(const std::string& text) override {
+    void ShowMessage(Msg msg, const std::string& path) override {
+        messageIds.emplace_back(msg, path);
+        const std::string text = FormatMessage(msg, path);
         messages.push_back(text);
         if (onMessage) onMessage(text);
     }
-    int AskOverwrite(const std::string& path) override {
+    void JobFinished() override { ++jobsFinished; }
+    OverwriteAnswer AskOverwrite(const std::string& path) override {
         asked.push_back(path);
-        if (overwriteAnswers.empty()) return kOverwriteYes;
-        const int answer = overwriteAnswers.front();
+        if (overwriteAnswers.empty()) return OverwriteAnswer::Yes;
+        const OverwriteAnswer answer = overwriteAnswers.front();
         overwriteAnswers.pop_front();
         return answer;
     }
@@ -131,9 +137,17 @@ class RecordingView final : public WorkspaceView {
         auto task = std::make_shared<Task>();
         task->fn = std::move(fn);
         std::unique_lock lock(mutex_);
+        if (closing_) return;
         queue_.push_back(task);
         changed_.notify_all();
-        changed_.wait(lock, [&] { return task->done; });
+        changed_.wait(lock, [&] { return task->done || closing_; });
+    }
+    // Queued calls are dropped unrun and waiting workers let go, as a closing window does.
+    void OwnerClosing() override {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+        queue_.clear();
+        changed_.notify_all();
     }
 
     // Runs the next function a worker has queued, waiting for one to arrive. False (and a
@@ -182,6 +196,7 @@ class RecordingView final : public WorkspaceView {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::shared_ptr<Task>> queue_;
+    bool closing_ = false;
 };
 
 // Pumps the view's queue until the Workspace has left the busy state, then joins the job.
