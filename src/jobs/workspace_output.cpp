@@ -78,6 +78,14 @@ void Workspace::OutputJob() {
     const std::size_t maxWriting = std::max(1u, scanThreads_);
     bool overwriteAll = false;
     bool stopped = false;
+    int written = 0;
+    // The file taken in hand: its row selected, and which of how many it is in the status.
+    const auto takeInHand = [&](int row) {
+        view_.SetRowSelected(ListId::Files, row, true);
+        SetText(
+            ControlId::StatusField,
+            Substitute(kOutputProgress, {std::to_string(row + 1), std::to_string(inputs.size())}));
+    };
 
     // Asks, as for a file that was there before, when another program took the output's
     // name while the file was written.
@@ -85,6 +93,7 @@ void Workspace::OutputJob() {
         for (;;) {
             switch (w.file->Commit(w.replace || overwriteAll)) {
                 case native::CommitResult::Committed:
+                    ++written;
                     return Msg::None;
                 case native::CommitResult::Failed:
                     stopped = true;
@@ -128,8 +137,7 @@ void Workspace::OutputJob() {
             view_.SetRowSelected(ListId::Files, w.row, false);
             if (result != Msg::None) ShowMessage(result, named);
             stopped = stopped || runner_.AbortRequested();
-            if (!stopped && !writing.empty())
-                view_.SetRowSelected(ListId::Files, writing.front().row, true);
+            if (!stopped && !writing.empty()) takeInHand(writing.front().row);
         });
         // The Workspace is going away: nothing more is named.
         stopped = stopped || !reached;
@@ -198,7 +206,7 @@ void Workspace::OutputJob() {
         const int row = static_cast<int>(i);
         const bool mapped = OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
-            if (writing.empty()) view_.SetRowSelected(ListId::Files, row, true);
+            if (writing.empty()) takeInHand(row);
         });
         if (!mapped) break;
         std::shared_ptr<InputFile> source = std::move(in);
@@ -219,6 +227,10 @@ void Workspace::OutputJob() {
     OnOwner([&] {
         if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
         LeaveBusy();
+        if (written > 0) {
+            SetText(ControlId::StatusField,
+                    Substitute(kOutputDone, {std::to_string(written), outDir_}));
+        }
         FinishJob();
     });
 }

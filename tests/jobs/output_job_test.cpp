@@ -83,6 +83,10 @@ TEST_F(OutputJobTest, WritesEveryFileWithTheCommonPalette) {
     Drop({Bmp("in/a.bmp", {0xFF0000, 0x00FF00}, {1, 2}),
           Bmp("in/b.bmp", {0x00FF00, 0x0000FF}, {3, 1})});
     const auto progressBefore = view.progress.size();
+    Strings statuses;
+    view.onSelect = [&](ListId, int, bool selected) {
+        if (!selected) statuses.push_back(ws->Controls().status);
+    };
     Output(Out().string());
 
     const Bytes a = ReadAll(Out() / "a.bmp");
@@ -109,6 +113,9 @@ TEST_F(OutputJobTest, WritesEveryFileWithTheCommonPalette) {
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(Listing(Out()), (Strings{"a.bmp", "b.bmp"}));
     ExpectIdleControls();
+    // The status says which file of how many is written, then how many went where.
+    EXPECT_EQ(statuses, (Strings{"出力中 1 / 2", "出力中 2 / 2"}));
+    EXPECT_EQ(ws->Controls().status, "2ファイルを出力しました：" + Out().string());
     EXPECT_TRUE(ws->Controls().Enabled(ControlId::Output));
 }
 
