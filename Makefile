@@ -2,8 +2,10 @@
 #   make run     build in Release and run the tool on the sample bitmaps
 #   make test    build with AddressSanitizer + UBSan and run every suite through ctest
 #   make tsan    run the engine's job tests under ThreadSanitizer
+#   make windows cross-build the engine, tintwell-cli.exe and the suites for Windows
+#                (MinGW-w64) and run them under Wine
 #   make bench   run the benchmarks and the batch timing against a plain copy
-#   make fuzz    run the libFuzzer target for FUZZ_SECONDS (default 60)
+#   make fuzz    run both libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -11,7 +13,7 @@ FUZZ_SECONDS ?= 60
 TSAN_REPEAT ?= 20
 OUT ?= out
 
-.PHONY: deps run test tsan bench fuzz format clean
+.PHONY: deps run test tsan windows bench fuzz format clean
 
 deps:
 	@scripts/install-deps
@@ -30,6 +32,11 @@ tsan: deps
 	cmake --preset tsan
 	cmake --build build/tsan -j $(JOBS) --target jobs_tests
 	TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/jobs_tests --gtest_repeat=$(TSAN_REPEAT) --gtest_brief=1
+
+windows: deps
+	cmake --preset windows
+	cmake --build build/windows -j $(JOBS)
+	scripts/run-windows build/windows
 
 bench: deps
 	cmake --preset release

@@ -1,9 +1,11 @@
 // Arbitrary bytes through the whole bitmap path: scan, map into a table, write with the
 // common palette, and read the output back. Any crash or sanitizer report is a finding;
-// so is an output that the reader refuses or whose pixels changed color.
+// so is an output that the reader refuses, whose headers a careful reader would refuse
+// (planes, sizes, offsets), or whose pixels changed color.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -12,6 +14,7 @@
 #include "bitmap/analyser.h"
 #include "bitmap/bmp_header.h"
 #include "bitmap/writer.h"
+#include "output_check.h"
 #include "palette/fixed_palettes.h"
 #include "support/bmp_builder.h"
 
@@ -34,7 +37,7 @@ std::uint32_t Key(const Rgb& c) {
 
 // Maps the scan into `table`, writes the input with the table's palette, and checks that
 // the output is accepted and that every pixel has its slot's color.
-void WriteAndCheck(const std::string& input, const BitmapScan& scan,
+void WriteAndCheck(const std::string& input, const BitmapScan& scan, const HeaderResult& header,
                    const PaletteSettings& settings, ColorTable& table, int depth) {
     IndexMap indexMap{};
     IndexCounts counts{};
@@ -50,6 +53,12 @@ void WriteAndCheck(const std::string& input, const BitmapScan& scan,
     if (written != Msg::None) Fail("the writer refused a file the analyser accepted");
 
     const std::string output = out.str();
+    const auto& h = header.header;
+    if (const char* fault = fuzz::OutputHeaderFault(
+            std::span(reinterpret_cast<const std::uint8_t*>(output.data()), output.size()), depth,
+            h.width, h.height)) {
+        Fail(fault);
+    }
     std::istringstream back(output);
     const BitmapScan rescan = ScanBitmap(back);
     if (rescan.error != Msg::None) Fail("the reader refused the writer's output");
@@ -111,30 +120,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    // The last byte picks the settings, so the corpus explores them along with the file.
+    // The last two bytes pick the settings, so the corpus explores them along with the file:
+    // every channel's bits 1..8 on its own.
     const std::uint8_t pick = size > 0 ? data[size - 1] : 0;
+    const std::uint8_t pick2 = size > 1 ? data[size - 2] : 0;
 
     PaletteSettings rgb;
     rgb.mode = PaletteMode::RgbBits;
     rgb.bits = pick & 0x80 ? ChannelBits{8, 8, 8}
-                           : ChannelBits{1 + (pick & 7), 1 + ((pick >> 3) & 7), 8 - (pick & 1)};
+                           : ChannelBits{1 + (pick & 7), 1 + ((pick >> 3) & 7), 1 + (pick2 & 7)};
     rgb.mask = MaskFor(rgb.bits);
     // The tables are large (32768 slots); clearing them is far cheaper than making new ones.
     static ColorTable rgbTable;
     static ColorTable fixedTable;
     rgbTable.Clear();
     fixedTable.Clear();
-    WriteAndCheck(input, scan, rgb, rgbTable, pick & 0x40 ? 16 : 256);
+    WriteAndCheck(input, scan, header, rgb, rgbTable, pick & 0x40 ? 16 : 256);
 
     PaletteSettings fixed;
     if (pick & 0x20) {
         fixed.mode = PaletteMode::Fixed16;
         fixedTable.FillFixedPalette(BuiltInPalette16());
-        WriteAndCheck(input, scan, fixed, fixedTable, pick & 0x10 ? 16 : 256);
+        WriteAndCheck(input, scan, header, fixed, fixedTable, pick & 0x10 ? 16 : 256);
     } else {
         fixed.mode = PaletteMode::Fixed256;
         fixedTable.FillFixedPalette(BuiltInPalette256());
-        WriteAndCheck(input, scan, fixed, fixedTable, 256);
+        WriteAndCheck(input, scan, header, fixed, fixedTable, 256);
     }
     return 0;
 }

@@ -1,6 +1,9 @@
-// Writes a handful of small, valid bitmaps into the folder given as the only argument:
-// every pixel format and header form the reader takes, so the fuzzer starts from files
-// that reach the row loops instead of stopping at the header checks.
+// Writes the seed corpora: a handful of small, valid bitmaps into BMP_FOLDER, every pixel
+// format and header form the reader takes, so the fuzzer starts from files that reach the
+// row loops instead of stopping at the header checks; with WORKSPACE_FOLDER, also inputs of
+// the workspace fuzzer (control block, palette file, two or three of those bitmaps) in every
+// palette mode, so it starts with files that share a table, sort, merge and are written.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,9 +14,27 @@
 
 using tintwell::test::BmpBuilder;
 
+namespace {
+
+bool WriteAll(const std::filesystem::path& dir, const std::string& prefix,
+              const std::string& extension, const std::vector<std::string>& files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::filesystem::path path = dir / (prefix + std::to_string(i) + extension);
+        std::ofstream out(path, std::ios::binary);
+        out.write(files[i].data(), static_cast<std::streamsize>(files[i].size()));
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s BMP_FOLDER [WORKSPACE_FOLDER]\n", argv[0]);
         return 2;
     }
     const std::filesystem::path dir = argv[1];
@@ -40,15 +61,48 @@ int main(int argc, char** argv) {
         BmpBuilder(2, 2, 8).DistinctPalette(4).Gap(9).PadByte(0xFF).Pixels(ramp).String(),
         BmpBuilder(1, 1, 24).Pixels({0x123456}).String(),
     };
-    for (std::size_t i = 0; i < seeds.size(); ++i) {
-        const std::filesystem::path path = dir / ("seed-" + std::to_string(i) + ".bmp");
-        std::ofstream out(path, std::ios::binary);
-        out.write(seeds[i].data(), static_cast<std::streamsize>(seeds[i].size()));
-        if (!out) {
-            std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
-            return 1;
-        }
-    }
+    if (!WriteAll(dir, "seed-", ".bmp", seeds)) return 1;
     std::printf("%zu seed files in %s\n", seeds.size(), dir.string().c_str());
+    if (argc == 2) return 0;
+
+    // Workspace inputs: flags, bits, sort and merge rows, palette length and bytes, then the
+    // bitmaps with a 2-byte length before each but the last (see workspace_fuzzer.cpp).
+    const std::filesystem::path workspaceDir = argv[2];
+    std::filesystem::create_directories(workspaceDir);
+    std::string palette(768, '\0');
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        palette[i] = static_cast<char>(i * 37 + 11);
+    const auto input = [&](std::uint8_t flags, std::uint8_t bits, std::size_t paletteBytes,
+                           const std::vector<std::size_t>& which) {
+        std::string s;
+        s.push_back(static_cast<char>(flags));
+        for (int c = 0; c < 3; ++c)
+            s.push_back(static_cast<char>(bits + c));
+        for (int k = 0; k < 6; ++k)
+            s.push_back(static_cast<char>(k * 5 + 1));
+        s.push_back(static_cast<char>(paletteBytes & 0xFF));
+        s.push_back(static_cast<char>(paletteBytes >> 8));
+        s.append(palette, 0, paletteBytes);
+        for (std::size_t i = 0; i < which.size(); ++i) {
+            const std::string& bmp = seeds[which[i]];
+            if (i + 1 < which.size()) {
+                s.push_back(static_cast<char>(bmp.size() & 0xFF));
+                s.push_back(static_cast<char>(bmp.size() >> 8));
+            }
+            s += bmp;
+        }
+        return s;
+    };
+    const std::vector<std::string> workspaceSeeds = {
+        input(0x80 | 0x10 | 0x04, 7, 0, {0, 2, 4}),   // rgb 8 bits, three files, merge
+        input(0x80 | 0x08 | 0x04, 4, 0, {1, 3, 10}),  // rgb 5,6,7 bits, distance sort
+        input(0x20 | 0x80, 0, 0, {1, 5}),             // rgb 1 bit, 16 colors
+        input(0x01 | 0x04, 0, 768, {0, 2, 6}),        // fixed256 with a palette file
+        input(0x02 | 0x20, 0, 768, {1, 4}),           // fixed16 with a palette file
+        input(0x01, 0, 700, {7, 9}),                  // fixed256, a short palette file
+        input(0x02 | 0x40 | 0x80, 0, 0, {8, 10}),     // fixed16 built-in, a merge refused
+    };
+    if (!WriteAll(workspaceDir, "seed-", ".in", workspaceSeeds)) return 1;
+    std::printf("%zu seed files in %s\n", workspaceSeeds.size(), workspaceDir.string().c_str());
     return 0;
 }

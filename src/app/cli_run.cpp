@@ -268,9 +268,9 @@ bool Batch::Setup() {
     std::string paletteName;
     if (o_.paletteFile) {
         view_.SetPaletteFile(*o_.paletteFile);
-        const fs::path file = *o_.paletteFile;
+        const fs::path file = PathFromUtf8(*o_.paletteFile);
         paletteDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-        paletteName = file.stem().string();
+        paletteName = Utf8FromPath(file.stem());
         (o_.mode == PaletteMode::Fixed256 ? settings.pal256 : settings.pal16) = paletteName;
     }
     ws_.emplace(view_, settings, WorkspaceOptions{paletteDir, RunMode::Inline, ScanThreads()});
@@ -359,15 +359,15 @@ Batch::OutputEnd Batch::Output() {
         return OutputEnd::NotBegun;
     }
     std::error_code ec;
-    const fs::path dir = *o_.outputDir;
+    const fs::path dir = PathFromUtf8(*o_.outputDir);
     if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-        err_ << "tintwell-cli: " << dir.string() << " is not a folder\n";
+        err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
         return OutputEnd::NotBegun;
     }
     if (!fs::exists(dir, ec)) {
         fs::create_directories(dir, ec);
         if (ec) {
-            err_ << MessageText(Msg::CannotCreateDirectory) << " (" << dir.string() << ")\n";
+            err_ << MessageText(Msg::CannotCreateDirectory) << " (" << *o_.outputDir << ")\n";
             return OutputEnd::NotBegun;
         }
     }
@@ -431,7 +431,7 @@ void Batch::RefuseAll(const std::string& why) {
 }
 
 bool Batch::SavePalette() {
-    const Msg result = ws_->WritePaletteFile(*o_.savePalette);
+    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette));
     if (result == Msg::None) return true;
     std::string text = FormatMessage(result, *o_.savePalette);
     if (text.find(*o_.savePalette) == std::string::npos) text += " (" + *o_.savePalette + ")";
@@ -507,7 +507,8 @@ int Batch::Run() {
         // The palette file is never written over a file of the list, whatever path or link
         // leads there.
         for (const FileEntry& e : files_) {
-            if (e.path == *o_.savePalette || IsSameFile(*o_.savePalette, e.path)) {
+            if (e.path == *o_.savePalette ||
+                IsSameFile(PathFromUtf8(*o_.savePalette), PathFromUtf8(e.path))) {
                 err_ << "tintwell-cli: --save-palette " << *o_.savePalette
                      << " names an input file\n";
                 return 2;

@@ -2,7 +2,6 @@
 
 #include <streambuf>
 #include <system_error>
-#include <vector>
 
 namespace tintwell {
 namespace {
@@ -15,8 +14,9 @@ constexpr std::size_t kStreamBuffer = 1 << 18;
 // do not turn into one system call each. A failed write makes the stream bad.
 class TempFileBuf final : public std::streambuf {
   public:
-    explicit TempFileBuf(native::TempFile& file) : file_(file), buffer_(kStreamBuffer) {
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    explicit TempFileBuf(native::TempFile& file)
+        : file_(file), buffer_(std::make_unique_for_overwrite<char[]>(kStreamBuffer)) {
+        setp(buffer_.get(), buffer_.get() + kStreamBuffer);
     }
 
   protected:
@@ -31,7 +31,7 @@ class TempFileBuf final : public std::streambuf {
 
     std::streamsize xsputn(const char* data, std::streamsize size) override {
         // Blocks larger than the buffer go straight to the file.
-        if (size >= static_cast<std::streamsize>(buffer_.size())) {
+        if (size >= static_cast<std::streamsize>(kStreamBuffer)) {
             if (!Drain() || !file_.Write(data, static_cast<std::size_t>(size))) return 0;
             return size;
         }
@@ -43,17 +43,18 @@ class TempFileBuf final : public std::streambuf {
   private:
     bool Drain() {
         const auto pending = static_cast<std::size_t>(pptr() - pbase());
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return pending == 0 || file_.Write(buffer_.data(), pending);
+        setp(buffer_.get(), buffer_.get() + kStreamBuffer);
+        return pending == 0 || file_.Write(buffer_.get(), pending);
     }
 
     native::TempFile& file_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
 };
 
 }  // namespace
 
-InputFile::InputFile(const fs::path& path) : buffer_(std::make_unique<char[]>(kStreamBuffer)) {
+InputFile::InputFile(const fs::path& path)
+    : buffer_(std::make_unique_for_overwrite<char[]>(kStreamBuffer)) {
     stream_.rdbuf()->pubsetbuf(buffer_.get(), kStreamBuffer);
     // Only regular files are read: a directory opens as a stream on some systems, and
     // opening a named pipe or a device could block for ever or never reach its end.

@@ -2,13 +2,14 @@
 
 #include "jobs/native_file.h"
 
+#include <exception>
 #include <system_error>
 
 namespace tintwell {
 namespace {
 
 std::size_t NameStart(std::string_view path) {
-    const std::size_t sep = path.find_last_of("/\\");
+    const std::size_t sep = path.find_last_of(kPathSeparators);
     return sep == std::string_view::npos ? 0 : sep + 1;
 }
 
@@ -17,6 +18,44 @@ unsigned char FoldAscii(unsigned char c) {
 }
 
 }  // namespace
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+#ifdef _WIN32
+    try {
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    } catch (const std::exception&) {
+        // Not UTF-8: each stray byte becomes U+FFFD, a name no file has, so opening fails
+        // as for any missing file instead of reaching a wrong one.
+        std::wstring wide;
+        for (const char c : utf8)
+            wide += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'\xFFFD';
+        return std::filesystem::path(wide);
+    }
+#else
+    // The native narrow encoding: bytes go through as they are, valid UTF-8 or not.
+    return std::filesystem::path(std::string(utf8));
+#endif
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
+
+std::filesystem::path AbsolutePath(std::string_view utf8) {
+    std::filesystem::path path = PathFromUtf8(utf8);
+#ifdef _WIN32
+    if (utf8.size() >= 2 && IsPathSeparator(utf8[0]) && IsPathSeparator(utf8[1]))
+        return path.make_preferred();
+#endif
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute;
+}
 
 std::string_view DirectoryPart(std::string_view path) {
     return path.substr(0, NameStart(path));
@@ -63,16 +102,33 @@ bool IsSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
     return normal(a) == normal(b);
 }
 
-bool IsPathTooLong(std::string_view path) {
+bool IsPathTooLong(std::string_view path, bool directory) {
+#ifdef _WIN32
+    // Counted as the system will see it: UTF-16, the current folder put before a relative
+    // path. A path that cannot even be made absolute is no path to take.
+    const std::filesystem::path full = AbsolutePath(path);
+    const std::wstring& text = full.native();
+    if (text.size() > (directory ? kMaxDirectoryUnits : kMaxPathUnits)) return true;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of(L"/\\", start);
+        if (end == std::wstring::npos) end = text.size();
+        if (end - start > kMaxNameUnits) return true;
+        start = end + 1;
+    }
+    return false;
+#else
+    (void)directory;
     if (path.size() > kMaxPathBytes) return true;
     std::size_t start = 0;
     while (start <= path.size()) {
-        std::size_t end = path.find_first_of("/\\", start);
+        std::size_t end = path.find_first_of(kPathSeparators, start);
         if (end == std::string_view::npos) end = path.size();
         if (end - start > kMaxNameBytes) return true;
         start = end + 1;
     }
     return false;
+#endif
 }
 
 }  // namespace tintwell

@@ -1,31 +1,47 @@
 #include "jobs/output_directory.h"
 
-#include <atomic>
-#include <cstdio>
 #include <system_error>
 
 #include "jobs/file_paths.h"
+#include "jobs/native_file.h"
 #include "jobs/text_input.h"
 
 namespace tintwell {
 namespace {
 
-constexpr std::string_view kSeparators = "/\\";
-
 bool IsSeparator(char c) {
-    return c == '/' || c == '\\';
+    return IsPathSeparator(c);
 }
 
 bool CreateOneDirectory(const std::string& path) {
     std::error_code ec;
     // An existing folder is a failure here, as it is for the system's own mkdir.
-    return std::filesystem::create_directory(path, ec);
+    return std::filesystem::create_directory(PathFromUtf8(path), ec);
 }
 
-// The separator that ends a root written as a drive ("C:\") or alone ("/").
+// The separator that ends a root: "/" alone, or on Windows a drive's ("C:\").
 bool IsRootDirectory(std::string_view directory) {
     if (directory.size() == 1) return true;
-    return directory.size() >= 2 && directory[directory.size() - 2] == ':';
+#ifdef _WIN32
+    return directory.size() == 3 && directory[1] == ':';
+#else
+    return false;
+#endif
+}
+
+// True when `parent` is a network share or server of a UNC path ("\\server\share",
+// "\\server"): no folder creation can make those, so the climb stops there.
+bool IsShareRoot(std::string_view parent) {
+#ifdef _WIN32
+    if (parent.size() < 2 || !IsSeparator(parent[0]) || !IsSeparator(parent[1])) return false;
+    const std::string_view rest = parent.substr(2);
+    const std::size_t sep = rest.find_first_of(kPathSeparators);
+    return sep == std::string_view::npos ||
+           rest.find_first_of(kPathSeparators, sep + 1) == std::string_view::npos;
+#else
+    (void)parent;
+    return false;
+#endif
 }
 
 }  // namespace
@@ -34,17 +50,18 @@ DirectoryCheckResult CheckOutputDirectory(std::string_view text) {
     DirectoryCheckResult result;
     result.path = TrimLeadingSpace(text);
     if (result.path.empty()) return result;
-    if (result.path.size() > 1 && IsSeparator(result.path.back())) result.path.pop_back();
+    // A root keeps its separator: "C:" without it would be the current folder of drive C.
+    if (IsSeparator(result.path.back()) && !IsRootDirectory(result.path)) result.path.pop_back();
 
-    if (IsPathTooLong(result.path)) {
+    if (IsPathTooLong(result.path, true)) {
         result.verdict = DirectoryCheck::TooLong;
         return result;
     }
     std::error_code ec;
-    const auto status = std::filesystem::symlink_status(result.path, ec);
+    const auto status = std::filesystem::symlink_status(PathFromUtf8(result.path), ec);
     if (ec || !std::filesystem::exists(status)) {
         result.verdict = DirectoryCheck::AskCreate;
-    } else if (!IsWritablePlace(result.path)) {
+    } else if (!IsWritablePlace(PathFromUtf8(result.path))) {
         result.verdict = DirectoryCheck::NotWritable;
     }
     return result;
@@ -52,53 +69,49 @@ DirectoryCheckResult CheckOutputDirectory(std::string_view text) {
 
 bool MakeDirectoryPath(const std::string& path) {
     if (CreateOneDirectory(path)) return true;
-    const std::size_t last = path.find_last_of(kSeparators);
+    const std::size_t last = path.find_last_of(kPathSeparators);
     if (last == std::string::npos) return false;
     const std::string parent = path.substr(0, last);
-    if (parent.find_first_of(kSeparators) == std::string::npos) return false;
+    // The climb stops below the first level: "C:" of "C:\new", "new1" of "new1/new2",
+    // and a network share, which no folder creation can make.
+    if (parent.find_first_of(kPathSeparators) == std::string::npos) return false;
+    if (IsShareRoot(parent)) return false;
     return MakeDirectoryPath(parent) && CreateOneDirectory(path);
 }
 
 bool IsWritablePlace(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        // Permission bits do not say what this user may do (root, ACLs, read-only mounts);
-        // creating a file does.
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < 16; ++attempt) {
-            const auto probe =
-                path / (".tintwell-probe-" + std::to_string(counter.fetch_add(1)) + ".tmp");
-            if (std::FILE* f = std::fopen(probe.string().c_str(), "wbx")) {
-                std::fclose(f);
-                std::filesystem::remove(probe, ec);
-                return true;
-            }
-            if (std::filesystem::exists(probe, ec)) continue;
-            return false;
+    switch (native::KindOf(path)) {
+        case native::EntryKind::Directory: {
+            // Permission bits do not say what this user may do (root, ACLs, read-only
+            // mounts); creating a file does. The probe has a hidden name and is removed.
+            return native::TempFile::Create(path, true) != nullptr;
         }
-        return false;
-    }
-    // "r+" opens for writing without creating or truncating anything.
-    if (std::FILE* f = std::fopen(path.string().c_str(), "r+b")) {
-        std::fclose(f);
-        return true;
+        case native::EntryKind::Regular:
+            return native::MayWrite(path);
+        case native::EntryKind::Missing:
+        case native::EntryKind::Other:
+            return false;
     }
     return false;
 }
 
 std::string OutputPathFor(std::string_view directory, std::string_view inputPath) {
     std::string output(directory);
-    if (output.empty() || !IsSeparator(output.back())) output += '/';
+    if (output.empty() || !IsSeparator(output.back())) output += kPreferredSeparator;
     output += BaseNamePart(inputPath);
     output += ExtensionPart(inputPath);
     return output;
 }
 
 std::string OutDirFromOutputPath(const std::string& outputPath) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(outputPath, ec);
-    if (ec) absolute = outputPath;
-    const std::string full = absolute.lexically_normal().string();
+    const std::filesystem::path absolute = AbsolutePath(outputPath);
+#ifdef _WIN32
+    // A UNC path keeps its two leading separators, which normalising would merge.
+    const bool unc = absolute.native().rfind(L"\\\\", 0) == 0;
+    const std::string full = Utf8FromPath(unc ? absolute : absolute.lexically_normal());
+#else
+    const std::string full = Utf8FromPath(absolute.lexically_normal());
+#endif
     std::string directory(DirectoryPart(full));
     if (!directory.empty() && !IsRootDirectory(directory)) directory.pop_back();
     return directory;

@@ -22,7 +22,7 @@ struct DirectoryCheckResult {
 };
 
 // Checks the text of the output folder dialog. An empty text (after white space) is
-// accepted at once; the job refuses it later. A lone root separator is kept as it is.
+// accepted at once; the job refuses it later. A root ("/", "C:\") keeps its separator.
 [[nodiscard]] DirectoryCheckResult CheckOutputDirectory(std::string_view text);
 
 // Creates a folder and its missing parents. The climb to the parents stops below the first
@@ -35,8 +35,8 @@ struct DirectoryCheckResult {
 // for a file, it can be opened for writing.
 [[nodiscard]] bool IsWritablePlace(const std::filesystem::path& path);
 
-// The path an input file is written to: the folder (a separator added when it has none at
-// its end), then the input's base name and extension as the input writes them.
+// The path an input file is written to: the folder (the system's separator added when it has none
+// at its end), then the input's base name and extension as the input writes them.
 [[nodiscard]] std::string OutputPathFor(std::string_view directory, std::string_view inputPath);
 
 // The output folder remembered after a run, from the last output path: made absolute, its

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "jobs/file_io.h"
+#include "jobs/file_paths.h"
 
 namespace tintwell {
 
 BitmapScan ScanFile(const std::string& path) {
-    InputFile file(path);
+    InputFile file(PathFromUtf8(path));
     if (!file.IsOpen()) {
         BitmapScan failed;
         failed.error = Msg::CannotOpen;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "jobs/file_paths.h"
 #include "palette/palette_settings.h"
 
 namespace tintwell {
@@ -11,7 +12,7 @@ Settings DefaultSettings() {
     Settings settings;
     std::error_code ec;
     const std::filesystem::path current = std::filesystem::current_path(ec);
-    if (!ec) settings.outDir = current.string();
+    if (!ec) settings.outDir = Utf8FromPath(current);
     return settings;
 }
 

@@ -20,7 +20,7 @@ namespace {
 // A file, a folder or a link (even a broken one) already takes the name.
 bool Exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+    return std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(path), ec));
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ void Workspace::OutputJob() {
     // spelled and whatever links lead from one to the other.
     std::vector<native::FileId> inputIds;
     for (const std::string& input : inputs) {
-        if (const auto id = native::IdentityOf(input)) inputIds.push_back(*id);
+        if (const auto id = native::IdentityOf(PathFromUtf8(input))) inputIds.push_back(*id);
     }
     const auto show = [this](Msg msg, const std::string& path) {
         OnOwner([&] { ShowMessage(msg, path); });
@@ -78,6 +78,14 @@ void Workspace::OutputJob() {
     const std::size_t maxWriting = std::max(1u, scanThreads_);
     bool overwriteAll = false;
     bool stopped = false;
+    int written = 0;
+    // The file taken in hand: its row selected, and which of how many it is in the status.
+    const auto takeInHand = [&](int row) {
+        view_.SetRowSelected(ListId::Files, row, true);
+        SetText(
+            ControlId::StatusField,
+            Substitute(kOutputProgress, {std::to_string(row + 1), std::to_string(inputs.size())}));
+    };
 
     // Asks, as for a file that was there before, when another program took the output's
     // name while the file was written.
@@ -85,6 +93,7 @@ void Workspace::OutputJob() {
         for (;;) {
             switch (w.file->Commit(w.replace || overwriteAll)) {
                 case native::CommitResult::Committed:
+                    ++written;
                     return Msg::None;
                 case native::CommitResult::Failed:
                     stopped = true;
@@ -128,8 +137,7 @@ void Workspace::OutputJob() {
             view_.SetRowSelected(ListId::Files, w.row, false);
             if (result != Msg::None) ShowMessage(result, named);
             stopped = stopped || runner_.AbortRequested();
-            if (!stopped && !writing.empty())
-                view_.SetRowSelected(ListId::Files, writing.front().row, true);
+            if (!stopped && !writing.empty()) takeInHand(writing.front().row);
         });
         // The Workspace is going away: nothing more is named.
         stopped = stopped || !reached;
@@ -151,7 +159,7 @@ void Workspace::OutputJob() {
         const std::string output = OutputPathFor(directory, input);
         lastOutput = output;
         // Creating the output would destroy a file of the list, this one before it is read.
-        const auto outputId = native::IdentityOf(output);
+        const auto outputId = native::IdentityOf(PathFromUtf8(output));
         if (output == input || (outputId && std::find(inputIds.begin(), inputIds.end(),
                                                       *outputId) != inputIds.end())) {
             finishAll();
@@ -179,13 +187,13 @@ void Workspace::OutputJob() {
             replace = true;
         }
 
-        auto in = std::make_unique<InputFile>(input);
+        auto in = std::make_unique<InputFile>(PathFromUtf8(input));
         if (!in->IsOpen()) {
             finishAll();
             if (!stopped) show(Msg::CannotOpen, input);
             break;
         }
-        std::shared_ptr<OutputFile> out = OutputFile::Create(output);
+        std::shared_ptr<OutputFile> out = OutputFile::Create(PathFromUtf8(output));
         if (!out) {
             finishAll();
             if (!stopped) show(Msg::CannotCreate, output);
@@ -198,7 +206,7 @@ void Workspace::OutputJob() {
         const int row = static_cast<int>(i);
         const bool mapped = OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
-            if (writing.empty()) view_.SetRowSelected(ListId::Files, row, true);
+            if (writing.empty()) takeInHand(row);
         });
         if (!mapped) break;
         std::shared_ptr<InputFile> source = std::move(in);
@@ -219,6 +227,10 @@ void Workspace::OutputJob() {
     OnOwner([&] {
         if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
         LeaveBusy();
+        if (written > 0) {
+            SetText(ControlId::StatusField,
+                    Substitute(kOutputDone, {std::to_string(written), outDir_}));
+        }
         FinishJob();
     });
 }
@@ -252,11 +264,11 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     // folder, and is refused as a file that cannot be created there. The setting keeps
     // its old name.
     if (!IsPaletteName(fileName)) {
-        ShowMessage(Msg::CannotCreate, path.string());
+        ShowMessage(Msg::CannotCreate, Utf8FromPath(path));
         return false;
     }
-    if (IsPathTooLong(path.string())) {
-        ShowMessage(Msg::PathTooLong, path.string());
+    if (IsPathTooLong(Utf8FromPath(path))) {
+        ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
         return false;
     }
     *setting = fileName;
@@ -266,14 +278,14 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     std::filesystem::create_directories(paletteDir_, ec);
     const Msg result = WritePaletteFile(path);
     if (result != Msg::None) {
-        ShowMessage(result, path.string());
+        ShowMessage(result, Utf8FromPath(path));
         return false;
     }
     return true;
 }
 
 Msg Workspace::WritePaletteFile(const std::filesystem::path& path) const {
-    if (IsPathTooLong(path.string())) return Msg::PathTooLong;
+    if (IsPathTooLong(Utf8FromPath(path))) return Msg::PathTooLong;
     const ActBytes bytes = EncodeActPalette(table_.Palette());
     return WriteFileAtomically(path, [&bytes](std::ostream& out) {
         out.write(reinterpret_cast<const char*>(bytes.data()),

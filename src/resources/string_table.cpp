@@ -53,12 +53,16 @@ std::string_view MessageText(Msg msg) {
 }
 
 std::string FormatMessage(Msg msg, std::string_view path) {
-    const std::string_view text = MessageText(msg);
+    return Substitute(MessageText(msg), {path});
+}
+
+std::string Substitute(std::string_view text, std::initializer_list<std::string_view> values) {
     std::string out;
-    out.reserve(text.size() + path.size());
+    out.reserve(text.size() + 64);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '1') {
-            out += path;
+        const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 9;
+        if (text[i] == '%' && n < values.size()) {
+            out += values.begin()[n];
             ++i;
         } else {
             out += text[i];

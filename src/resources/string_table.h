@@ -48,12 +48,20 @@ enum class Msg : int {
 // Texts that are not in the string table but shown as they stand.
 inline constexpr std::string_view kMergeInternalError = "内部エラー：OnMerge";
 inline constexpr std::string_view kOutputInternalError = "内部エラー：OnOutput";
+// The status line while files are written ("出力中 3 / 12") and after ("12ファイルを出力しました：
+// folder"): the selected row alone shows little when many large files are written.
+inline constexpr std::string_view kOutputProgress = "出力中 %1 / %2";
+inline constexpr std::string_view kOutputDone = "%1ファイルを出力しました：%2";
 
 // The text of a message, UTF-8, exactly as the string table holds it ("" for Msg::None).
 [[nodiscard]] std::string_view MessageText(Msg msg);
 
 // The text with every "%1" replaced by the path.
 [[nodiscard]] std::string FormatMessage(Msg msg, std::string_view path = {});
+
+// The text with "%1", "%2", ... replaced by the values in order.
+[[nodiscard]] std::string Substitute(std::string_view text,
+                                     std::initializer_list<std::string_view> values);
 
 // The text with its printf-style integer fields ("%d", "%5d") filled in order.
 [[nodiscard]] std::string FormatNumbers(Msg msg, std::initializer_list<long long> values);

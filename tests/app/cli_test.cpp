@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/cli_options.h"
 #include "app/cli_run.h"
 #include "bitmap/analyser.h"
+#include "jobs/file_paths.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
@@ -49,6 +51,16 @@ std::vector<std::uint8_t> Rgb24(int extra = 0) {
     for (int i = 0; i < extra; ++i)
         px.push_back(static_cast<std::uint32_t>(i * 0x010101));
     return BmpBuilder(static_cast<std::int32_t>(px.size()), 1, 24).Pixels(px).Bytes();
+}
+
+// A path as the JSON output writes it: UTF-8, backslashes (Windows separators) escaped.
+std::string JsonPath(const fs::path& p) {
+    std::string text;
+    for (const char c : Utf8FromPath(p)) {
+        if (c == '\\') text += '\\';
+        text += c;
+    }
+    return text;
 }
 
 // The colors of every pixel of a bitmap, as the analyser reads them.
@@ -160,7 +172,7 @@ TEST(CliTest, FilesInBaseNameOrderWithDuplicatesAndOthersSkipped) {
     EXPECT_LT(at("\"blue\":1"), at("\"blue\":3"));
     EXPECT_EQ(at("\"blue\":2"), std::string::npos);
     const auto status = [&](const fs::path& p, const std::string& st) {
-        return at("{\"path\":\"" + p.string() + "\",\"status\":\"" + st + "\"");
+        return at("{\"path\":\"" + JsonPath(p) + "\",\"status\":\"" + st + "\"");
     };
     EXPECT_NE(status(a, "skipped"), std::string::npos);
     EXPECT_NE(status(txt, "skipped"), std::string::npos);
@@ -196,6 +208,44 @@ TEST(CliTest, WritesEveryFileWithTheCommonPalette) {
               (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 128, 128, 128, 0}));
 }
 
+// Non-ASCII names go through whole on every system (UTF-16 on Windows): read, written under
+// the same name into a folder with a non-ASCII name, and reported as they were given.
+TEST(CliTest, JapaneseFileNamesRoundTrip) {
+    TempDir dir;
+    const std::string name = "日本語 スプライト.bmp";
+    const fs::path in = dir.Path() / PathFromUtf8("入力") / PathFromUtf8(name);
+    const fs::path out = dir.Path() / PathFromUtf8("出力");
+    fs::create_directories(in.parent_path());
+    const auto bytes = Rgb24();
+    std::ofstream(in, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const CliResult r = RunTool({"-q", "--json", "-o", Utf8FromPath(out), Utf8FromPath(in)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(PixelColors(out / PathFromUtf8(name)),
+              (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF}));
+    EXPECT_NE(r.out.find("{\"path\":\"" + JsonPath(in) + "\",\"status\":\"written\""),
+              std::string::npos)
+        << r.out;
+}
+
+// Only the system's separators separate: on POSIX a backslash is part of a file name, so
+// back\slash.bmp is written under its whole name and slash.bmp beside it is no duplicate.
+TEST(CliTest, ABackslashIsPartOfTheNameOnPosix) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a backslash separates folders on Windows";
+#else
+    TempDir dir;
+    const auto back = dir.Write("in/back\\slash.bmp", Rgb24());
+    const auto plain = dir.Write("in/slash.bmp", Rgb24(1));
+    const CliResult r =
+        RunTool({"-q", "-o", (dir / "out").string(), back.string(), plain.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(PixelColors(dir / "out" / "back\\slash.bmp").size(), 3u);
+    EXPECT_EQ(PixelColors(dir / "out" / "slash.bmp").size(), 4u);
+#endif
+}
+
 TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
     TempDir dir;
     const auto in = dir.Write("in/pic.bmp", Rgb24());
@@ -213,11 +263,17 @@ TEST(CliTest, OutputOntoTheInputItselfIsRefusedHoweverWritten) {
     TempDir dir;
     const auto in = dir.Write("src/pic.bmp", Rgb24());
     const auto before = ReadAll(in);
-    fs::create_directory_symlink(dir / "src", dir / "link");
+    std::vector<std::string> outDirs = {(dir / "src").string(), "src", "./src/../src/"};
+    // Folder links need a privilege on Windows; without it the other spellings still count.
+    std::error_code linkError;
+    fs::create_directory_symlink(dir / "src", dir / "link", linkError);
+    if (!linkError) outDirs.push_back((dir / "link").string());
+#ifdef _WIN32
+    outDirs.push_back(".\\SRC\\");
+#endif
     const fs::path cwd = fs::current_path();
     fs::current_path(dir.Path());
-    for (const std::string& outDir : {(dir / "src").string(), std::string("src"),
-                                      std::string("./src/../src/"), (dir / "link").string()}) {
+    for (const std::string& outDir : outDirs) {
         const CliResult r = RunTool({"-q", "-f", "-o", outDir, in.string()});
         EXPECT_EQ(r.status, 2) << outDir;  // nothing could be written
         EXPECT_NE(r.err.find("入力ファイルと出力ファイルが同じです。"), std::string::npos)
@@ -242,7 +298,7 @@ TEST(CliTest, RunEndsWhereTheOutputWouldBeItsInput) {
     EXPECT_FALSE(fs::exists(dir / "src" / "z.bmp"));
     EXPECT_FALSE(fs::exists(dir / "p.act"));
     EXPECT_NE(r.out.find("\"status\":\"written\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"status\":\"refused\",\"message\":\"" + pic.string()),
+    EXPECT_NE(r.out.find("\"status\":\"refused\",\"message\":\"" + JsonPath(pic)),
               std::string::npos);
     EXPECT_NE(r.out.find("not written, the output job ended at an earlier file"),
               std::string::npos);
@@ -322,7 +378,10 @@ TEST(CliTest, ThePaletteFileTakesNoInputsPlace) {
     TempDir dir;
     const auto in = dir.Write("a.bmp", Rgb24());
     const auto before = ReadAll(in);
-    fs::create_symlink(in, dir / "p.act");
+    // A link, or where links need a privilege (Windows) a hard link: the same file either way.
+    std::error_code linkError;
+    fs::create_symlink(in, dir / "p.act", linkError);
+    if (linkError) fs::create_hard_link(in, dir / "p.act");
     CliResult r = RunTool({"-q", "--save-palette", (dir / "p.act").string(), in.string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("names an input file"), std::string::npos);

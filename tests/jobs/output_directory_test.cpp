@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "jobs/file_paths.h"
 #include "support/temp_dir.h"
 
 namespace tintwell {
@@ -35,6 +36,10 @@ TEST(CheckOutputDirectoryTest, Verdicts) {
         {base + "/" + std::string(300, 'n'), DirectoryCheck::TooLong,
          base + "/" + std::string(300, 'n')},
         {"/", DirectoryCheck::Accept, "/"},
+#ifdef _WIN32
+        {base + "\\out\\", DirectoryCheck::Accept, base + "\\out"},
+        {base.substr(0, 2) + "\\", DirectoryCheck::Accept, base.substr(0, 2) + "\\"},
+#endif
     };
     for (const auto& c : cases) {
         const DirectoryCheckResult result = CheckOutputDirectory(c.text);
@@ -44,6 +49,9 @@ TEST(CheckOutputDirectoryTest, Verdicts) {
 }
 
 TEST(CheckOutputDirectoryTest, ReadOnlyFolderIsNotWritable) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a folder's read-only attribute does not stop writing into it on Windows";
+#endif
     TempDir dir;
     const auto locked = dir / "locked";
     std::filesystem::create_directories(locked);
@@ -93,6 +101,25 @@ TEST(MakeDirectoryPathTest, ARelativePathWhoseFirstLevelIsMissingFails) {
     EXPECT_FALSE(std::filesystem::exists(first));
 }
 
+// The climb stops below a drive: a path on a drive that is not there creates nothing and
+// fails at once.
+TEST(MakeDirectoryPathTest, StopsBelowADrive) {
+#ifndef _WIN32
+    GTEST_SKIP() << "drive letters are Windows paths";
+#else
+    char letter = 'Q';
+    while (letter <= 'Y' && std::filesystem::exists(std::string(1, letter) + ":\\"))
+        ++letter;
+    ASSERT_LE(letter, 'Y') << "every drive letter is taken";
+    EXPECT_FALSE(MakeDirectoryPath(std::string(1, letter) + ":\\new1\\new2"));
+    // Mixed separators and a drive work as well as anything else.
+    TempDir dir;
+    const std::string target = Utf8FromPath(dir.Path()) + "/a\\b/日本語";
+    EXPECT_TRUE(MakeDirectoryPath(target));
+    EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf8(target)));
+#endif
+}
+
 TEST(MakeDirectoryPathTest, FailsBelowAFile) {
     TempDir dir;
     dir.Write("file", {1});
@@ -100,14 +127,33 @@ TEST(MakeDirectoryPathTest, FailsBelowAFile) {
 }
 
 TEST(OutputPathForTest, JoinsFolderAndFileName) {
-    EXPECT_EQ(OutputPathFor("/out", "/in/Pic.BMP"), "/out/Pic.BMP");
     // A folder given with its separator gets no second one.
     EXPECT_EQ(OutputPathFor("/out/", "/in/a.b.bmp"), "/out/a.b.bmp");
     EXPECT_EQ(OutputPathFor("/", "/in/a.bmp"), "/a.bmp");
+#ifdef _WIN32
+    // The system's own separator joins; either kind ends the folder and the input's folder.
+    EXPECT_EQ(OutputPathFor("C:\\out", "D:\\in\\Pic.BMP"), "C:\\out\\Pic.BMP");
+    EXPECT_EQ(OutputPathFor("\\\\server\\share\\", "in/a.bmp"), "\\\\server\\share\\a.bmp");
+    EXPECT_EQ(OutputPathFor("rel", "a.bmp"), "rel\\a.bmp");
+#else
+    EXPECT_EQ(OutputPathFor("/out", "/in/Pic.BMP"), "/out/Pic.BMP");
     EXPECT_EQ(OutputPathFor("rel", "a.bmp"), "rel/a.bmp");
+    // A backslash is part of the name on POSIX.
+    EXPECT_EQ(OutputPathFor("/out", "/in/back\\slash.bmp"), "/out/back\\slash.bmp");
+#endif
 }
 
 TEST(OutDirFromOutputPathTest, TakesTheAbsoluteFolderWithoutItsSeparator) {
+#ifdef _WIN32
+    EXPECT_EQ(OutDirFromOutputPath("C:\\out\\a.bmp"), "C:\\out");
+    EXPECT_EQ(OutDirFromOutputPath("C:/x/y/../out/a.bmp"), "C:\\x\\out");
+    // A drive's root keeps its separator.
+    EXPECT_EQ(OutDirFromOutputPath("C:\\a.bmp"), "C:\\");
+    EXPECT_EQ(OutDirFromOutputPath("\\\\server\\share\\out\\a.bmp"), "\\\\server\\share\\out");
+    const std::string here = Utf8FromPath(std::filesystem::current_path());
+    EXPECT_EQ(OutDirFromOutputPath("rel/a.bmp"), here + "\\rel");
+    return;
+#endif
     EXPECT_EQ(OutDirFromOutputPath("/out/a.bmp"), "/out");
     EXPECT_EQ(OutDirFromOutputPath("/x/y/../out/a.bmp"), "/x/out");
     // The root keeps its separator.

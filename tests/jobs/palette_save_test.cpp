@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <filesystem>
@@ -153,6 +155,9 @@ TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
     dir.Write("palettes/p.act", Bytes(768, 0x22));
     Make();
     Drop({Bmp("a.bmp", {0x010203})});
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file size limit (POSIX RLIMIT_FSIZE)";
+#else
     // Files may not grow past 100 bytes for a moment: the write fails part way.
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -171,6 +176,7 @@ TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Palettes()),
                             std::filesystem::directory_iterator()),
               1);
+#endif
 }
 
 TEST_F(PaletteSaveTest, ATooLongNameIsRefusedWithAMessage) {

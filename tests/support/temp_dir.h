@@ -9,6 +9,12 @@
 
 namespace tintwell::test {
 
+// A relative path written in UTF-8 (test sources are UTF-8), whatever the system's narrow
+// encoding is.
+inline std::filesystem::path Utf8Path(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
   public:
@@ -28,13 +34,13 @@ class TempDir {
 
     [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
     [[nodiscard]] std::filesystem::path operator/(const std::string& name) const {
-        return path_ / name;
+        return path_ / Utf8Path(name).make_preferred();
     }
 
     // Writes `bytes` to `name` (folders created) and returns the full path.
     std::filesystem::path Write(const std::string& name,
                                 const std::vector<std::uint8_t>& bytes) const {
-        const auto p = path_ / name;
+        const auto p = path_ / Utf8Path(name).make_preferred();
         std::filesystem::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),

@@ -1,0 +1,64 @@
+#include "app/cli_console.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
+#endif
+
+namespace tintwell::cli {
+
+#ifdef _WIN32
+
+namespace {
+
+std::string Utf8FromWide(const wchar_t* text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back();  // the terminating null
+    return utf8;
+}
+
+}  // namespace
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(Utf8FromWide(wide[i]));
+    ::LocalFree(wide);
+    return args;
+}
+
+Utf8Console::Utf8Console() {
+    savedCodePage_ = ::GetConsoleOutputCP();
+    // 0 when the program has no console (started with its output in files or pipes).
+    if (savedCodePage_ != 0) ::SetConsoleOutputCP(CP_UTF8);
+}
+
+Utf8Console::~Utf8Console() {
+    if (savedCodePage_ != 0) ::SetConsoleOutputCP(savedCodePage_);
+}
+
+#else
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
+
+#endif
+
+}  // namespace tintwell::cli
