@@ -1,0 +1,83 @@
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+#include "app/palette_folder.h"
+#include "app/qt_settings_store.h"
+#include "jobs/settings.h"
+#include "ui/main_window.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int) {
+    const char byte = 1;
+    // Only write() is safe here; the event loop reads the byte and quits.
+    [[maybe_unused]] const auto written = write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C) end the event loop as a quit would: the
+// window is destroyed, a running job is aborted and joined, the settings are written.
+void QuitOnStopSignals(QApplication& app) {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+        notifier->setEnabled(false);
+        char byte = 0;
+        [[maybe_unused]] const auto got = read(signalPipe[0], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+unsigned ScanThreads() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : std::min(n, 4u);
+}
+
+}  // namespace
+
+// tintwell [FILE...]: the window; the named files are added at start as one drop.
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    tintwell::SetApplicationNames();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tintwell.svg")));
+    QuitOnStopSignals(app);
+
+    tintwell::QtSettingsStore store;
+    const tintwell::Settings settings = tintwell::LoadSettings(store);
+    auto window = std::make_unique<tintwell::MainWindow>(
+        settings, tintwell::WorkspaceOptions{tintwell::PaletteFolder(), tintwell::RunMode::Threaded,
+                                             ScanThreads()});
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    window->Initialise(screen != nullptr ? screen->virtualGeometry() : QRect(0, 0, 1024, 768));
+    window->show();
+    QObject::connect(window.get(), &QDialog::finished, &app, &QCoreApplication::quit);
+
+    const QStringList files = QCoreApplication::arguments().mid(1);
+    if (!files.isEmpty()) window->DropFiles(files);
+
+    const int status = QApplication::exec();
+    // The event loop may have ended while a job ran (a signal, the session ending): the
+    // window's Workspace then aborts the job and joins it when it is destroyed. The state
+    // is read first; a job changes it only on this thread, which no longer runs its steps.
+    const tintwell::Settings last = window->ExportSettings();
+    window.reset();
+    tintwell::SaveSettings(last, store);
+    (void)store.Sync();
+    return status;
+}

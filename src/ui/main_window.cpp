@@ -1,0 +1,318 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeView>
+#include <QUrl>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "ui/color_list_model.h"
+#include "ui/dialog_units.h"
+#include "ui/file_list_model.h"
+#include "ui/help_dialog.h"
+#include "ui/palette_settings_dialog.h"
+#include "ui/row_delegate.h"
+#include "ui/status_field.h"
+#include "ui/window_position.h"
+
+namespace tintwell {
+namespace {
+
+std::string ToUtf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+QTreeView* MakeList(QWidget* parent, QAbstractItemModel* model, ListId list, bool stretch) {
+    auto* view = new QTreeView(parent);
+    view->setModel(model);
+    view->setItemDelegate(new RowDelegate(list, view));
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setAcceptDrops(false);
+    view->setDragEnabled(false);
+    QHeaderView* header = view->header();
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(stretch);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsClickable(list == ListId::Colors);
+    header->setHighlightSections(false);
+    header->setSortIndicatorShown(false);
+    return view;
+}
+
+}  // namespace
+
+Selection SelectionOf(const QTreeView& list) {
+    Selection selection;
+    if (list.selectionModel() == nullptr) return selection;
+    for (const QModelIndex& index : list.selectionModel()->selectedRows())
+        selection.rows.push_back(index.row());
+    std::sort(selection.rows.begin(), selection.rows.end());
+    const QModelIndex current = list.selectionModel()->currentIndex();
+    selection.focus = current.isValid() ? current.row() : -1;
+    return selection;
+}
+
+void ApplySelection(QTreeView& list, const Selection& selection) {
+    QItemSelectionModel* model = list.selectionModel();
+    if (model == nullptr || list.model() == nullptr) return;
+    QItemSelection rows;
+    for (int row : selection.rows) {
+        const QModelIndex index = list.model()->index(row, 0);
+        if (index.isValid()) rows.select(index, index);
+    }
+    model->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QModelIndex focus = list.model()->index(selection.focus, 0);
+    if (focus.isValid()) {
+        // NoUpdate keeps the selection as set and makes the row the anchor of Shift-clicks.
+        model->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
+        list.scrollTo(focus);
+    }
+}
+
+MainWindow::MainWindow(const Settings& settings, WorkspaceOptions options, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("mainWindow"));
+    workspace_ = std::make_unique<Workspace>(view_, settings, std::move(options));
+    BuildControls();
+}
+
+MainWindow::~MainWindow() {
+    // The Workspace goes first: a job still running is stopped and joined while the view
+    // and the widgets it changes still exist.
+    workspace_.reset();
+}
+
+void MainWindow::BuildControls() {
+    setWindowTitle(QStringLiteral("Tintwell"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tintwell.svg")));
+    setAcceptDrops(true);
+    setFont(DialogFontMonospace(11));
+    const DialogUnits du(font());
+    setFixedSize(du.Size(kWidthDu, kHeightDu));
+
+    fileModel_ = new FileListModel(this);
+    colorModel_ = new ColorListModel(workspace_->Table(), this);
+    fileList_ = MakeList(this, fileModel_, ListId::Files, true);
+    fileList_->setObjectName(QStringLiteral("list1001"));
+    fileList_->setGeometry(du.Rect(7, 6, 131, 130));
+    colorList_ = MakeList(this, colorModel_, ListId::Colors, true);
+    colorList_->setObjectName(QStringLiteral("list1007"));
+    colorList_->setGeometry(du.Rect(140, 6, 170, 194));
+    colorList_->header()->resizeSection(0, 200);
+    fileList_->viewport()->installEventFilter(this);
+    colorList_->viewport()->installEventFilter(this);
+
+    struct ButtonSpec {
+        ControlId id;
+        const char* text;
+        int x, y, w, h;
+    };
+    const ButtonSpec buttons[] = {
+        {ControlId::DeleteFiles, "消去", 7, 138, 39, 14},
+        {ControlId::ClearAll, "全消去", 47, 138, 39, 14},
+        {ControlId::PaletteSettings, "", 47, 154, 65, 14},
+        {ControlId::OutputDepth, "", 113, 154, 25, 14},
+        {ControlId::Merge, "色まとめ", 95, 170, 43, 14},
+        {ControlId::Help, "ヘルプ", 7, 186, 39, 14},
+        {ControlId::Abort, "中止", 47, 186, 39, 14},
+        {ControlId::Output, "ファイル出力", 87, 186, 51, 14},
+        {ControlId::SavePalette, "パレット保存", 87, 138, 51, 14},
+    };
+    for (const ButtonSpec& spec : buttons) {
+        auto* button = new QPushButton(QString::fromUtf8(spec.text), this);
+        button->setObjectName(QStringLiteral("button%1").arg(static_cast<int>(spec.id)));
+        button->setGeometry(du.Rect(spec.x, spec.y, spec.w, spec.h));
+        // Enter never presses a button of this window for the user.
+        button->setAutoDefault(false);
+        controls_[spec.id] = button;
+    }
+    status_ = new StatusField(this);
+    status_->setObjectName(QStringLiteral("status1030"));
+    status_->setGeometry(du.Rect(7, 170, 86, 14));
+    auto* label = new QLabel(QStringLiteral("パレット"), this);
+    label->setGeometry(du.Rect(7, 157, 36, 10));
+    controls_[ControlId::FileList] = fileList_;
+    controls_[ControlId::ColorList] = colorList_;
+    controls_[ControlId::StatusField] = status_;
+
+    // The template's order, for Tab.
+    QWidget* order[] = {fileList_,
+                        colorList_,
+                        Button(ControlId::DeleteFiles),
+                        Button(ControlId::ClearAll),
+                        Button(ControlId::PaletteSettings),
+                        Button(ControlId::OutputDepth),
+                        Button(ControlId::Merge),
+                        Button(ControlId::Help),
+                        Button(ControlId::Abort),
+                        Button(ControlId::Output),
+                        Button(ControlId::SavePalette)};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    ViewWidgets widgets;
+    widgets.window = this;
+    widgets.fileModel = fileModel_;
+    widgets.colorModel = colorModel_;
+    widgets.fileList = fileList_;
+    widgets.colorList = colorList_;
+    widgets.status = status_;
+    widgets.paletteButton = Button(ControlId::PaletteSettings);
+    widgets.depthButton = Button(ControlId::OutputDepth);
+    widgets.controls = controls_;
+    view_.Attach(widgets);
+
+    connect(Button(ControlId::DeleteFiles), &QPushButton::clicked, this,
+            [this] { workspace_->OnDeleteFiles(SelectionOf(*fileList_).rows); });
+    connect(Button(ControlId::ClearAll), &QPushButton::clicked, this,
+            [this] { workspace_->OnClearAll(); });
+    connect(Button(ControlId::Abort), &QPushButton::clicked, this,
+            [this] { workspace_->OnAbort(); });
+    connect(Button(ControlId::PaletteSettings), &QPushButton::clicked, this,
+            &MainWindow::OnPaletteSettings);
+    connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this,
+            [this] { workspace_->OnToggleOutputDepth(); });
+    connect(Button(ControlId::Help), &QPushButton::clicked, this, &MainWindow::OnHelp);
+    connect(colorList_->header(), &QHeaderView::sectionClicked, this,
+            &MainWindow::OnColorColumnClick);
+}
+
+void MainWindow::Initialise(const QRect& desktop) {
+    workspace_->Initialise();
+    const QPoint position =
+        CorrectedWindowPosition(QPoint(settings_.xpos, settings_.ypos), desktop);
+    settings_.xpos = position.x();
+    settings_.ypos = position.y();
+    move(position);
+}
+
+bool MainWindow::DropFiles(const QStringList& paths) {
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths)
+        items.push_back(ToUtf8(path));
+    return workspace_->OnDropFiles(std::move(items));
+}
+
+Settings MainWindow::ExportSettings() const {
+    Settings settings = settings_;
+    workspace_->ExportSettings(settings);
+    return settings;
+}
+
+QWidget* MainWindow::Control(ControlId id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+QPushButton* MainWindow::Button(ControlId id) const {
+    return qobject_cast<QPushButton*>(Control(id));
+}
+
+void MainWindow::accept() {
+    // Enter (the template's OK) does nothing.
+}
+
+void MainWindow::reject() {
+    // Escape, the close box and the window menu's close: not while a job runs.
+    if (workspace_->Busy()) return;
+    settings_.xpos = pos().x();
+    settings_.ypos = pos().y();
+    QDialog::reject();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (workspace_->Busy() || !event->mimeData()->hasUrls()) return;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty()) return;
+    if (DropFiles(paths)) event->acceptProposedAction();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == fileList_->viewport()) {
+            workspace_->OnFileListClick(
+                static_cast<int>(fileList_->selectionModel()->selectedRows().size()));
+        } else if (watched == colorList_->viewport()) {
+            workspace_->OnColorListClick(SelectionOf(*colorList_));
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainWindow::OnColorColumnClick(int column) {
+    if (workspace_->Busy()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<Selection> after =
+        workspace_->OnColorColumnClick(column, SelectionOf(*colorList_));
+    if (after) ApplySelection(*colorList_, *after);
+    QApplication::restoreOverrideCursor();
+}
+
+QStringList MainWindow::PaletteTitles() const {
+    QStringList titles;
+    std::error_code ec;
+    const std::filesystem::path& folder = workspace_->PaletteDir();
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::filesystem::path& path = it->path();
+        const QString extension = QString::fromUtf8(path.extension().string().c_str());
+        if (extension.compare(QStringLiteral(".act"), Qt::CaseInsensitive) != 0) continue;
+        if (!it->is_regular_file(ec)) continue;
+        titles.append(QString::fromUtf8(path.stem().string().c_str()));
+    }
+    return titles;
+}
+
+void MainWindow::OnPaletteSettings() {
+    if (workspace_->Busy()) return;
+    PaletteSettingsDialog dialog(workspace_->Palette(), workspace_->Pal256Name(),
+                                 workspace_->Pal16Name(), PaletteTitles(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    workspace_->OnPaletteSettings(dialog.Choice());
+}
+
+void MainWindow::OnHelp() {
+    if (workspace_->Busy()) return;
+    if (help_ == nullptr) {
+        help_ = new HelpDialog(this);
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+}  // namespace tintwell

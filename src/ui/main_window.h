@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QStringList>
+#include <map>
+#include <memory>
+
+#include "jobs/settings.h"
+#include "jobs/workspace.h"
+#include "ui/qt_workspace_view.h"
+
+class QPushButton;
+class QTreeView;
+
+namespace tintwell {
+
+class ColorListModel;
+class FileListModel;
+class HelpDialog;
+class StatusField;
+
+// The main window (template 102, "Tintwell"): both lists, the buttons, StatusField. It turns
+// Qt events into the Workspace's commands and shows the Workspace's state through its view;
+// every rule lives in the Workspace. Fixed size, minimise and close, no maximise. Enter does
+// nothing; Escape and the close box close it and keep its position, except while a job runs.
+class MainWindow final : public QDialog {
+    Q_OBJECT
+  public:
+    // `settings`: as read at start-up; the window position is corrected by Initialise.
+    MainWindow(const Settings& settings, WorkspaceOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads both fixed palettes (each may show its message), sets up lists and controls, and
+    // moves the window to the stored position corrected against `desktop`.
+    void Initialise(const QRect& desktop);
+    // Files named on the command line or dropped: added as one drop. False when busy.
+    bool DropFiles(const QStringList& paths);
+    // The six values to keep, with the window's position as it was last closed.
+    [[nodiscard]] Settings ExportSettings() const;
+
+    [[nodiscard]] Workspace& workspace() { return *workspace_; }
+    [[nodiscard]] QtWorkspaceView& view() { return view_; }
+    [[nodiscard]] QWidget* Control(ControlId id) const;
+    [[nodiscard]] QTreeView* FileList() const { return fileList_; }
+    [[nodiscard]] QTreeView* ColorList() const { return colorList_; }
+    [[nodiscard]] StatusField* Status() const { return status_; }
+    [[nodiscard]] QPushButton* Button(ControlId id) const;
+
+    // The dialog-unit size of the client area and the control rectangles of the template.
+    static constexpr int kWidthDu = 317;
+    static constexpr int kHeightDu = 206;
+
+  public slots:
+    void accept() override;
+    void reject() override;
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void OnPaletteSettings();
+    void OnHelp();
+    void OnColorColumnClick(int column);
+    [[nodiscard]] QStringList PaletteTitles() const;
+
+    QtWorkspaceView view_;
+    Settings settings_;
+    FileListModel* fileModel_ = nullptr;
+    ColorListModel* colorModel_ = nullptr;
+    QTreeView* fileList_ = nullptr;
+    QTreeView* colorList_ = nullptr;
+    StatusField* status_ = nullptr;
+    std::map<ControlId, QWidget*> controls_;
+    QPointer<HelpDialog> help_;
+    // Last, so it is destroyed first: a running job ends while the widgets still exist.
+    std::unique_ptr<Workspace> workspace_;
+};
+
+// The rows selected in a list and its current row, as the Workspace's commands take them.
+[[nodiscard]] Selection SelectionOf(const QTreeView& list);
+// Puts a selection the Workspace handed back into a list: exactly these rows, the focus on
+// its row (also the anchor of a later Shift-click), scrolled into view.
+void ApplySelection(QTreeView& list, const Selection& selection);
+
+}  // namespace tintwell

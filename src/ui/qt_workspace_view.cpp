@@ -1,0 +1,217 @@
+#include "ui/qt_workspace_view.h"
+
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+#include "ui/color_list_model.h"
+#include "ui/file_list_model.h"
+#include "ui/status_field.h"
+
+namespace tintwell {
+namespace {
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
+    showMessage_ = [this](Msg, const QString& text) {
+        QMessageBox box(QMessageBox::Warning, QString::fromUtf8(MessageText(Msg::AppName).data()),
+                        text, QMessageBox::Ok, w_.window);
+        box.exec();
+    };
+    askOverwrite_ = [this](const QString& path) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Tintwell"), path,
+                        QMessageBox::NoButton, w_.window);
+        auto* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+        auto* all = box.addButton(QStringLiteral("すべて上書き"), QMessageBox::YesRole);
+        auto* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+        auto* cancel = box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == yes) return OverwriteAnswer::Yes;
+        if (box.clickedButton() == all) return OverwriteAnswer::All;
+        if (box.clickedButton() == no) return OverwriteAnswer::No;
+        return OverwriteAnswer::Cancel;
+    };
+}
+
+QtWorkspaceView::~QtWorkspaceView() {
+    OwnerClosing();
+}
+
+void QtWorkspaceView::Attach(const ViewWidgets& widgets) {
+    w_ = widgets;
+}
+
+QAbstractItemView* QtWorkspaceView::List(ListId list) const {
+    return list == ListId::Files ? w_.fileList : w_.colorList;
+}
+
+void QtWorkspaceView::FileRowInserted(int row, const std::string& baseName) {
+    if (w_.fileModel != nullptr) w_.fileModel->InsertRow(row, FromUtf8(baseName));
+}
+void QtWorkspaceView::FileRowAboutToBeRemoved(int row) {
+    if (w_.fileModel != nullptr) w_.fileModel->BeginRemoveRow(row);
+}
+void QtWorkspaceView::FileRowRemoved(int) {
+    if (w_.fileModel != nullptr) w_.fileModel->EndRemoveRow();
+}
+void QtWorkspaceView::FileRowsAboutToBeCleared() {
+    if (w_.fileModel != nullptr) w_.fileModel->BeginClear();
+}
+void QtWorkspaceView::FileRowsCleared() {
+    if (w_.fileModel != nullptr) w_.fileModel->EndClear();
+}
+void QtWorkspaceView::ColorRowInserted(int row) {
+    if (w_.colorModel != nullptr) w_.colorModel->RowAppended(row);
+}
+void QtWorkspaceView::ColorRowAboutToBeRemoved(int row) {
+    if (w_.colorModel != nullptr) w_.colorModel->BeginRemoveRow(row);
+}
+void QtWorkspaceView::ColorRowRemoved(int) {
+    if (w_.colorModel != nullptr) w_.colorModel->EndRemoveRow();
+}
+void QtWorkspaceView::ColorRowsAboutToBeCleared() {
+    if (w_.colorModel != nullptr) w_.colorModel->BeginClear();
+}
+void QtWorkspaceView::ColorRowsCleared() {
+    if (w_.colorModel != nullptr) w_.colorModel->EndClear();
+}
+void QtWorkspaceView::ColorOrderAboutToChange() {
+    if (w_.colorModel != nullptr) w_.colorModel->BeginReorder();
+}
+void QtWorkspaceView::ColorOrderChanged() {
+    if (w_.colorModel != nullptr) w_.colorModel->EndReorder();
+}
+void QtWorkspaceView::ColorListRepaint() {
+    if (w_.colorModel != nullptr) w_.colorModel->Repaint();
+}
+
+void QtWorkspaceView::HeaderTextChanged(ListId list, int column, const std::string& text) {
+    if (list == ListId::Files) {
+        if (w_.fileModel != nullptr) w_.fileModel->SetHeader(FromUtf8(text));
+    } else if (w_.colorModel != nullptr) {
+        w_.colorModel->SetHeader(column, FromUtf8(text));
+    }
+}
+
+void QtWorkspaceView::ControlEnabledChanged(ControlId id, bool enabled) {
+    const auto it = w_.controls.find(id);
+    if (it != w_.controls.end() && it->second != nullptr) it->second->setEnabled(enabled);
+}
+
+void QtWorkspaceView::ControlTextChanged(ControlId id, const std::string& text) {
+    switch (id) {
+        case ControlId::PaletteSettings:
+            if (w_.paletteButton != nullptr) w_.paletteButton->setText(FromUtf8(text));
+            break;
+        case ControlId::OutputDepth:
+            if (w_.depthButton != nullptr) w_.depthButton->setText(FromUtf8(text));
+            break;
+        case ControlId::StatusField:
+            if (w_.status != nullptr) w_.status->setText(FromUtf8(text));
+            break;
+        default:
+            break;
+    }
+}
+
+void QtWorkspaceView::DrawProgress(int step, int total) {
+    if (w_.status != nullptr) w_.status->DrawProgress(step, total);
+    emit progressDrawn(step, total);
+}
+
+void QtWorkspaceView::SetRowSelected(ListId list, int row, bool selected) {
+    QAbstractItemView* view = List(list);
+    if (view == nullptr || view->model() == nullptr || view->selectionModel() == nullptr) return;
+    const QModelIndex index = view->model()->index(row, 0);
+    if (!index.isValid()) return;
+    view->selectionModel()->select(
+        index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                   QItemSelectionModel::Rows);
+    if (selected) view->scrollTo(index);
+}
+
+void QtWorkspaceView::ClearSelections() {
+    for (QAbstractItemView* view : {w_.fileList, w_.colorList}) {
+        if (view != nullptr && view->selectionModel() != nullptr)
+            view->selectionModel()->clearSelection();
+    }
+}
+
+void QtWorkspaceView::ScrollToTop(ListId list) {
+    if (QAbstractItemView* view = List(list)) view->scrollToTop();
+}
+
+void QtWorkspaceView::RedrawWindow() {
+    if (w_.status != nullptr) w_.status->EndProgress();
+    if (w_.window != nullptr) w_.window->update();
+}
+
+void QtWorkspaceView::ShowMessage(Msg msg, const std::string& path) {
+    const std::string text = FormatMessage(msg, path);
+    showMessage_(msg, FromUtf8(text));
+}
+
+OverwriteAnswer QtWorkspaceView::AskOverwrite(const std::string& path) {
+    return askOverwrite_(FromUtf8(path));
+}
+
+void QtWorkspaceView::JobFinished() {
+    emit jobFinished();
+}
+
+void QtWorkspaceView::RunOnOwner(std::function<void()> fn) {
+    if (QThread::currentThread() == thread()) {
+        fn();
+        return;
+    }
+    struct Call {
+        std::function<void()> fn;
+        bool running = false;
+        bool done = false;
+    };
+    auto call = std::make_shared<Call>();
+    call->fn = std::move(fn);
+    std::shared_ptr<Calls> calls = calls_;
+    {
+        std::lock_guard lock(calls->mutex);
+        if (calls->closing) return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [calls, call] {
+            {
+                std::lock_guard lock(calls->mutex);
+                if (calls->closing) return;
+                call->running = true;
+            }
+            call->fn();
+            {
+                std::lock_guard lock(calls->mutex);
+                call->running = false;
+                call->done = true;
+            }
+            calls->changed.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(calls->mutex);
+    // A call that has begun runs to its end: it works on the worker's variables.
+    calls->changed.wait(lock, [&] { return call->done || (calls->closing && !call->running); });
+}
+
+void QtWorkspaceView::OwnerClosing() {
+    {
+        std::lock_guard lock(calls_->mutex);
+        calls_->closing = true;
+    }
+    calls_->changed.notify_all();
+}
+
+}  // namespace tintwell

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "jobs/workspace_view.h"
+
+class QAbstractItemView;
+class QPushButton;
+class QWidget;
+
+namespace tintwell {
+
+class ColorListModel;
+class FileListModel;
+class StatusField;
+
+// The widgets the view changes for the Workspace.
+struct ViewWidgets {
+    QWidget* window = nullptr;  // parent of the message boxes, redrawn at the end of a job
+    FileListModel* fileModel = nullptr;
+    ColorListModel* colorModel = nullptr;
+    QAbstractItemView* fileList = nullptr;
+    QAbstractItemView* colorList = nullptr;
+    StatusField* status = nullptr;
+    QPushButton* paletteButton = nullptr;  // 1015
+    QPushButton* depthButton = nullptr;    // 1025
+    std::map<ControlId, QWidget*> controls;
+};
+
+// The Workspace's view in the window: row changes go to the two models, control changes to
+// the widgets, messages to message boxes. Everything runs on the GUI thread; a job's worker
+// reaches it through RunOnOwner, which queues the call to the GUI thread and waits for it,
+// so no widget is touched from a worker.
+class QtWorkspaceView final : public QObject, public WorkspaceView {
+    Q_OBJECT
+  public:
+    // Shows a message; the default is a warning box captioned "Tintwell".
+    using MessagePresenter = std::function<void(Msg msg, const QString& text)>;
+    // Asks the overwrite question; the default is a box with four buttons.
+    using OverwritePresenter = std::function<OverwriteAnswer(const QString& path)>;
+
+    explicit QtWorkspaceView(QObject* parent = nullptr);
+    ~QtWorkspaceView() override;
+
+    void Attach(const ViewWidgets& widgets);
+    // Tests replace the boxes so that nothing modal waits for a click.
+    void SetMessagePresenter(MessagePresenter presenter) { showMessage_ = std::move(presenter); }
+    void SetOverwritePresenter(OverwritePresenter presenter) {
+        askOverwrite_ = std::move(presenter);
+    }
+
+    void FileRowInserted(int row, const std::string& baseName) override;
+    void FileRowAboutToBeRemoved(int row) override;
+    void FileRowRemoved(int row) override;
+    void FileRowsAboutToBeCleared() override;
+    void FileRowsCleared() override;
+    void ColorRowInserted(int row) override;
+    void ColorRowAboutToBeRemoved(int row) override;
+    void ColorRowRemoved(int row) override;
+    void ColorRowsAboutToBeCleared() override;
+    void ColorRowsCleared() override;
+    void ColorOrderAboutToChange() override;
+    void ColorOrderChanged() override;
+    void ColorListRepaint() override;
+    void HeaderTextChanged(ListId list, int column, const std::string& text) override;
+    void ControlEnabledChanged(ControlId id, bool enabled) override;
+    void ControlTextChanged(ControlId id, const std::string& text) override;
+    void DrawProgress(int step, int total) override;
+    void SetRowSelected(ListId list, int row, bool selected) override;
+    void ClearSelections() override;
+    void ScrollToTop(ListId list) override;
+    void RedrawWindow() override;
+    void ShowMessage(Msg msg, const std::string& path) override;
+    OverwriteAnswer AskOverwrite(const std::string& path) override;
+    void JobFinished() override;
+    void RunOnOwner(std::function<void()> fn) override;
+    void OwnerClosing() override;
+
+  signals:
+    // Emitted on the GUI thread after the progress was drawn, and when a job has ended.
+    void progressDrawn(int step, int total);
+    void jobFinished();
+
+  private:
+    [[nodiscard]] QAbstractItemView* List(ListId list) const;
+
+    // What the GUI thread and the waiting workers share; it outlives the view, because a
+    // queued call may still be in the event queue when the view goes.
+    struct Calls {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool closing = false;
+    };
+    std::shared_ptr<Calls> calls_ = std::make_shared<Calls>();
+    ViewWidgets w_;
+    MessagePresenter showMessage_;
+    OverwritePresenter askOverwrite_;
+};
+
+}  // namespace tintwell
