@@ -1,0 +1,102 @@
+#include "ui/output_dir_dialog.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "jobs/output_directory.h"
+#include "jobs/text_input.h"
+#include "ui/dialog_messages.h"
+#include "ui/dialog_units.h"
+
+namespace tintwell {
+namespace {
+
+const QString kCaption = QStringLiteral("出力ディレクトリを指定して下さい");
+
+std::string ToUtf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace
+
+OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("outputDirDialog"));
+    setWindowTitle(kCaption);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(DialogFontProportional(11));
+    const DialogUnits du(font());
+    setFixedSize(du.Size(187, 77));
+
+    edit_ = new QLineEdit(directory, this);
+    edit_->setObjectName(QStringLiteral("edit1027"));
+    edit_->setGeometry(du.Rect(7, 15, 136, 15));
+    auto* browse = new QPushButton(QStringLiteral("参　照"), this);
+    browse->setObjectName(QStringLiteral("browse"));
+    browse->setGeometry(du.Rect(146, 14, 34, 17));
+    ok_ = new QPushButton(QStringLiteral("出　力"), this);
+    ok_->setObjectName(QStringLiteral("ok"));
+    ok_->setGeometry(du.Rect(130, 56, 50, 14));
+    ok_->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    cancel->setGeometry(du.Rect(77, 56, 50, 14));
+    setTabOrder(edit_, browse);
+    setTabOrder(browse, ok_);
+    setTabOrder(ok_, cancel);
+
+    chooseFolder_ = [](QWidget* owner, const QString& start) {
+        return QFileDialog::getExistingDirectory(owner, kCaption, start, QFileDialog::ShowDirsOnly);
+    };
+    connect(edit_, &QLineEdit::textChanged, this, &OutputDirDialog::UpdateOk);
+    connect(browse, &QPushButton::clicked, this, &OutputDirDialog::Browse);
+    connect(ok_, &QPushButton::clicked, this, &OutputDirDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &OutputDirDialog::reject);
+    UpdateOk();
+    edit_->setFocus();
+}
+
+QString OutputDirDialog::Directory() const {
+    // The folder that OK checked (and perhaps created) is the text without its leading white
+    // space; the job must write into that one, not into a relative folder named " /out".
+    return QString::fromUtf8(TrimLeadingSpace(ToUtf8(edit_->text())).c_str());
+}
+
+void OutputDirDialog::UpdateOk() {
+    // A text of white space only names no folder: OK stays disabled, as for an empty text.
+    ok_->setEnabled(!IsBlank(ToUtf8(edit_->text())));
+}
+
+void OutputDirDialog::Browse() {
+    const QString folder = chooseFolder_(this, edit_->text());
+    if (!folder.isEmpty()) edit_->setText(QDir::toNativeSeparators(folder));
+    edit_->setFocus();
+}
+
+void OutputDirDialog::accept() {
+    if (!ok_->isEnabled()) return;
+    DialogMessages& messages = DialogMessages::Current();
+    const DirectoryCheckResult check = CheckOutputDirectory(ToUtf8(edit_->text()));
+    switch (check.verdict) {
+        case DirectoryCheck::Accept:
+            break;
+        case DirectoryCheck::AskCreate:
+            if (!messages.AskYesNo(this, Msg::CreateDirectoryQuestion, true)) return;
+            if (!MakeDirectoryPath(check.path)) {
+                messages.Show(this, Msg::CannotCreateDirectory);
+                return;
+            }
+            break;
+        case DirectoryCheck::NotWritable:
+            messages.Show(this, Msg::DirectoryNotWritable);
+            return;
+        case DirectoryCheck::TooLong:
+            messages.Show(this, Msg::PathTooLong, QString::fromUtf8(check.path.c_str()));
+            return;
+    }
+    QDialog::accept();
+}
+
+}  // namespace tintwell

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <filesystem>
+#include <string>
+
+#include "jobs/palette_save.h"
+#include "palette/palette_settings.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tintwell {
+
+// The palette save dialog (template 140, "パレットの保存"): overwrite the current palette file
+// of the output depth (1042) or save under a new name (1043, typed into 1044), "保存" (OK,
+// the default) and "ｷｬﾝｾﾙ". The overwrite choice is offered only when the mode is the fixed
+// mode of that depth and its palette comes from a named file. The name field and its note
+// are enabled only for a new name, which then takes the focus; "保存" needs a name that is
+// more than white space. A new name whose file exists is saved only after Yes to 246.
+class PaletteSaveDialog final : public QDialog {
+    Q_OBJECT
+  public:
+    PaletteSaveDialog(PaletteMode mode, int outputDepth, const std::string& pal256Name,
+                      const std::string& pal16Name, std::filesystem::path paletteDir,
+                      QWidget* parent = nullptr);
+
+    [[nodiscard]] PaletteSaveChoice Choice() const;
+    // The name field's text, UTF-8 (the Workspace removes its leading white space).
+    [[nodiscard]] std::string Name() const;
+
+  public slots:
+    void accept() override;
+
+  private:
+    // After opening and on every click of a radio button.
+    void UpdateState();
+    void UpdateSaveButton();
+
+    std::filesystem::path paletteDir_;
+    QRadioButton* overwrite_ = nullptr;
+    QRadioButton* newName_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QLabel* note_ = nullptr;
+    QPushButton* save_ = nullptr;
+};
+
+}  // namespace tintwell
