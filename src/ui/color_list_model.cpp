@@ -41,11 +41,12 @@ QString ColorListModel::ValuesText(int row) const {
 QVariant ColorListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !Valid(index.row())) return {};
     const int row = index.row();
-    if (role == Qt::DisplayRole) return index.column() == 0 ? NumberText(row) : ValuesText(row);
-    if (role == kSwatchRole && index.column() == 0) {
-        const ColorSlot& slot = table_.AtPosition(row);
-        return QColor(slot.red, slot.green, slot.blue);
+    const ColorSlot& slot = table_.AtPosition(row);
+    if (role == Qt::DisplayRole) {
+        return index.column() == 0 ? QColor(slot.red, slot.green, slot.blue).name()
+                                   : ValuesText(row);
     }
+    if (role == kSwatchRole && index.column() == 0) return QColor(slot.red, slot.green, slot.blue);
     return {};
 }
 

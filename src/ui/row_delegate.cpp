@@ -96,7 +96,7 @@ void RowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                           swatch.value<QColor>());
     }
     const int baseline = Baseline(metrics, row.top(), 1, row.height());
-    painter->drawText(row.left(), baseline, first.data(Qt::DisplayRole).toString());
+    painter->drawText(row.left(), baseline, ColorListModel::NumberText(index.row()));
     painter->drawText(row.left() + 90, baseline,
                       index.siblingAtColumn(1).data(Qt::DisplayRole).toString());
     painter->restore();

@@ -1,0 +1,377 @@
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+#include <memory>
+#include <vector>
+
+#include "app/qt_settings_store.h"
+#include "jobs/settings.h"
+#include "support/bmp_builder.h"
+#include "ui/color_list_model.h"
+#include "ui/file_list_model.h"
+#include "ui/main_window.h"
+#include "ui/palette_settings_dialog.h"
+#include "ui/status_field.h"
+#include "ui/window_position.h"
+
+namespace tintwell {
+namespace {
+
+const QRect kDesktop(0, 0, 1024, 768);
+
+// An 8-bit bitmap of one row that uses each of `colors` (0xRRGGBB) on `counts` pixels.
+QByteArray Bitmap(const std::vector<std::uint32_t>& colors, const std::vector<int>& counts) {
+    std::vector<ColorQuad> palette;
+    for (std::uint32_t rgb : colors) {
+        palette.push_back(ColorQuad{static_cast<std::uint8_t>(rgb),
+                                    static_cast<std::uint8_t>(rgb >> 8),
+                                    static_cast<std::uint8_t>(rgb >> 16), 0});
+    }
+    std::vector<std::uint32_t> pixels;
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        pixels.insert(pixels.end(), static_cast<std::size_t>(counts[i]), i);
+    const std::vector<std::uint8_t> bytes = test::BmpBuilder(static_cast<int>(pixels.size()), 1, 8)
+                                                .Palette(palette)
+                                                .Pixels(pixels)
+                                                .Bytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<MainWindow> window_;
+    QStringList messages_;
+
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_->filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) return {};
+        file.write(bytes);
+        return path;
+    }
+    // A file with `n` colors of its own (n distinct shades from `base`).
+    QString File(const QString& name, std::uint32_t base, int n = 1) {
+        std::vector<std::uint32_t> colors;
+        std::vector<int> counts;
+        for (int i = 0; i < n; ++i) {
+            colors.push_back(base + static_cast<std::uint32_t>(i));
+            counts.push_back(i + 1);
+        }
+        return Write(name, Bitmap(colors, counts));
+    }
+    void Open(Settings settings = {}) {
+        if (settings.outDir.empty()) settings.outDir = dir_->path().toStdString();
+        window_ = std::make_unique<MainWindow>(
+            settings, WorkspaceOptions{dir_->filePath(QStringLiteral("palettes")).toStdString(),
+                                       RunMode::Threaded, 2});
+        window_->view().SetMessagePresenter(
+            [this](Msg, const QString& text) { messages_.append(text); });
+        window_->Initialise(kDesktop);
+    }
+    Workspace& Ws() { return window_->workspace(); }
+    // Drops the files on the window as a file manager does and waits for the job's end.
+    void Drop(const QStringList& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls.append(QUrl::fromLocalFile(path));
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &drop);
+        QTRY_VERIFY_WITH_TIMEOUT(!Ws().Busy(), 20000);
+        Ws().WaitIdle();
+    }
+    QStringList Rows(QTreeView* list) {
+        QStringList rows;
+        for (int r = 0; r < list->model()->rowCount(); ++r)
+            rows.append(list->model()->index(r, 0).data().toString());
+        return rows;
+    }
+    // Every widget shows the enabled state the Workspace keeps.
+    bool ControlsMatch() {
+        for (ControlId id : kSwitchableControls) {
+            if (window_->Control(id)->isEnabled() != Ws().Controls().Enabled(id)) {
+                qWarning() << "control" << static_cast<int>(id) << "differs";
+                return false;
+            }
+        }
+        return true;
+    }
+    void ClickRow(QTreeView* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+    }
+
+  private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        messages_.clear();
+    }
+    void cleanup() { window_.reset(); }
+
+    // A drop lists the bitmaps in name order (other files skipped), non-ASCII names too,
+    // with every control following the Workspace during and after the job.
+    void dropListsFilesInNameOrderWithControlsFollowingTheJob() {
+        Open();
+        const QStringList paths = {File("B.bmp", 0x100000), File("a.BMP", 0x200000),
+                                   File("日本語.bmp", 0x300000), Write("notes.txt", "x"),
+                                   File("c.bmp", 0x400000)};
+        int steps = 0;
+        bool duringOk = true;
+        connect(&window_->view(), &QtWorkspaceView::progressDrawn, this, [&](int step, int) {
+            if (step < 0) return;
+            ++steps;
+            duringOk = duringOk && Ws().Busy() && ControlsMatch() &&
+                       window_->Control(ControlId::Abort)->isEnabled() &&
+                       !window_->FileList()->isEnabled() && window_->Status()->ProgressShown();
+        });
+        int finished = 0;
+        connect(&window_->view(), &QtWorkspaceView::jobFinished, this, [&] { ++finished; });
+        Drop(paths);
+        QCOMPARE(steps, 5);
+        QVERIFY(duringOk);
+        QCOMPARE(finished, 1);
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "B", "c", QStringLiteral("日本語")}));
+        QCOMPARE(Ws().Files().At(3).path, dir_->filePath("日本語.bmp").toStdString());
+        QCOMPARE(window_->ColorList()->model()->rowCount(), 4);
+        QVERIFY(ControlsMatch());
+        QVERIFY(!window_->Control(ControlId::Abort)->isEnabled());
+        QVERIFY(!window_->Status()->ProgressShown());
+        QCOMPARE(window_->FileList()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QString::fromUtf8(FormatNumbers(Msg::FileListHeading, {4})));
+        QVERIFY(messages_.isEmpty());
+
+        // Named on the command line: the same as a drop.
+        QVERIFY(window_->DropFiles({File("d.bmp", 0x500000)}));
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(Rows(window_->FileList()).size(), 5);
+    }
+
+    // The abort button stops a drop before the next file; delete and clear work on the
+    // selected rows and leave the controls as the Workspace says.
+    void abortDeleteAndClear() {
+        Open();
+        QStringList paths;
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
+            paths.append(File(name, 0x010000u * static_cast<std::uint32_t>(paths.size() + 1)));
+        connect(&window_->view(), &QtWorkspaceView::progressDrawn, this, [&](int step, int) {
+            if (step == 2) window_->Button(ControlId::Abort)->click();
+        });
+        Drop(paths);
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b"}));
+        QVERIFY(ControlsMatch());
+
+        disconnect(&window_->view(), &QtWorkspaceView::progressDrawn, this, nullptr);
+        Drop(paths);
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b", "c", "d"}));
+        QVERIFY(!window_->Button(ControlId::DeleteFiles)->isEnabled());
+        ClickRow(window_->FileList(), 0);
+        ClickRow(window_->FileList(), 2, Qt::ControlModifier);
+        QVERIFY(window_->Button(ControlId::DeleteFiles)->isEnabled());
+        window_->Button(ControlId::DeleteFiles)->click();
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"b", "d"}));
+        QCOMPARE(window_->ColorList()->model()->rowCount(), 2);
+        QVERIFY(window_->FileList()->selectionModel()->selectedRows().isEmpty());
+        QVERIFY(ControlsMatch());
+
+        window_->Button(ControlId::ClearAll)->click();
+        QVERIFY(Rows(window_->FileList()).isEmpty());
+        QCOMPARE(window_->ColorList()->model()->rowCount(), 0);
+        QVERIFY(ControlsMatch());
+        QVERIFY(!window_->Button(ControlId::ClearAll)->isEnabled());
+    }
+
+    // Both models stay consistent for Qt's own checker through drops, a delete, sorts by
+    // heading clicks, a merge and a clear.
+    void modelsPassTheModelTester() {
+        Open();
+        QAbstractItemModelTester fileTester(window_->FileList()->model(),
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester colorTester(
+            window_->ColorList()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Drop({File("m.bmp", 0x102030, 5), File("c.bmp", 0x405060, 3)});
+        Drop({File("x.bmp", 0x708090, 4), File("a.bmp", 0x102030, 2)});
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "c", "m", "x"}));
+        ClickRow(window_->FileList(), 2);
+        window_->Button(ControlId::DeleteFiles)->click();
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(window_->ColorList()->model()->rowCount(), Ws().ColorCount());
+
+        QTreeView* colors = window_->ColorList();
+        QHeaderView* header = colors->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+        // The largest pixel count first (0x708090 + 3 has 4 pixels).
+        QCOMPARE(Ws().Table().AtPosition(0).pixelCount, 4);
+        ClickRow(colors, 3);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
+        // The color sort puts the reference first and clicks row 0.
+        QCOMPARE(SelectionOf(*colors).rows, std::vector<int>{0});
+        QCOMPARE(SelectionOf(*colors).focus, 0);
+
+        ClickRow(colors, 1);
+        ClickRow(colors, 2, Qt::ControlModifier);
+        ClickRow(colors, 4, Qt::ControlModifier);
+        const int before = Ws().ColorCount();
+        QVERIFY(window_->Button(ControlId::Merge)->isEnabled());
+        QVERIFY(Ws().OnMerge(SelectionOf(*colors)));
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(colors->model()->rowCount(), before - 2);
+        window_->Button(ControlId::ClearAll)->click();
+        QCOMPARE(colors->model()->rowCount(), 0);
+    }
+
+    // Row painting: highlight for selected rows, the merge target inverted among several
+    // selected, the swatch, and the button face for unselected rows while a job runs.
+    void rowsArePaintedAsTheListsAlwaysWere() {
+        Open();
+        Drop({File("a.bmp", 0x20C040, 3)});
+        QTreeView* colors = window_->ColorList();
+        colors->resize(colors->size());
+        const QPalette palette = colors->palette();
+        const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
+        const QColor inverted = QColor::fromRgb(~highlight.rgb() & 0xFFFFFFu);
+        const auto pixel = [&](int row, int x) {
+            const QImage image = colors->viewport()->grab().toImage();
+            const QRect rect = colors->visualRect(colors->model()->index(row, 0));
+            return image.pixelColor(x, rect.top() + rect.height() / 2);
+        };
+        QCOMPARE(colors->visualRect(colors->model()->index(0, 0)).height(), 16);
+        // Rows 0 and 1 selected, row 1 focused: the merge target is inverted.
+        ApplySelection(*colors, Selection{{0, 1}, 1});
+        QCOMPARE(pixel(0, 20), highlight);
+        QCOMPARE(pixel(1, 20), inverted);
+        QCOMPARE(pixel(2, 20), palette.color(QPalette::Active, QPalette::Base));
+        QCOMPARE(pixel(2, 65), QColor(0x20, 0xC0, 0x42));  // swatch of row 2
+        // One selected row is drawn in the plain highlight, focused or not.
+        ApplySelection(*colors, Selection{{1}, 1});
+        QCOMPARE(pixel(1, 20), highlight);
+        // While the list is disabled (a job), unselected rows take the button face.
+        ApplySelection(*colors, Selection{{}, -1});
+        colors->setEnabled(false);
+        QCOMPARE(pixel(0, 20), palette.color(QPalette::Active, QPalette::Button));
+        QCOMPARE(pixel(0, 65), QColor(0x20, 0xC0, 0x40));
+        colors->setEnabled(true);
+        // The status field's bar: two thirds of the inner width for step 1 of 3.
+        StatusField* status = window_->Status();
+        status->DrawProgress(1, 3);
+        const int inner = status->width() - 4;
+        QCOMPARE(status->FillWidth(), inner * 2 / 3);
+        status->EndProgress();
+    }
+
+    // The palette dialog: the built-in entry first, sorted titles, prefix selection of the
+    // stored names ignoring case, and each list enabled only in its mode.
+    void paletteDialogEnablingAndPrefixSelection() {
+        const QStringList titles = {"zeta", "Alpha", "beta2", "Beta"};
+        const QStringList entries = PaletteSettingsDialog::Entries(titles);
+        QCOMPARE(entries, (QStringList{QString::fromUtf8(kBuiltInPaletteEntry.data()), "Alpha",
+                                       "Beta", "beta2", "zeta"}));
+        QCOMPARE(PaletteSettingsDialog::PrefixMatch(entries, "BETA2"), 3);
+        QCOMPARE(PaletteSettingsDialog::PrefixMatch(entries, "al"), 1);
+        QCOMPARE(PaletteSettingsDialog::PrefixMatch(entries, "gone"), 0);
+        QCOMPARE(PaletteSettingsDialog::PrefixMatch(entries, ""), 0);
+
+        PaletteSettings current;
+        current.bits = {5, 8, 1};
+        PaletteSettingsDialog dialog(current, "BETA2", "zet", titles);
+        auto* list256 = dialog.findChild<QComboBox*>("list1041");
+        auto* list16 = dialog.findChild<QComboBox*>("list1042");
+        auto* red = dialog.findChild<QComboBox*>("bits1014");
+        QCOMPARE(list256->currentText(), QStringLiteral("beta2"));
+        QCOMPARE(list16->currentText(), QStringLiteral("zeta"));
+        QCOMPARE(red->currentText(), QStringLiteral("5"));
+        QVERIFY(red->isEnabled() && !list256->isEnabled() && !list16->isEnabled());
+        dialog.findChild<QRadioButton*>("mode1037")->click();
+        QVERIFY(!red->isEnabled() && list256->isEnabled() && !list16->isEnabled());
+        dialog.findChild<QRadioButton*>("mode1038")->click();
+        QVERIFY(!red->isEnabled() && !list256->isEnabled() && list16->isEnabled());
+        list16->setCurrentIndex(0);
+        list256->setCurrentIndex(1);
+        const PaletteChoice choice = dialog.Choice();
+        QCOMPARE(choice.mode, PaletteMode::Fixed16);
+        QCOMPARE(choice.pal16Name, std::string());          // the built-in entry
+        QCOMPARE(choice.pal256Name, std::string("BETA2"));  // the other list is not taken
+        QCOMPARE(choice.bits.red, 5);
+    }
+
+    void positionIsCorrectedAgainstTheDesktop_data() {
+        QTest::addColumn<QPoint>("stored");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("inside") << QPoint(300, 200) << QPoint(300, 200);
+        QTest::newRow("x beyond") << QPoint(5000, 200) << QPoint(100, 200);
+        QTest::newRow("x negative") << QPoint(-10, 200) << QPoint(100, 200);
+        QTest::newRow("x on the right edge") << QPoint(1024, 200) << QPoint(1024, 200);
+        QTest::newRow("y beyond") << QPoint(10, 769) << QPoint(10, 100);
+    }
+    void positionIsCorrectedAgainstTheDesktop() {
+        QFETCH(QPoint, stored);
+        QFETCH(QPoint, expected);
+        QCOMPARE(CorrectedWindowPosition(stored, kDesktop), expected);
+    }
+
+    // Start-up and exit through the settings file: a bad Type and position are corrected, a
+    // short palette file is reported once and its name cleared, all six values are written
+    // back, the position as the window was left.
+    void settingsAreReadCorrectedAndWrittenBack() {
+        const QString ini = dir_->filePath("Tintwell.conf");
+        {
+            QSettings raw(ini, QSettings::IniFormat);
+            raw.setValue("Set/Type", 5);
+            raw.setValue("Set/Xpos", 5000);
+            raw.setValue("Set/Ypos", 50);
+            raw.setValue("Pal/Pal256", "short");
+        }
+        QDir().mkpath(dir_->filePath("palettes"));
+        Write("palettes/short.act", QByteArray(10, 'x'));
+        QtSettingsStore store(ini, QSettings::IniFormat);
+        Open(LoadSettings(store));
+        QCOMPARE(window_->pos(), QPoint(100, 50));
+        QCOMPARE(window_->Button(ControlId::PaletteSettings)->text(),
+                 QStringLiteral("R:8 G:8 B:8"));
+        QCOMPARE(messages_,
+                 (QStringList{QString::fromUtf8(MessageText(Msg::BadPalette256).data())}));
+
+        window_->move(120, 60);
+        QTest::keyClick(window_.get(), Qt::Key_Return);  // Enter never closes
+        QVERIFY(window_->result() == 0 && !window_->isHidden() == window_->isVisible());
+        window_->reject();
+        SaveSettings(window_->ExportSettings(), store);
+        QVERIFY(store.Sync());
+        QSettings raw(ini, QSettings::IniFormat);
+        QCOMPARE(raw.value("Set/Type").toInt(), 2);
+        QCOMPARE(raw.value("Set/Xpos").toInt(), 120);
+        QCOMPARE(raw.value("Set/Ypos").toInt(), 60);
+        QCOMPARE(raw.value("Set/OutDir").toString(), QDir::currentPath());
+        QCOMPARE(raw.value("Pal/Pal256").toString(), QString());
+        QVERIFY(raw.contains("Pal/Pal16"));
+    }
+};
+
+}  // namespace tintwell
+
+QTEST_MAIN(tintwell::MainWindowTest)
+#include "main_window_test.moc"
