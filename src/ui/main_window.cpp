@@ -15,10 +15,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "ui/color_edit_dialog.h"
 #include "ui/color_list_model.h"
 #include "ui/dialog_units.h"
 #include "ui/file_list_model.h"
 #include "ui/help_dialog.h"
+#include "ui/output_dir_dialog.h"
+#include "ui/palette_save_dialog.h"
 #include "ui/palette_settings_dialog.h"
 #include "ui/row_delegate.h"
 #include "ui/status_field.h"
@@ -193,6 +196,11 @@ void MainWindow::BuildControls() {
     connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this,
             [this] { workspace_->OnToggleOutputDepth(); });
     connect(Button(ControlId::Help), &QPushButton::clicked, this, &MainWindow::OnHelp);
+    connect(Button(ControlId::Merge), &QPushButton::clicked, this, &MainWindow::OnMerge);
+    connect(Button(ControlId::Output), &QPushButton::clicked, this, &MainWindow::OnOutput);
+    connect(Button(ControlId::SavePalette), &QPushButton::clicked, this,
+            &MainWindow::OnSavePalette);
+    connect(colorList_, &QTreeView::doubleClicked, this, &MainWindow::OnColorListDblClk);
     connect(colorList_->header(), &QHeaderView::sectionClicked, this,
             &MainWindow::OnColorColumnClick);
 }
@@ -302,6 +310,34 @@ void MainWindow::OnPaletteSettings() {
                                  workspace_->Pal16Name(), PaletteTitles(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     workspace_->OnPaletteSettings(dialog.Choice());
+}
+
+void MainWindow::OnMerge() {
+    workspace_->OnMerge(SelectionOf(*colorList_));
+}
+
+void MainWindow::OnColorListDblClk() {
+    std::optional<ColorEditSession> session =
+        workspace_->OnColorListDblClk(SelectionOf(*colorList_));
+    if (!session) return;
+    ColorEditDialog dialog(*session, this);
+    dialog.exec();
+}
+
+void MainWindow::OnOutput() {
+    if (workspace_->Busy()) return;
+    OutputDirDialog dialog(QString::fromStdString(workspace_->OutDir()), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    workspace_->OnOutput(ToUtf8(dialog.Directory()));
+}
+
+void MainWindow::OnSavePalette() {
+    if (workspace_->Busy()) return;
+    const PaletteSettings& palette = workspace_->Palette();
+    PaletteSaveDialog dialog(palette.mode, palette.outputDepth, workspace_->Pal256Name(),
+                             workspace_->Pal16Name(), workspace_->PaletteDir(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    workspace_->OnSavePalette(dialog.Choice(), dialog.Name());
 }
 
 void MainWindow::OnHelp() {

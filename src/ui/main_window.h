@@ -63,6 +63,10 @@ class MainWindow final : public QDialog {
   private:
     void BuildControls();
     void OnPaletteSettings();
+    void OnMerge();
+    void OnColorListDblClk();
+    void OnOutput();
+    void OnSavePalette();
     void OnHelp();
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;

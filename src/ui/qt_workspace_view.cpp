@@ -8,6 +8,7 @@
 
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
+#include "ui/overwrite_dialog.h"
 #include "ui/status_field.h"
 
 namespace tintwell {
@@ -25,20 +26,7 @@ QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
                         text, QMessageBox::Ok, w_.window);
         box.exec();
     };
-    askOverwrite_ = [this](const QString& path) {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Tintwell"), path,
-                        QMessageBox::NoButton, w_.window);
-        auto* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-        auto* all = box.addButton(QStringLiteral("すべて上書き"), QMessageBox::YesRole);
-        auto* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-        auto* cancel = box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-        box.exec();
-        if (box.clickedButton() == yes) return OverwriteAnswer::Yes;
-        if (box.clickedButton() == all) return OverwriteAnswer::All;
-        if (box.clickedButton() == no) return OverwriteAnswer::No;
-        return OverwriteAnswer::Cancel;
-    };
+    askOverwrite_ = [this](const QString& path) { return OverwriteDialog::Ask(path, w_.window); };
 }
 
 QtWorkspaceView::~QtWorkspaceView() {
