@@ -72,8 +72,8 @@ ColorEditDialog::ColorEditDialog(ColorEditSession& session, QWidget* parent)
     : QDialog(parent), session_(session) {
     setObjectName(QStringLiteral("colorEditDialog"));
     setWindowTitle(QStringLiteral("色の設定"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(9));
 
     switchTimer_ = new QTimer(this);
@@ -128,15 +128,21 @@ void ColorEditDialog::BuildChooser() {
     for (QPushButton* button : chooser_->findChildren<QPushButton*>())
         button->hide();
 
-    // Our controls go below the basic colors, where the template has them.
-    QWidget* panel = BuildEditPanel();
+    // Our controls go below the basic colors, where the template has them. The chooser's
+    // layout keeps an empty place for them; the controls themselves are children of this
+    // dialog, not of the chooser, so that the default button is this dialog's (a button
+    // inside the embedded chooser would take the default and never give it back).
+    panel_ = BuildEditPanel();
+    panelPlace_ = new QWidget;
+    panelPlace_->setFixedSize(panel_->size());
+    panelPlace_->installEventFilter(this);
     const DialogUnits du(font());
     if (QBoxLayout* column = LayoutHolding(chooser_->layout(), basicColors)) {
         const int at = column->indexOf(basicColors) + 1;
         column->insertSpacing(at, du.Y(10));
-        column->insertWidget(at + 1, panel, 0, Qt::AlignLeft);
+        column->insertWidget(at + 1, panelPlace_, 0, Qt::AlignLeft);
     } else if (auto* box = qobject_cast<QBoxLayout*>(chooser_->layout())) {
-        box->addWidget(panel, 0, Qt::AlignLeft);
+        box->addWidget(panelPlace_, 0, Qt::AlignLeft);
     }
     if (red != nullptr) red->setFocus();
 }
@@ -144,7 +150,7 @@ void ColorEditDialog::BuildChooser() {
 QWidget* ColorEditDialog::BuildEditPanel() {
     const DialogUnits du(font());
     // The panel's origin is the template's (4, 124): Apply's top-left corner.
-    auto* panel = new QWidget;
+    auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("editPanel"));
     panel->setFixedSize(du.Size(137, 35));
     auto at = [&du](QWidget* widget, int x, int y, int w, int h) {
@@ -254,6 +260,12 @@ void ColorEditDialog::SwitchTo(int requested) {
 }
 
 bool ColorEditDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == panelPlace_ &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::Show)) {
+        panel_->move(panelPlace_->mapTo(this, QPoint(0, 0)));
+        panel_->raise();
+    }
     if (watched == number_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {

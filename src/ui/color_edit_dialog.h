@@ -64,6 +64,8 @@ class ColorEditDialog final : public QDialog {
 
     ColorEditSession& session_;
     QColorDialog* chooser_ = nullptr;
+    QWidget* panel_ = nullptr;       // our controls
+    QWidget* panelPlace_ = nullptr;  // their place in the chooser's layout
     QLineEdit* number_ = nullptr;
     QToolButton* spinDown_ = nullptr;
     QToolButton* spinUp_ = nullptr;

@@ -24,8 +24,8 @@ std::string ToUtf8(const QString& text) {
 OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("outputDirDialog"));
     setWindowTitle(kCaption);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(187, 77));

@@ -11,8 +11,8 @@ namespace tintwell {
 OverwriteDialog::OverwriteDialog(const QString& path, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("overwriteDialog"));
     setWindowTitle(QStringLiteral("上書きの確認"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(219, 89));

@@ -17,8 +17,8 @@ PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
     : QDialog(parent), paletteDir_(std::move(paletteDir)) {
     setObjectName(QStringLiteral("paletteSaveDialog"));
     setWindowTitle(QStringLiteral("パレットの保存"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(187, 77));

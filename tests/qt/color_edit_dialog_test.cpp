@@ -142,8 +142,8 @@ class ColorEditDialogTest : public QObject {
             QCOMPARE(t.At(i), Opening(i));
     }
 
-    // OK keeps every switched-away color and the one typed but not applied; the Up and Down
-    // keys in the number box switch at once, within 0..N-1.
+    // OK (Enter) keeps every switched-away color and the one typed but not applied; the Up
+    // and Down keys in the number box switch at once, within 0..N-1.
     void okKeepsEveryEdit() {
         Table t;
         CountingView view;
@@ -161,6 +161,9 @@ class ColorEditDialogTest : public QObject {
         QCOMPARE(dialog.CurrentIndex(), kColors - 2);
         const ColorRef b = tintwell::ColorRefFromEdits(7, 7, 7);
         dialog.SetChooserColor(b);
+        // Apply has had the focus; Enter in the number box is still OK's.
+        QTest::mouseClick(Child<QPushButton>(dialog, "apply"), Qt::LeftButton);
+        number->setFocus();
         QTest::keyClick(number, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(t.At(kColors - 1), a);
