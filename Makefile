@@ -36,6 +36,7 @@ bench: deps
 	cmake --build build/release -j $(JOBS)
 	build/release/bench/tintwell_bench
 	bench/batch.sh build/release/src/app/tintwell-cli
+	QT_QPA_PLATFORM=offscreen build/release/bench/tintwell-window-bench colors build/release/window-bench
 
 fuzz: deps
 	cmake --preset fuzz

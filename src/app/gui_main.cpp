@@ -55,7 +55,7 @@ unsigned ScanThreads() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tintwell::SetApplicationNames();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tintwell.svg")));
+    QApplication::setWindowIcon(tintwell::ApplicationIcon());
     QuitOnStopSignals(app);
 
     tintwell::QtSettingsStore store;

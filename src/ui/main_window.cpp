@@ -61,6 +61,13 @@ QTreeView* MakeList(QWidget* parent, QAbstractItemModel* model, ListId list, boo
 
 }  // namespace
 
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/tintwell-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 Selection SelectionOf(const QTreeView& list) {
     Selection selection;
     if (list.selectionModel() == nullptr) return selection;
@@ -107,7 +114,7 @@ void MainWindow::BuildControls() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tintwell.svg")));
+    setWindowIcon(ApplicationIcon());
     setAcceptDrops(true);
     setFont(DialogFontMonospace(11));
     const DialogUnits du(font());

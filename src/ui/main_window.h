@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QPointer>
 #include <QStringList>
 #include <map>
@@ -83,6 +84,10 @@ class MainWindow final : public QDialog {
     // Last, so it is destroyed first: a running job ends while the widgets still exist.
     std::unique_ptr<Workspace> workspace_;
 };
+
+// The program's icon from the resources: 16, 32 and 48 pixels (the SVG is installed for the
+// desktop; reading it here would need Qt's SVG module).
+[[nodiscard]] QIcon ApplicationIcon();
 
 // The rows selected in a list and its current row, as the Workspace's commands take them.
 [[nodiscard]] Selection SelectionOf(const QTreeView& list);
