@@ -27,24 +27,24 @@ OverwriteDialog::OverwriteDialog(const QString& path, QWidget* parent) : QDialog
     auto* question = new QLabel(QStringLiteral("は、すでに存在します。上書きしますか？"), this);
     question->setGeometry(du.Rect(26, 35, 164, 14));
 
-    struct ButtonSpec {
+    struct ButtonInfo {
         const char* name;
         const char* text;
         int x;
         OverwriteAnswer answer;
     };
-    const ButtonSpec specs[] = {
+    const ButtonInfo infos[] = {
         {"yes", "はい", 7, OverwriteAnswer::Yes},
         {"all", "すべて上書き", 59, OverwriteAnswer::All},
         {"no", "いいえ", 111, OverwriteAnswer::No},
         {"cancel", "ｷｬﾝｾﾙ", 163, OverwriteAnswer::Cancel},
     };
     QPushButton* previous = nullptr;
-    for (const ButtonSpec& spec : specs) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.text), this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(du.Rect(spec.x, 68, 50, 14));
-        const OverwriteAnswer answer = spec.answer;
+    for (const ButtonInfo& info : infos) {
+        auto* button = new QPushButton(QString::fromUtf8(info.text), this);
+        button->setObjectName(QString::fromLatin1(info.name));
+        button->setGeometry(du.Rect(info.x, 68, 50, 14));
+        const OverwriteAnswer answer = info.answer;
         connect(button, &QPushButton::clicked, this, [this, answer] { Close(answer); });
         if (previous != nullptr) setTabOrder(previous, button);
         previous = button;
