@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "ui/color_edit_dialog.h"
 #include "ui/color_list_model.h"
 #include "ui/dialog_units.h"
 #include "ui/file_list_model.h"
@@ -203,11 +204,11 @@ void MainWindow::BuildControls() {
     connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this,
             [this] { workspace_->OnToggleOutputDepth(); });
     connect(Button(ControlId::Help), &QPushButton::clicked, this, &MainWindow::OnHelp);
+    connect(Button(ControlId::Merge), &QPushButton::clicked, this, &MainWindow::OnMerge);
     connect(Button(ControlId::Output), &QPushButton::clicked, this, &MainWindow::OnOutput);
     connect(Button(ControlId::SavePalette), &QPushButton::clicked, this,
             &MainWindow::OnSavePalette);
-    connect(Button(ControlId::Merge), &QPushButton::clicked, this,
-            [this] { workspace_->OnMerge(SelectionOf(*colorList_)); });
+    connect(colorList_, &QTreeView::doubleClicked, this, &MainWindow::OnColorListDblClk);
     connect(colorList_->header(), &QHeaderView::sectionClicked, this,
             &MainWindow::OnColorColumnClick);
 }
@@ -331,6 +332,18 @@ void MainWindow::OnPaletteSettings() {
     workspace_->OnPaletteSettings(dialog.Choice());
 }
 
+void MainWindow::OnMerge() {
+    workspace_->OnMerge(SelectionOf(*colorList_));
+}
+
+void MainWindow::OnColorListDblClk() {
+    std::optional<ColorEditSession> session =
+        workspace_->OnColorListDblClk(SelectionOf(*colorList_));
+    if (!session) return;
+    ColorEditDialog dialog(*session, this);
+    dialog.exec();
+}
+
 void MainWindow::OnOutput() {
     if (workspace_->Busy()) return;
     OutputDirDialog dialog(QString::fromUtf8(workspace_->OutDir().c_str()), this);
@@ -340,9 +353,9 @@ void MainWindow::OnOutput() {
 
 void MainWindow::OnSavePalette() {
     if (workspace_->Busy()) return;
-    PaletteSaveDialog dialog(workspace_->Palette().mode, workspace_->Palette().outputDepth,
-                             workspace_->Pal256Name(), workspace_->Pal16Name(),
-                             workspace_->PaletteDir(), this);
+    const PaletteSettings& palette = workspace_->Palette();
+    PaletteSaveDialog dialog(palette.mode, palette.outputDepth, workspace_->Pal256Name(),
+                             workspace_->Pal16Name(), workspace_->PaletteDir(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     workspace_->OnSavePalette(dialog.Choice(), dialog.Name());
 }

@@ -65,9 +65,11 @@ class MainWindow final : public QDialog {
   private:
     void BuildControls();
     void OnPaletteSettings();
-    void OnHelp();
+    void OnMerge();
+    void OnColorListDblClk();
     void OnOutput();
     void OnSavePalette();
+    void OnHelp();
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;
 

@@ -2,18 +2,17 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include "jobs/output_directory.h"
+#include "jobs/text_input.h"
+#include "ui/dialog_messages.h"
 #include "ui/dialog_units.h"
 
 namespace tintwell {
 namespace {
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+const QString kCaption = QStringLiteral("出力ディレクトリを指定して下さい");
 
 std::string ToUtf8(const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -24,9 +23,9 @@ std::string ToUtf8(const QString& text) {
 
 OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("outputDirDialog"));
-    setWindowTitle(QStringLiteral("出力ディレクトリを指定して下さい"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowTitle(kCaption);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(187, 77));
@@ -35,9 +34,8 @@ OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QD
     edit_->setObjectName(QStringLiteral("edit1027"));
     edit_->setGeometry(du.Rect(7, 15, 136, 15));
     auto* browse = new QPushButton(QStringLiteral("参　照"), this);
-    browse->setObjectName(QStringLiteral("button1028"));
+    browse->setObjectName(QStringLiteral("browse"));
     browse->setGeometry(du.Rect(146, 14, 34, 17));
-    browse->setAutoDefault(false);
     ok_ = new QPushButton(QStringLiteral("出　力"), this);
     ok_->setObjectName(QStringLiteral("ok"));
     ok_->setGeometry(du.Rect(130, 56, 50, 14));
@@ -45,63 +43,57 @@ OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QD
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setGeometry(du.Rect(77, 56, 50, 14));
-    cancel->setAutoDefault(false);
     setTabOrder(edit_, browse);
     setTabOrder(browse, ok_);
     setTabOrder(ok_, cancel);
 
-    ok_->setEnabled(!directory.isEmpty());
-    connect(edit_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { ok_->setEnabled(!text.isEmpty()); });
+    chooseFolder_ = [](QWidget* owner, const QString& start) {
+        return QFileDialog::getExistingDirectory(owner, kCaption, start, QFileDialog::ShowDirsOnly);
+    };
+    connect(edit_, &QLineEdit::textChanged, this, &OutputDirDialog::UpdateOk);
     connect(browse, &QPushButton::clicked, this, &OutputDirDialog::Browse);
     connect(ok_, &QPushButton::clicked, this, &OutputDirDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    const QString caption = FromUtf8(MessageText(Msg::AppName));
-    question_ = [this, caption](Msg msg) {
-        return QMessageBox::question(this, caption, FromUtf8(MessageText(msg)),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
-    message_ = [this, caption](Msg, const QString& text) {
-        QMessageBox::warning(this, caption, text);
-    };
+    connect(cancel, &QPushButton::clicked, this, &OutputDirDialog::reject);
+    UpdateOk();
+    edit_->setFocus();
 }
 
 QString OutputDirDialog::Directory() const {
-    return edit_->text();
+    // The folder that OK checked (and perhaps created) is the text without its leading white
+    // space; the job must write into that one, not into a relative folder named " /out".
+    return QString::fromUtf8(TrimLeadingSpace(ToUtf8(edit_->text())).c_str());
 }
 
-void OutputDirDialog::SetPresenters(Question question, Message message) {
-    question_ = std::move(question);
-    message_ = std::move(message);
+void OutputDirDialog::UpdateOk() {
+    // A text of white space only names no folder: OK stays disabled, as for an empty text.
+    ok_->setEnabled(!IsBlank(ToUtf8(edit_->text())));
 }
 
 void OutputDirDialog::Browse() {
-    const QString chosen = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("出力ディレクトリを指定して下さい"), edit_->text());
-    if (!chosen.isEmpty()) edit_->setText(chosen);
-    ok_->setEnabled(!edit_->text().isEmpty());
+    const QString folder = chooseFolder_(this, edit_->text());
+    if (!folder.isEmpty()) edit_->setText(QDir::toNativeSeparators(folder));
+    edit_->setFocus();
 }
 
 void OutputDirDialog::accept() {
-    if (edit_->text().isEmpty()) return;  // Enter while OK is disabled
+    if (!ok_->isEnabled()) return;
+    DialogMessages& messages = DialogMessages::Current();
     const DirectoryCheckResult check = CheckOutputDirectory(ToUtf8(edit_->text()));
     switch (check.verdict) {
         case DirectoryCheck::Accept:
             break;
         case DirectoryCheck::AskCreate:
-            if (!question_(Msg::CreateDirectoryQuestion)) return;
+            if (!messages.AskYesNo(this, Msg::CreateDirectoryQuestion, true)) return;
             if (!MakeDirectoryPath(check.path)) {
-                message_(Msg::CannotCreateDirectory,
-                         FromUtf8(MessageText(Msg::CannotCreateDirectory)));
+                messages.Show(this, Msg::CannotCreateDirectory);
                 return;
             }
             break;
         case DirectoryCheck::NotWritable:
-            message_(Msg::DirectoryNotWritable, FromUtf8(MessageText(Msg::DirectoryNotWritable)));
+            messages.Show(this, Msg::DirectoryNotWritable);
             return;
         case DirectoryCheck::TooLong:
-            message_(Msg::PathTooLong, FromUtf8(FormatMessage(Msg::PathTooLong, check.path)));
+            messages.Show(this, Msg::PathTooLong, QString::fromUtf8(check.path.c_str()));
             return;
     }
     QDialog::accept();

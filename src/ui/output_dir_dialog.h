@@ -3,42 +3,39 @@
 #include <QDialog>
 #include <functional>
 
-#include "resources/string_table.h"
-
 class QLineEdit;
 class QPushButton;
 
 namespace tintwell {
 
 // The output folder dialog (template 135, "出力ディレクトリを指定して下さい"): the folder
-// text (1027), "参　照" (1028) for the folder chooser, "出　力" (OK) enabled only while the
-// text is not empty. OK checks the folder: a missing one is created with its parents after
-// a Yes to message 231 (232 when that fails), one that cannot be written gives 230; the
-// dialog then stays open. The result is the text as it stands in the field.
+// text, "参　照" for the folder chooser, "出　力" (OK, the default) and "ｷｬﾝｾﾙ". OK is enabled
+// only while the text holds more than white space. On OK a missing folder is offered for creation
+// (231), a folder that cannot be made (232), cannot be written to (230) or whose path is too long
+// (248) keeps the dialog open. The result is the text without its leading white space.
 class OutputDirDialog final : public QDialog {
     Q_OBJECT
   public:
-    // Asks a Yes/No question; true for Yes.
-    using Question = std::function<bool(Msg msg)>;
-    // Shows a message with an OK button.
-    using Message = std::function<void(Msg msg, const QString& text)>;
+    // Picks a folder, starting at the given text; an empty result means none was picked.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& start)>;
 
     explicit OutputDirDialog(const QString& directory, QWidget* parent = nullptr);
 
+    // The folder text without leading white space (the dialog's result after OK).
     [[nodiscard]] QString Directory() const;
-    // Tests answer instead of message boxes.
-    void SetPresenters(Question question, Message message);
+    // Tests replace the system's folder chooser.
+    void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
 
   public slots:
     void accept() override;
 
   private:
     void Browse();
+    void UpdateOk();
 
     QLineEdit* edit_ = nullptr;
     QPushButton* ok_ = nullptr;
-    Question question_;
-    Message message_;
+    FolderChooser chooseFolder_;
 };
 
 }  // namespace tintwell

@@ -1,5 +1,6 @@
 #include "ui/overwrite_dialog.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -10,54 +11,67 @@ namespace tintwell {
 OverwriteDialog::OverwriteDialog(const QString& path, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("overwriteDialog"));
     setWindowTitle(QStringLiteral("上書きの確認"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(219, 89));
 
-    auto* pathLabel = new QLabel(path, this);
+    // A long path is shortened in its middle so that the file name stays in sight; the
+    // whole path is in the tooltip.
+    auto* pathLabel = new QLabel(this);
     pathLabel->setObjectName(QStringLiteral("static1040"));
     pathLabel->setGeometry(du.Rect(26, 13, 164, 14));
-    pathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    pathLabel->setText(QFontMetrics(font()).elidedText(path, Qt::ElideMiddle, pathLabel->width()));
     pathLabel->setToolTip(path);
     auto* question = new QLabel(QStringLiteral("は、すでに存在します。上書きしますか？"), this);
     question->setGeometry(du.Rect(26, 35, 164, 14));
 
-    struct Spec {
+    struct ButtonInfo {
         const char* name;
         const char* text;
         int x;
         OverwriteAnswer answer;
     };
-    const Spec specs[] = {{"yes", "はい", 7, OverwriteAnswer::Yes},
-                          {"all", "すべて上書き", 59, OverwriteAnswer::All},
-                          {"no", "いいえ", 111, OverwriteAnswer::No},
-                          {"cancel", "ｷｬﾝｾﾙ", 163, OverwriteAnswer::Cancel}};
-    for (const Spec& spec : specs) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.text), this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(du.Rect(spec.x, 68, 50, 14));
-        button->setAutoDefault(false);
-        const OverwriteAnswer answer = spec.answer;
-        connect(button, &QPushButton::clicked, this, [this, answer] {
-            answer_ = answer;
-            if (answer == OverwriteAnswer::Cancel) {
-                QDialog::reject();
-            } else {
-                QDialog::accept();
-            }
-        });
-        if (answer == OverwriteAnswer::Yes) {
-            button->setDefault(true);
-            button->setFocus();
-        }
+    const ButtonInfo infos[] = {
+        {"yes", "はい", 7, OverwriteAnswer::Yes},
+        {"all", "すべて上書き", 59, OverwriteAnswer::All},
+        {"no", "いいえ", 111, OverwriteAnswer::No},
+        {"cancel", "ｷｬﾝｾﾙ", 163, OverwriteAnswer::Cancel},
+    };
+    QPushButton* previous = nullptr;
+    for (const ButtonInfo& info : infos) {
+        auto* button = new QPushButton(QString::fromUtf8(info.text), this);
+        button->setObjectName(QString::fromLatin1(info.name));
+        button->setGeometry(du.Rect(info.x, 68, 50, 14));
+        const OverwriteAnswer answer = info.answer;
+        connect(button, &QPushButton::clicked, this, [this, answer] { Close(answer); });
+        if (previous != nullptr) setTabOrder(previous, button);
+        previous = button;
+    }
+    auto* yes = findChild<QPushButton*>(QStringLiteral("yes"));
+    yes->setDefault(true);
+    yes->setFocus();
+}
+
+void OverwriteDialog::Close(OverwriteAnswer answer) {
+    answer_ = answer;
+    if (answer == OverwriteAnswer::Cancel) {
+        QDialog::reject();
+    } else {
+        QDialog::accept();
     }
 }
 
 void OverwriteDialog::reject() {
-    answer_ = OverwriteAnswer::Cancel;
-    QDialog::reject();
+    // Escape and the close box.
+    Close(OverwriteAnswer::Cancel);
+}
+
+OverwriteAnswer OverwriteDialog::Ask(const QString& path, QWidget* parent) {
+    OverwriteDialog dialog(path, parent);
+    dialog.exec();
+    return dialog.Answer();
 }
 
 }  // namespace tintwell

@@ -4,22 +4,30 @@
 
 #include "jobs/workspace_view.h"
 
+class QLabel;
+
 namespace tintwell {
 
-// The overwrite question (template 138, "上書きの確認"): the output path (1040), "は、すでに
-// 存在します。上書きしますか？" and はい (default) / すべて上書き / いいえ / ｷｬﾝｾﾙ. Escape and
-// the close box answer ｷｬﾝｾﾙ.
+// The overwrite question of the output job (template 138, "上書きの確認"): the output path
+// and four buttons. "はい" (the default), "すべて上書き" and "いいえ" answer Yes, All and No;
+// "ｷｬﾝｾﾙ", Escape and the close box answer Cancel. Unanswered until one of them closes it.
 class OverwriteDialog final : public QDialog {
     Q_OBJECT
   public:
     explicit OverwriteDialog(const QString& path, QWidget* parent = nullptr);
+
     [[nodiscard]] OverwriteAnswer Answer() const { return answer_; }
+
+    // Shows the dialog modally and returns its answer.
+    [[nodiscard]] static OverwriteAnswer Ask(const QString& path, QWidget* parent);
 
   public slots:
     void reject() override;
 
   private:
-    OverwriteAnswer answer_ = OverwriteAnswer::Cancel;
+    void Close(OverwriteAnswer answer);
+
+    OverwriteAnswer answer_ = OverwriteAnswer::Unanswered;
 };
 
 }  // namespace tintwell

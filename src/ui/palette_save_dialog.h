@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "jobs/palette_save.h"
@@ -15,30 +14,30 @@ class QRadioButton;
 
 namespace tintwell {
 
-// The palette save dialog (template 140, "パレットの保存"): overwrite the current palette
-// file (1042, offered only in the fixed mode of the output depth with a named file) or save
-// under a new name (1043, the name in 1044). "保存" is enabled for the overwrite choice and
-// for a name that is more than white space; a name whose file exists asks message 246
-// (default No) and stays open on a No.
+// The palette save dialog (template 140, "パレットの保存"): overwrite the current palette file
+// of the output depth (1042) or save under a new name (1043, typed into 1044), "保存" (OK,
+// the default) and "ｷｬﾝｾﾙ". The overwrite choice is offered only when the mode is the fixed
+// mode of that depth and its palette comes from a named file. The name field and its note
+// are enabled only for a new name, which then takes the focus; "保存" needs a name that is
+// more than white space. A new name whose file exists is saved only after Yes to 246.
 class PaletteSaveDialog final : public QDialog {
     Q_OBJECT
   public:
-    // Asks message 246; true for Yes.
-    using Question = std::function<bool()>;
-
     PaletteSaveDialog(PaletteMode mode, int outputDepth, const std::string& pal256Name,
                       const std::string& pal16Name, std::filesystem::path paletteDir,
                       QWidget* parent = nullptr);
 
     [[nodiscard]] PaletteSaveChoice Choice() const;
+    // The name field's text, UTF-8 (the Workspace removes its leading white space).
     [[nodiscard]] std::string Name() const;
-    void SetQuestion(Question question) { question_ = std::move(question); }
 
   public slots:
     void accept() override;
 
   private:
+    // After opening and on every click of a radio button.
     void UpdateState();
+    void UpdateSaveButton();
 
     std::filesystem::path paletteDir_;
     QRadioButton* overwrite_ = nullptr;
@@ -46,7 +45,6 @@ class PaletteSaveDialog final : public QDialog {
     QLineEdit* name_ = nullptr;
     QLabel* note_ = nullptr;
     QPushButton* save_ = nullptr;
-    Question question_;
 };
 
 }  // namespace tintwell

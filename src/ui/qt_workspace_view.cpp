@@ -26,11 +26,7 @@ QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
                         text, QMessageBox::Ok, w_.window);
         box.exec();
     };
-    askOverwrite_ = [this](const QString& path) {
-        OverwriteDialog dialog(path, w_.window);
-        dialog.exec();
-        return dialog.Answer();
-    };
+    askOverwrite_ = [this](const QString& path) { return OverwriteDialog::Ask(path, w_.window); };
 }
 
 QtWorkspaceView::~QtWorkspaceView() {

@@ -43,7 +43,7 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
   public:
     // Shows a message; the default is a warning box captioned "Tintwell".
     using MessagePresenter = std::function<void(Msg msg, const QString& text)>;
-    // Asks the overwrite question; the default is a box with four buttons.
+    // Asks the overwrite question; the default is the overwrite dialog.
     using OverwritePresenter = std::function<OverwriteAnswer(const QString& path)>;
 
     explicit QtWorkspaceView(QObject* parent = nullptr);
