@@ -1,5 +1,7 @@
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <QApplication>
 #include <QIcon>
@@ -17,6 +19,7 @@
 
 namespace {
 
+#ifndef _WIN32
 int signalPipe[2] = {-1, -1};
 
 extern "C" void OnStopSignal(int) {
@@ -44,6 +47,10 @@ void QuitOnStopSignals(QApplication& app) {
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
 }
+#else
+// Windows ends a GUI program through its window messages, which Qt turns into a quit.
+void QuitOnStopSignals(QApplication&) {}
+#endif
 
 unsigned ScanThreads() {
     const unsigned n = std::thread::hardware_concurrency();
