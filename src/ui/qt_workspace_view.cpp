@@ -103,7 +103,7 @@ void QtWorkspaceView::ControlTextChanged(ControlId id, const std::string& text) 
             if (w_.depthButton != nullptr) w_.depthButton->setText(FromUtf8(text));
             break;
         case ControlId::StatusField:
-            if (w_.status != nullptr) w_.status->setText(FromUtf8(text));
+            if (w_.status != nullptr) w_.status->ShowText(FromUtf8(text));
             break;
         default:
             break;

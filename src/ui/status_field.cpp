@@ -12,6 +12,12 @@ StatusField::StatusField(QWidget* parent) : QLineEdit(parent) {
     setFocusPolicy(Qt::NoFocus);
 }
 
+void StatusField::ShowText(const QString& text) {
+    setText(text);
+    setCursorPosition(0);
+    setToolTip(fontMetrics().horizontalAdvance(text) > width() ? text : QString());
+}
+
 void StatusField::DrawProgress(int step, int total) {
     if (step < 0) clear();
     shown_ = true;

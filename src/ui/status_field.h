@@ -14,6 +14,9 @@ class StatusField final : public QLineEdit {
   public:
     explicit StatusField(QWidget* parent = nullptr);
 
+    // Shows a status text from its beginning; a text longer than the field (an output
+    // folder's path) can still be selected and scrolled, and its whole stands in the tip.
+    void ShowText(const QString& text);
     void DrawProgress(int step, int total);
     void EndProgress();
     [[nodiscard]] bool ProgressShown() const { return shown_; }
