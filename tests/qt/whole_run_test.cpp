@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "jobs/settings.h"
-#include "support/bmp_builder.h"
+#include "support/counted_bitmap.h"
 #include "ui/color_edit_dialog.h"
 #include "ui/dialog_messages.h"
 #include "ui/main_window.h"
@@ -27,19 +27,7 @@ namespace {
 
 // An 8-bit bitmap of one row that uses each of `colors` (0xRRGGBB) on `counts` pixels.
 QByteArray Bitmap(const std::vector<std::uint32_t>& colors, const std::vector<int>& counts) {
-    std::vector<ColorQuad> palette;
-    for (std::uint32_t rgb : colors) {
-        palette.push_back(ColorQuad{static_cast<std::uint8_t>(rgb),
-                                    static_cast<std::uint8_t>(rgb >> 8),
-                                    static_cast<std::uint8_t>(rgb >> 16), 0});
-    }
-    std::vector<std::uint32_t> pixels;
-    for (std::size_t i = 0; i < counts.size(); ++i)
-        pixels.insert(pixels.end(), static_cast<std::size_t>(counts[i]), i);
-    const std::vector<std::uint8_t> bytes = test::BmpBuilder(static_cast<int>(pixels.size()), 1, 8)
-                                                .Palette(palette)
-                                                .Pixels(pixels)
-                                                .Bytes();
+    const std::vector<std::uint8_t> bytes = test::CountedBitmap(colors, counts);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
 }
