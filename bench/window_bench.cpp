@@ -5,7 +5,8 @@
 //   tintwell-window-bench colors DIR     writes 128 bitmaps of 256 colors each into DIR (32768
 //                                        colors in the bit-reduction mode), drops them, then
 //                                        times a pixel-count sort shown on screen and scrolling
-//                                        the color list page by page
+//                                        the color list page by page, and a merge of
+//                                        every color into the first one
 //
 // Runs on any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QTreeView>
 #include <algorithm>
@@ -58,20 +60,40 @@ QByteArray Bitmap(const std::vector<std::uint32_t>& colors, const std::vector<in
     return bytes;
 }
 
-// Drops the files and returns the milliseconds until the job has ended.
-qint64 TimeDrop(tintwell::MainWindow& window, const QStringList& files) {
+// Starts a job with `start` and returns the milliseconds until it has ended (-1 when it
+// did not start), the window painting as it runs.
+template <typename Start>
+qint64 TimeJob(tintwell::MainWindow& window, Start start) {
     bool done = false;
     const auto connection = QObject::connect(
         &window.view(), &tintwell::QtWorkspaceView::jobFinished, [&] { done = true; });
     QElapsedTimer timer;
     timer.start();
-    window.DropFiles(files);
-    while (!done)
+    const bool started = start();
+    while (started && !done)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 elapsed = timer.elapsed();
     QObject::disconnect(connection);
     window.workspace().WaitIdle();
-    return elapsed;
+    return started ? elapsed : -1;
+}
+
+// Drops the files and returns the milliseconds until the job has ended.
+qint64 TimeDrop(tintwell::MainWindow& window, const QStringList& files) {
+    return TimeJob(window, [&] { return window.DropFiles(files); });
+}
+
+// Selects every color, focuses row 0 and times the merge of the rest into it.
+void TimeMergeAll(tintwell::MainWindow& window) {
+    QTreeView* list = window.ColorList();
+    const int before = window.workspace().ColorCount();
+    list->selectAll();
+    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0),
+                                            QItemSelectionModel::NoUpdate);
+    const qint64 ms =
+        TimeJob(window, [&] { return window.workspace().OnMerge(tintwell::SelectionOf(*list)); });
+    std::cout << "merge of " << before - 1 << " colors into one: " << ms << " ms, "
+              << window.workspace().ColorCount() << " left\n";
 }
 
 }  // namespace
@@ -151,5 +173,6 @@ int main(int argc, char** argv) {
     std::cout << "scrolling: " << frames << " pages, "
               << timer.nsecsElapsed() / 1000 / std::max(frames, 1)
               << " us per page on average, worst " << worst << " us\n";
+    TimeMergeAll(window);
     return 0;
 }
