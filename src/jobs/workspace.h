@@ -87,8 +87,8 @@ class Workspace final : private ColorListObserver {
     std::optional<Selection> OnColorColumnClick(int column, const Selection& selection);
     // A click in the color list: the merge status and button.
     void OnColorListClick(const Selection& selection);
-    // Button 1020: starts MergeJob into the focused row. False when not started; refused
-    // without a word outside the bit-reduction mode.
+    // Button 1020: runs MergeJob into the focused row, here and to its end. False when it
+    // did not run; refused without a word outside the bit-reduction mode.
     bool OnMerge(const Selection& selection);
     // A double click in the color list: the color edit session on the focused row.
     std::optional<ColorEditSession> OnColorListDblClk(const Selection& selection);
@@ -171,8 +171,9 @@ class Workspace final : private ColorListObserver {
     void AddFilesJob(const std::vector<std::string>& paths);
     void DeleteFilesJob(const std::vector<int>& rows);
     void ReanalyseJob(const std::vector<std::string>& paths);
-    void MergeJob(const std::vector<int>& rows);
     void OutputJob();
+    // The merge, on the owner thread: it has no slow part.
+    void MergeJob(const std::vector<int>& rows);
 
     WorkspaceView& view_;
     std::filesystem::path paletteDir_;

@@ -130,65 +130,54 @@ bool Workspace::OnMerge(const Selection& selection) {
         return false;
     }
     mergeTarget_ = current.focus;
-    return runner_.Start([this, rows = current.rows] { MergeJob(rows); });
+    // A merge is one pass over the selected rows and the files' maps, far quicker than a
+    // hand-over to a worker, so it runs here as a whole and is over when this returns.
+    MergeJob(current.rows);
+    return true;
 }
 
 void Workspace::MergeJob(const std::vector<int>& rows) {
     const int total = 2 * static_cast<int>(rows.size());
-    std::vector<char> marks;
-    OnOwner([&] {
-        EnterBusy(false);
-        DrawProgress(-1, total);
-        marks.assign(static_cast<std::size_t>(ColorCount()), 0);
-    });
+    EnterBusy(false);
+    DrawProgress(-1, total);
+    std::vector<char> marks(static_cast<std::size_t>(ColorCount()), 0);
+    std::vector<char> mergedSlots(kSlotCount, 0);
+    const int target = table_.ListOrder(mergeTarget_);
 
     int step = 0;
     for (int row : rows) {
-        if (closing_.load()) return;
-        OnOwner([&] {
-            DrawProgress(step++, total);
-            AnswerAbortAndGoOn();
-            if (row == mergeTarget_) return;
-            marks[row] = 1;
-            const int source = table_.ListOrder(row);
-            const int target = table_.ListOrder(mergeTarget_);
-            // Only used indices carry meaning; unused ones hold 0 and stay 0, so a file
-            // that never used a merged color keeps its map as it was.
-            for (FileRecord& file : files_) {
-                for (int k = 0; k < kFileIndexCount; ++k) {
-                    if (file.indexCounts[k] != 0 && file.indexMap[k] == source) {
-                        file.indexMap[k] = target;
-                    }
-                }
-            }
-            table_.Slot(target).pixelCount += table_.Slot(source).pixelCount;
-            table_.FreeSlot(source);
-        });
+        DrawProgress(step++, total);
+        AnswerAbortAndGoOn();
+        if (row == mergeTarget_) continue;
+        marks[row] = 1;
+        const int source = table_.ListOrder(row);
+        mergedSlots[source] = 1;
+        table_.Slot(target).pixelCount += table_.Slot(source).pixelCount;
+        table_.FreeSlot(source);
     }
-    OnOwner([&] {
-        view_.SetRowSelected(ListId::Colors, mergeTarget_, false);
-        view_.ScrollToTop(ListId::Colors);
-    });
+    // Only used indices carry meaning; unused ones hold 0 and stay 0, so a file that never
+    // used a merged color keeps its map as it was.
+    for (FileRecord& file : files_) {
+        for (int k = 0; k < kFileIndexCount; ++k) {
+            if (file.indexCounts[k] != 0 && mergedSlots[file.indexMap[k]] != 0) {
+                file.indexMap[k] = target;
+            }
+        }
+    }
+    view_.SetRowSelected(ListId::Colors, mergeTarget_, false);
+    view_.ScrollToTop(ListId::Colors);
     // From the last row up, so the rows still to be removed keep their positions; the
     // remaining colors keep their order.
     for (int row = static_cast<int>(marks.size()) - 1; row >= 0; --row) {
         if (marks[row] == 0) continue;
-        if (closing_.load()) return;
-        OnOwner([&] {
-            AnswerAbortAndGoOn();
-            DrawProgress(step++, total);
-            table_.RemoveAt(row);
-        });
-    }
-    // Compacting the list order happens inside RemoveAt; its abort check is this one. The
-    // flag can only change on this thread, between the steps above, so one check after them
-    // sees everything a check per position would.
-    OnOwner([&] {
         AnswerAbortAndGoOn();
-        LeaveBusy();
-        RefreshColorList();
-        FinishJob();
-    });
+        DrawProgress(step++, total);
+        table_.RemoveAt(row);
+    }
+    AnswerAbortAndGoOn();
+    LeaveBusy();
+    RefreshColorList();
+    FinishJob();
 }
 
 std::optional<ColorEditSession> Workspace::OnColorListDblClk(const Selection& selection) {
