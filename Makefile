@@ -4,7 +4,7 @@
 #   make tsan    run the engine's job tests under ThreadSanitizer
 #   make windows cross-build the engine, tintwell-cli.exe and the suites for Windows
 #                (MinGW-w64) and run them under Wine
-#   make bench   run the benchmarks and the batch timing against a plain copy
+#   make bench   run the benchmarks and the batch timing against a durable copy
 #   make fuzz    run both libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
 
