@@ -1,27 +1,91 @@
 #include "jobs/job_runner.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tintwell {
 
+JobRunner::JobRunner(RunMode mode, unsigned threads, std::function<void()> wake)
+    : mode_(mode), threads_(std::max(1u, threads)), wake_(std::move(wake)) {}
+
 JobRunner::~JobRunner() {
-    WaitIdle();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        tasks_.clear();
+    }
+    changed_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
 }
 
-bool JobRunner::Start(std::function<void()> body) {
-    if (busy_.exchange(true)) return false;
-    // The previous job has left the busy state; its worker only has to return.
-    WaitIdle();
-    if (IsInline()) {
-        body();
-        return true;
+void JobRunner::NewJob() {
+    std::lock_guard lock(mutex_);
+    ++job_;
+    tasks_.clear();
+    results_.clear();
+    pendingOfJob_ = 0;
+}
+
+void JobRunner::Submit(std::function<JobResult()> task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(Task{job_, std::move(task)});
+        ++pendingOfJob_;
+        // Workers start with the first task and then stay for every later job.
+        if (workers_.size() < threads_) workers_.emplace_back([this] { WorkerLoop(); });
     }
-    worker_ = std::thread(std::move(body));
-    return true;
+    changed_.notify_all();
+}
+
+void JobRunner::DropPending() {
+    std::lock_guard lock(mutex_);
+    pendingOfJob_ -= static_cast<int>(tasks_.size());
+    tasks_.clear();
+}
+
+std::vector<JobResult> JobRunner::TakeResults() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(results_, {});
+}
+
+bool JobRunner::WaitForResults() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !results_.empty() || pendingOfJob_ == 0; });
+    return !results_.empty();
 }
 
 void JobRunner::WaitIdle() {
-    if (worker_.joinable()) worker_.join();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return running_ == 0 && tasks_.empty(); });
+}
+
+// Runs on a worker: touches no Workspace state, only the task's own inputs.
+void JobRunner::WorkerLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return stopping_ || !tasks_.empty(); });
+        if (stopping_) return;
+        Task task = std::move(tasks_.front());
+        tasks_.pop_front();
+        ++running_;
+        lock.unlock();
+        JobResult result = task.run();
+        task.run = nullptr;  // its files and buffers go before the lock is taken
+        lock.lock();
+        const bool current = task.job == job_;
+        if (current) {
+            results_.push_back(std::move(result));
+            --pendingOfJob_;
+        }
+        lock.unlock();
+        changed_.notify_all();
+        if (current && mode_ == RunMode::Threaded && wake_) wake_();
+        // The task counts as in hand until the owner was told, so WaitIdle sees it through.
+        lock.lock();
+        --running_;
+        changed_.notify_all();
+    }
 }
 
 }  // namespace tintwell

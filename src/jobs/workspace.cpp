@@ -1,7 +1,9 @@
 #include "jobs/workspace.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "palette/act_file.h"
 
@@ -14,21 +16,17 @@ Workspace::Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOpt
       pal256Name_(settings.pal256),
       pal16Name_(settings.pal16),
       outDir_(settings.outDir),
-      runner_(options.runMode) {
+      runner_(options.runMode, options.scanThreads, [this] { view_.ResultsWaiting(); }) {
     settings_.mode = PaletteModeFromSetting(settings.type);
     table_.SetObserver(this);
 }
 
 Workspace::~Workspace() {
-    // A job may still run (the program is told to end while busy): it is asked to stop,
-    // every owner call it waits in or makes from now on returns without running, and the
-    // worker is joined. Output files are written atomically, so none is left half made.
-    closing_.store(true);
-    if (runner_.Busy()) {
-        runner_.RequestAbort();
-        view_.OwnerClosing();
-    }
-    runner_.WaitIdle();
+    // A job may still run (the program is told to end while busy): nothing more of it is
+    // applied, and the runner joins its workers after the tasks in hand. Output files are
+    // named only here on the owner, so a write under way is discarded, never half named.
+    scan_.reset();
+    output_.reset();
     table_.SetObserver(nullptr);
 }
 
@@ -88,20 +86,62 @@ void Workspace::ColorTableFull() {
     ShowMessage(Msg::TableOverflow);
 }
 
-bool Workspace::OnOwner(const std::function<void()>& fn) {
-    if (runner_.IsInline()) {
-        fn();
-        return true;
+void Workspace::ApplyResults() {
+    if (applying_) {
+        // A message box's event loop: the call under way takes these results too.
+        missedResults_ = true;
+        return;
     }
-    if (closing_.load()) return false;
-    bool ran = false;
-    view_.RunOnOwner([&] {
-        // The owner thread is the one that sets closing_, so this check cannot race it.
-        if (closing_.load()) return;
-        ran = true;
-        fn();
-    });
-    return ran;
+    applying_ = true;
+    for (;;) {
+        missedResults_ = false;
+        std::vector<JobResult> results = runner_.TakeResults();
+        for (JobResult& result : results)
+            Store(result);
+        AdvanceJob();
+        if (results.empty() && !missedResults_) break;
+    }
+    applying_ = false;
+}
+
+void Workspace::AdvanceJob() {
+    if (scan_) {
+        AdvanceScans();
+    } else if (output_) {
+        AdvanceOutput();
+    }
+}
+
+void Workspace::RunJob() {
+    if (runner_.IsInline()) {
+        ApplyResults();
+        while ((scan_ || output_) && runner_.WaitForResults())
+            ApplyResults();
+        return;
+    }
+    // What needs no worker is done now (files skipped unread, a job with nothing to read
+    // ends here); the workers' results wait for the owner's next ApplyResults.
+    applying_ = true;
+    AdvanceJob();
+    applying_ = false;
+    if (missedResults_) ApplyResults();
+}
+
+void Workspace::Store(JobResult& result) {
+    std::visit(
+        [this](auto& value) {
+            using T = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, ScanResult>) {
+                if (scan_ && value.item < scan_->scans.size())
+                    scan_->scans[value.item] = std::move(value.scan);
+            } else {
+                if (!output_) return;
+                for (OutputRun::Write& write : output_->writing) {
+                    if (write.row == value.row) write.result = value.msg;
+                }
+            }
+        },
+        result);
 }
 
 void Workspace::ShowMessage(Msg msg, std::string_view path) {
@@ -238,7 +278,8 @@ bool Workspace::OnPaletteSettings(const PaletteChoice& choice) {
     if (choice.mode == PaletteMode::Fixed16) pal16Name_ = choice.pal16Name;
     ApplyModeCaption();
     ResetColorTable();
-    return runner_.Start([this, paths = files_.Paths()] { ReanalyseJob(paths); });
+    ReanalyseJob(files_.Paths());
+    return true;
 }
 
 void Workspace::OnToggleOutputDepth() {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <filesystem>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +12,7 @@
 #include "jobs/control_state.h"
 #include "jobs/file_list.h"
 #include "jobs/job_runner.h"
+#include "jobs/job_state.h"
 #include "jobs/palette_choice.h"
 #include "jobs/palette_save.h"
 #include "jobs/settings.h"
@@ -28,7 +28,7 @@ struct WorkspaceOptions {
     // Where palette files are read and saved.
     std::filesystem::path paletteDir;
     RunMode runMode = RunMode::Threaded;
-    // Threads that read files ahead while their colors enter the table in list order.
+    // Workers that read and write files while the owner applies their results in order.
     unsigned scanThreads = 2;
 };
 
@@ -48,9 +48,10 @@ enum class OutputStart {
 
 // All working state of a run and one operation per command of the main window: the file
 // list, the color table, the palette settings, the output folder, the busy and abort flags
-// and the state of every control. The state is touched on the owner thread only; jobs do
-// their slow part (reading and writing files) on a worker thread and hand every change to
-// the owner through the view's RunOnOwner, so nothing here needs a lock.
+// and the state of every control. The state is touched on the owner thread only. A job's
+// slow part (reading and writing files) runs on the runner's workers as functions that
+// return values; the owner applies the values in list order in ApplyResults, so nothing
+// here needs a lock and no worker waits for the owner.
 //
 // Commands do nothing while a job runs. Commands that need a list's selection take it as a
 // Selection; those that move it return where it went.
@@ -105,7 +106,11 @@ class Workspace final : private ColorListObserver {
     // Button 1010: asks the running job to stop at its next poll. It only sets a lock-free
     // atomic flag, so any thread and a signal handler may call it.
     void OnAbort() noexcept;
-    // Waits until the last job's worker has returned (after the job left the busy state).
+    // Applies the results the workers handed back and takes the job on: the window calls
+    // it when the view's ResultsWaiting asked for it. Inline runs call it themselves.
+    void ApplyResults();
+    // Waits until no worker has a task in hand, such as a write discarded by an end of the
+    // job (the workers never wait for the owner, so this ends).
     void WaitIdle();
 
     // The state, for the window to draw and for tests; owner thread only.
@@ -133,11 +138,8 @@ class Workspace final : private ColorListObserver {
     void ColorCountMilestone() override;
     void ColorTableFull() override;
 
-    // Runs `fn` on the owner thread: through the view from a worker, at once inline. False
-    // when it did not run because the Workspace is being destroyed; the job then ends.
-    bool OnOwner(const std::function<void()>& fn);
     void ShowMessage(Msg msg, std::string_view path = {});
-    // The last step of every job, in its last owner call: the view hears that it ended.
+    // The last step of every job: the view hears that it ended.
     void FinishJob();
     void SetEnabled(ControlId id, bool enabled);
     void SetText(ControlId id, const std::string& text);
@@ -164,16 +166,35 @@ class Workspace final : private ColorListObserver {
     // One dropped item on the owner thread; false stops the drop.
     bool AddDroppedFile(std::size_t item, int total, const std::string& path,
                         const BitmapScan& scan);
+    // One file of a re-analysis on the owner thread.
+    void ReanalyseFile(std::size_t item, const BitmapScan& scan);
 
-    // Job bodies, on the worker (or inline). Every state change is one OnOwner call, and
-    // the last one leaves the busy state: after it the worker only returns, so the next
-    // Start can join it on the owner thread without waiting on anything.
-    void AddFilesJob(const std::vector<std::string>& paths);
+    // Jobs. Each begins on the owner thread, hands its slow part to the workers and is
+    // taken on by ApplyResults; an inline run applies results until the job has ended.
+    void AddFilesJob(std::vector<std::string> paths);
     void DeleteFilesJob(const std::vector<int>& rows);
-    void ReanalyseJob(const std::vector<std::string>& paths);
+    void ReanalyseJob(std::vector<std::string> paths);
     void OutputJob();
     // The merge, on the owner thread: it has no slow part.
     void MergeJob(const std::vector<int>& rows);
+
+    // Hands every wanted file of `run` to the workers and applies the scans in order.
+    void StartScans(ScanRun run, const std::vector<bool>& wanted);
+    // Inline: applies results until the job has ended. Threaded: applies what is there.
+    void RunJob();
+    void Store(JobResult& result);
+    // Takes the job in progress on with what it has: the scans' or the output's steps.
+    void AdvanceJob();
+    void AdvanceScans();
+    void EndScans();
+    // The output job's steps on the owner thread (workspace_output.cpp).
+    void AdvanceOutput();
+    // Takes the next input in hand; false when it must wait for the writes under way.
+    bool TakeNextOutput();
+    void FinishOldestWrite();
+    [[nodiscard]] Msg CommitWrite(OutputRun::Write& write);
+    void TakeWriteInHand(int row);
+    void EndOutput();
 
     WorkspaceView& view_;
     std::filesystem::path paletteDir_;
@@ -189,9 +210,14 @@ class Workspace final : private ColorListObserver {
     int mergeTarget_ = 0;
     std::string outDir_;
     ControlStates controls_;
-    // Set when the Workspace is being destroyed: owner calls no longer run.
-    std::atomic<bool> closing_{false};
-    // Last, so its destructor joins the worker while everything else still exists.
+    // The job in progress, if it waits for results.
+    std::unique_ptr<ScanRun> scan_;
+    std::unique_ptr<OutputRun> output_;
+    // Set while results are applied: a message box's event loop may call ApplyResults
+    // again, which then leaves the results to the call already under way.
+    bool applying_ = false;
+    bool missedResults_ = false;  // such a call came while results were applied
+    // Last, so its destructor joins the workers while everything else still exists.
     JobRunner runner_;
 };
 

@@ -1,49 +1,73 @@
 #include <algorithm>
-#include <array>
 #include <utility>
 
 #include "jobs/file_paths.h"
-#include "jobs/scan_pipeline.h"
+#include "jobs/scan_file.h"
 #include "jobs/workspace.h"
 
 namespace tintwell {
 
 bool Workspace::OnDropFiles(std::vector<std::string> paths) {
     if (Busy()) return false;
-    return runner_.Start([this, paths = std::move(paths)] { AddFilesJob(paths); });
+    AddFilesJob(std::move(paths));
+    return true;
 }
 
-void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
+void Workspace::AddFilesJob(std::vector<std::string> paths) {
+    EnterBusy(true);
     // The limit counts every dropped item, folders and other files too.
     int total = static_cast<int>(paths.size());
-    const bool started = OnOwner([&] {
-        EnterBusy(true);
-        if (FileCount() + total > kMaxFiles) {
-            ShowMessage(Msg::TooManyFiles);
-            total = 0;
-        }
-        DrawProgress(-1, total);
-    });
-    if (!started) return;
-
-    if (total > 0) {
-        // Only what can be a listed file is read; the rest is skipped on the owner thread.
-        const auto want = [&paths](std::size_t i) {
-            return HasBmpExtension(paths[i]) && !IsPathTooLong(paths[i]);
-        };
-        const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
-            bool more = false;
-            OnOwner([&] { more = AddDroppedFile(i, total, paths[i], scan); });
-            return more;
-        };
-        ScanInOrder(paths, scanThreads_, want, deliver);
+    if (FileCount() + total > kMaxFiles) {
+        ShowMessage(Msg::TooManyFiles);
+        total = 0;
+        paths.clear();
     }
+    DrawProgress(-1, total);
+    // Only what can be a listed file is read; the rest is skipped on the owner thread.
+    std::vector<bool> wanted;
+    for (const std::string& path : paths)
+        wanted.push_back(HasBmpExtension(path) && !IsPathTooLong(path));
+    StartScans(ScanRun{ScanRun::Kind::Add, std::move(paths), {}, 0, total, 0}, wanted);
+}
 
-    OnOwner([&] {
-        LeaveBusy();
-        RefreshColorList();
-        FinishJob();
-    });
+void Workspace::StartScans(ScanRun run, const std::vector<bool>& wanted) {
+    runner_.NewJob();
+    scan_ = std::make_unique<ScanRun>(std::move(run));
+    scan_->scans.resize(scan_->paths.size());
+    for (std::size_t i = 0; i < scan_->paths.size(); ++i) {
+        if (!wanted[i]) {
+            scan_->scans[i] = BitmapScan{};
+            continue;
+        }
+        runner_.Submit([i, path = scan_->paths[i]] {
+            return JobResult(ScanResult{i, ScanFile(path)});
+        });
+    }
+    RunJob();
+}
+
+void Workspace::AdvanceScans() {
+    while (scan_ && scan_->next < scan_->scans.size() && scan_->scans[scan_->next]) {
+        const std::size_t i = scan_->next++;
+        const BitmapScan scan = std::move(*scan_->scans[i]);
+        scan_->scans[i].reset();
+        if (scan_->kind == ScanRun::Kind::Reanalyse) {
+            ReanalyseFile(i, scan);
+        } else if (!AddDroppedFile(i, scan_->total, scan_->paths[i], scan)) {
+            // The files in hand are finished by the workers; their scans are dropped.
+            runner_.DropPending();
+            EndScans();
+            return;
+        }
+    }
+    if (scan_ && scan_->next == scan_->scans.size()) EndScans();
+}
+
+void Workspace::EndScans() {
+    scan_.reset();
+    LeaveBusy();
+    RefreshColorList();
+    FinishJob();
 }
 
 bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& path,
@@ -87,40 +111,30 @@ bool Workspace::OnDeleteFiles(const std::vector<int>& selectedRows) {
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     view_.ScrollToTop(ListId::Files);
     view_.ScrollToTop(ListId::Colors);
-    return runner_.Start([this, rows = std::move(rows)] { DeleteFilesJob(rows); });
+    // Removing a file is a pass over its 256 indices: no slow part, so it runs here.
+    DeleteFilesJob(rows);
+    return true;
 }
 
 void Workspace::DeleteFilesJob(const std::vector<int>& rows) {
     const int total = static_cast<int>(rows.size());
-    OnOwner([&] {
-        EnterBusy(true);
-        DrawProgress(-1, total);
-    });
+    EnterBusy(true);
+    DrawProgress(-1, total);
     // From the highest row down, so the rows still to be deleted keep their positions.
     int step = 0;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        bool stop = false;
-        const bool ran = OnOwner([&] {
-            // Leaving the busy state clears the flag.
-            if (runner_.AbortRequested()) {
-                stop = true;
-                return;
-            }
-            DrawProgress(step++, total);
-            if (FileCount() == 1) {
-                ClearFileList();
-                ResetColorTable();
-                stop = true;
-                return;
-            }
-            RemoveFile(*row);
-        });
-        if (stop || !ran) break;
+        // Leaving the busy state clears the flag.
+        if (runner_.AbortRequested()) break;
+        DrawProgress(step++, total);
+        if (FileCount() == 1) {
+            ClearFileList();
+            ResetColorTable();
+            break;
+        }
+        RemoveFile(*row);
     }
-    OnOwner([&] {
-        LeaveBusy();
-        FinishJob();
-    });
+    LeaveBusy();
+    FinishJob();
 }
 
 void Workspace::RemoveFile(int position) {
@@ -176,41 +190,30 @@ void Workspace::OnFileListClick(int selectedCount) {
     SetEnabled(ControlId::DeleteFiles, selectedCount > 0);
 }
 
-void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
+void Workspace::ReanalyseJob(std::vector<std::string> paths) {
     const int total = static_cast<int>(paths.size());
-    OnOwner([&] {
-        EnterBusy(false);
-        DrawProgress(-1, total);
-    });
+    EnterBusy(false);
+    DrawProgress(-1, total);
+    const std::vector<bool> wanted(paths.size(), true);
+    StartScans(ScanRun{ScanRun::Kind::Reanalyse, std::move(paths), {}, 0, total, 0}, wanted);
+}
 
-    // A file that fails now still holds a map into the table as it was before the reset;
-    // removing or writing it later would corrupt counts and colors, so it leaves the list.
-    int removed = 0;
-    const auto want = [](std::size_t) { return true; };
-    const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
-        return OnOwner([&] {
-            DrawProgress(static_cast<int>(i), total);
-            AnswerAbortAndGoOn();
-            const int position = static_cast<int>(i) - removed;
-            FileRecord& record = files_.At(position);
-            if (scan.error != Msg::None) {
-                ShowMessage(scan.error, record.path);
-                DropFileRecord(position);
-                ++removed;
-                return;
-            }
-            record.indexMap = {};
-            record.indexCounts = {};
-            MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
-        });
-    };
-    ScanInOrder(paths, scanThreads_, want, deliver);
-
-    OnOwner([&] {
-        LeaveBusy();
-        RefreshColorList();
-        FinishJob();
-    });
+// A file that fails now still holds a map into the table as it was before the reset;
+// removing or writing it later would corrupt counts and colors, so it leaves the list.
+void Workspace::ReanalyseFile(std::size_t item, const BitmapScan& scan) {
+    DrawProgress(static_cast<int>(item), scan_->total);
+    AnswerAbortAndGoOn();
+    const int position = static_cast<int>(item) - scan_->removed;
+    FileRecord& record = files_.At(position);
+    if (scan.error != Msg::None) {
+        ShowMessage(scan.error, record.path);
+        DropFileRecord(position);
+        ++scan_->removed;
+        return;
+    }
+    record.indexMap = {};
+    record.indexCounts = {};
+    MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
 }
 
 }  // namespace tintwell

@@ -1,7 +1,5 @@
 #include <algorithm>
-#include <deque>
 #include <filesystem>
-#include <future>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -34,205 +32,202 @@ OutputStart Workspace::OnOutput(const std::string& directoryText) {
     // The writer needs 1 <= colors <= depth; the window's button already keeps to it.
     if (FileCount() > 0 && !OutputRuleHolds()) return OutputStart::ColorsDoNotFit;
     outDir_ = directoryText;
-    return runner_.Start([this] { OutputJob(); }) ? OutputStart::Started : OutputStart::Busy;
+    OutputJob();
+    return OutputStart::Started;
 }
 
 // Files are taken in list order. Everything that can end the job or ask the user (abort,
 // same file, existing output, opening the input, creating the output) is settled for one
-// file before the next is looked at. The writing itself may run ahead, up to one write per
-// scanning thread, but files get their names strictly in list order: a file is named only
-// after every earlier one, its row is selected while it is the file in hand, and nothing is
-// named after an abort or after a failure that ends the job; a write that was under way for
-// a later file is then discarded, leaving its target as it was.
+// file before the next is looked at, and waits until every earlier write is named. The
+// writing itself runs on the workers, up to one write per worker, but files get their
+// names strictly in list order, here on the owner: a file is named only after every
+// earlier one, its row is selected while it is the file in hand, and nothing is named
+// after an abort or after a failure that ends the job; a write that was under way for a
+// later file is then discarded, leaving its target as it was.
 void Workspace::OutputJob() {
-    std::string directory;
-    std::vector<std::string> inputs;
-    std::vector<Rgb> colors;
-    int depth = 256;
-    OnOwner([&] {
-        EnterBusy(true);
-        directory = outDir_;
-        inputs = files_.Paths();
-        colors = table_.Palette();
-        depth = settings_.outputDepth;
-    });
-    // No output may take the place of any file of the list, however the two paths are
-    // spelled and whatever links lead from one to the other.
-    std::vector<native::FileId> inputIds;
-    for (const std::string& input : inputs) {
-        if (const auto id = native::IdentityOf(PathFromUtf8(input))) inputIds.push_back(*id);
+    EnterBusy(true);
+    runner_.NewJob();
+    output_ = std::make_unique<OutputRun>();
+    OutputRun& run = *output_;
+    run.directory = outDir_;
+    run.inputs = files_.Paths();
+    run.colors = std::make_shared<const std::vector<Rgb>>(table_.Palette());
+    run.depth = settings_.outputDepth;
+    for (const std::string& input : run.inputs) {
+        if (const auto id = native::IdentityOf(PathFromUtf8(input))) run.inputIds.push_back(*id);
     }
-    const auto show = [this](Msg msg, const std::string& path) {
-        OnOwner([&] { ShowMessage(msg, path); });
-    };
+    RunJob();
+}
 
-    struct Write {
-        int row;
-        std::string input;
-        std::string output;
-        bool replace;  // the user agreed to replace what stands at the output
-        std::shared_ptr<OutputFile> file;
-        std::future<Msg> written;
-    };
-    std::deque<Write> writing;
-    const std::size_t maxWriting = std::max(1u, scanThreads_);
-    bool overwriteAll = false;
-    bool stopped = false;
-    int written = 0;
-    // The file taken in hand: its row selected, and which of how many it is in the status.
-    const auto takeInHand = [&](int row) {
-        view_.SetRowSelected(ListId::Files, row, true);
-        SetText(
-            ControlId::StatusField,
-            Substitute(kOutputProgress, {std::to_string(row + 1), std::to_string(inputs.size())}));
-    };
-
-    // Asks, as for a file that was there before, when another program took the output's
-    // name while the file was written.
-    const auto commit = [&](Write& w) -> Msg {
-        for (;;) {
-            switch (w.file->Commit(w.replace || overwriteAll)) {
-                case native::CommitResult::Committed:
-                    ++written;
-                    return Msg::None;
-                case native::CommitResult::Failed:
-                    stopped = true;
-                    return Msg::CannotCreate;
-                case native::CommitResult::Exists:
-                    break;
-            }
-            OverwriteAnswer reply = OverwriteAnswer::Unanswered;
-            OnOwner([&] { reply = view_.AskOverwrite(w.output); });
-            switch (reply) {
-                case OverwriteAnswer::No:
-                    return Msg::None;
-                case OverwriteAnswer::Cancel:
-                    stopped = true;
-                    return Msg::None;
-                case OverwriteAnswer::All:
-                    overwriteAll = true;
-                    break;
-                case OverwriteAnswer::Yes:
-                    w.replace = true;
-                    break;
-                case OverwriteAnswer::Unanswered:
-                    stopped = true;
-                    return Msg::InexplicableError;
-            }
+void Workspace::AdvanceOutput() {
+    OutputRun& run = *output_;
+    for (;;) {
+        while (!run.stopped && !run.writing.empty() && run.writing.front().result)
+            FinishOldestWrite();
+        if (run.stopped) {
+            // Discarded writes end on their workers; the job ends when the last has.
+            std::erase_if(run.writing, [](const OutputRun::Write& w) { return w.result; });
+            if (run.writing.empty()) EndOutput();
+            return;
         }
-    };
-    // Names the oldest write's file once it is complete and shows its message, if any. The
-    // writer never says "cannot create": that comes from naming the file, which names the
-    // output and ends the job like any other failure to create it. After it, an abort ends
-    // the job before the next file is taken in hand.
-    const auto finishOldest = [&] {
-        Write w = std::move(writing.front());
-        writing.pop_front();
-        Msg result = w.written.get();
-        if (result == Msg::None) result = commit(w);
-        const std::string& named = result == Msg::CannotCreate        ? w.output
-                                   : result == Msg::InexplicableError ? ""
-                                                                      : w.input;
-        const bool reached = OnOwner([&] {
-            view_.SetRowSelected(ListId::Files, w.row, false);
-            if (result != Msg::None) ShowMessage(result, named);
-            stopped = stopped || runner_.AbortRequested();
-            if (!stopped && !writing.empty()) takeInHand(writing.front().row);
-        });
-        // The Workspace is going away: nothing more is named.
-        stopped = stopped || !reached;
-    };
-    // Names every file under way in order, up to an end of the job; the rest are discarded.
-    const auto finishAll = [&] {
-        while (!writing.empty() && !stopped)
-            finishOldest();
-        for (Write& w : writing)
-            w.written.wait();
-        writing.clear();
-    };
-
-    std::optional<std::string> lastOutput;
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        if (runner_.AbortRequested()) break;
-
-        const std::string& input = inputs[i];
-        const std::string output = OutputPathFor(directory, input);
-        lastOutput = output;
-        // Creating the output would destroy a file of the list, this one before it is read.
-        const auto outputId = native::IdentityOf(PathFromUtf8(output));
-        if (output == input || (outputId && std::find(inputIds.begin(), inputIds.end(),
-                                                      *outputId) != inputIds.end())) {
-            finishAll();
-            if (!stopped) show(Msg::SameFile, input);
-            break;
+        if (run.takingEnded) {
+            if (run.writing.empty()) EndOutput();
+            return;
         }
-        if (IsPathTooLong(output)) {
-            finishAll();
-            if (!stopped) show(Msg::PathTooLong, output);
-            break;
+        if (run.writing.size() >= runner_.Threads()) return;
+        if (!TakeNextOutput()) return;
+    }
+}
+
+bool Workspace::TakeNextOutput() {
+    OutputRun& run = *output_;
+    if (run.next >= run.inputs.size() || runner_.AbortRequested()) {
+        run.takingEnded = true;
+        return true;
+    }
+    const int row = static_cast<int>(run.next);
+    const std::string& input = run.inputs[run.next];
+    const std::string output = OutputPathFor(run.directory, input);
+    run.lastOutput = output;
+    // A message or a question about this file comes after every earlier file is named.
+    const bool drained = run.writing.empty();
+    const auto endWith = [&](Msg msg, const std::string& path) {
+        if (!drained) return false;
+        run.takingEnded = true;
+        if (msg != Msg::None) {
+            ShowMessage(msg, path);
+            view_.FileDone({row, input, output, FileOutcome::Kind::Failed, msg});
         }
-        bool replace = overwriteAll;
-        if (!overwriteAll && Exists(output)) {
-            finishAll();
-            if (stopped) break;
-            OverwriteAnswer reply = OverwriteAnswer::Unanswered;
-            OnOwner([&] { reply = view_.AskOverwrite(output); });
-            if (reply == OverwriteAnswer::No) continue;
-            if (reply == OverwriteAnswer::Cancel) break;
-            if (reply == OverwriteAnswer::Unanswered) {
-                show(Msg::InexplicableError, {});
+        return true;
+    };
+    // Creating the output would destroy a file of the list, this one before it is read.
+    const auto outputId = native::IdentityOf(PathFromUtf8(output));
+    if (output == input || (outputId && std::find(run.inputIds.begin(), run.inputIds.end(),
+                                                  *outputId) != run.inputIds.end())) {
+        return endWith(Msg::SameFile, input);
+    }
+    if (IsPathTooLong(output)) return endWith(Msg::PathTooLong, output);
+    bool replace = run.overwriteAll;
+    if (!run.overwriteAll && Exists(output)) {
+        if (!drained) return false;
+        switch (view_.AskOverwrite(output)) {
+            case OverwriteAnswer::No:
+                view_.FileDone({row, input, output, FileOutcome::Kind::LeftAlone, Msg::None});
+                ++run.next;
+                return true;
+            case OverwriteAnswer::Cancel:
+                return endWith(Msg::None, {});
+            case OverwriteAnswer::Unanswered:
+                return endWith(Msg::InexplicableError, {});
+            case OverwriteAnswer::All:
+                run.overwriteAll = true;
                 break;
-            }
-            overwriteAll = reply == OverwriteAnswer::All;
-            replace = true;
+            case OverwriteAnswer::Yes:
+                break;
         }
-
-        auto in = std::make_unique<InputFile>(PathFromUtf8(input));
-        if (!in->IsOpen()) {
-            finishAll();
-            if (!stopped) show(Msg::CannotOpen, input);
-            break;
-        }
-        std::shared_ptr<OutputFile> out = OutputFile::Create(PathFromUtf8(output));
-        if (!out) {
-            finishAll();
-            if (!stopped) show(Msg::CannotCreate, output);
-            break;
-        }
-        if (writing.size() >= maxWriting) finishOldest();
-        if (stopped) break;
-
-        OutputIndexMap map{};
-        const int row = static_cast<int>(i);
-        const bool mapped = OnOwner([&] {
-            map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
-            if (writing.empty()) takeInHand(row);
-        });
-        if (!mapped) break;
-        std::shared_ptr<InputFile> source = std::move(in);
-        auto task = [source, out, map, &colors, depth] {
-            return out->Write([&](std::ostream& os) {
-                return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map);
-            });
-        };
-        writing.push_back(Write{row, input, output, replace, std::move(out),
-                                maxWriting > 1
-                                    ? std::async(std::launch::async, std::move(task))
-                                    : std::async(std::launch::deferred, std::move(task))});
-        if (maxWriting == 1) finishOldest();
-        if (stopped) break;
+        replace = true;
     }
-    finishAll();
 
-    OnOwner([&] {
-        if (lastOutput) outDir_ = OutDirFromOutputPath(*lastOutput);
-        LeaveBusy();
-        if (written > 0) {
-            SetText(ControlId::StatusField,
-                    Substitute(kOutputDone, {std::to_string(written), outDir_}));
-        }
-        FinishJob();
+    auto in = std::make_shared<InputFile>(PathFromUtf8(input));
+    if (!in->IsOpen()) return endWith(Msg::CannotOpen, input);
+    std::shared_ptr<OutputFile> out = OutputFile::Create(PathFromUtf8(output));
+    if (!out) return endWith(Msg::CannotCreate, output);
+
+    const OutputIndexMap map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
+    if (run.writing.empty()) TakeWriteInHand(row);
+    // Runs on a worker: touches no Workspace state, only the files and values it holds.
+    runner_.Submit([row, output, in, out, map, colors = run.colors, depth = run.depth] {
+        const Msg msg = out->Write([&](std::ostream& os) {
+            return WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map);
+        });
+        return JobResult(WriteResult{row, output, msg});
     });
+    run.writing.push_back(OutputRun::Write{row, input, output, replace, std::move(out), {}});
+    ++run.next;
+    return true;
+}
+
+// The file taken in hand: its row selected, and which of how many it is in the status.
+void Workspace::TakeWriteInHand(int row) {
+    view_.SetRowSelected(ListId::Files, row, true);
+    SetText(ControlId::StatusField,
+            Substitute(kOutputProgress,
+                       {std::to_string(row + 1), std::to_string(output_->inputs.size())}));
+}
+
+// Names the oldest write's file, now complete, and shows its message, if any. The writer
+// never says "cannot create": that comes from naming the file, which names the output and
+// ends the job like any other failure to create it. After it, an abort ends the job before
+// the next file is taken in hand.
+void Workspace::FinishOldestWrite() {
+    OutputRun& run = *output_;
+    OutputRun::Write w = std::move(run.writing.front());
+    run.writing.pop_front();
+    Msg result = *w.result;
+    bool leftAlone = false;
+    if (result == Msg::None) {
+        result = CommitWrite(w);
+        leftAlone = result == Msg::None && !w.file;
+    }
+    const std::string& named = result == Msg::CannotCreate        ? w.output
+                               : result == Msg::InexplicableError ? std::string()
+                                                                  : w.input;
+    view_.SetRowSelected(ListId::Files, w.row, false);
+    if (result != Msg::None) ShowMessage(result, named);
+    const FileOutcome::Kind kind = result != Msg::None ? FileOutcome::Kind::Failed
+                                   : leftAlone         ? FileOutcome::Kind::LeftAlone
+                                                       : FileOutcome::Kind::Written;
+    view_.FileDone({w.row, w.input, w.output, kind, result});
+    run.stopped = run.stopped || runner_.AbortRequested();
+    if (!run.stopped && !run.writing.empty()) TakeWriteInHand(run.writing.front().row);
+}
+
+// Asks, as for a file that was there before, when another program took the output's name
+// while the file was written. A file left alone or cancelled drops its OutputFile.
+Msg Workspace::CommitWrite(OutputRun::Write& w) {
+    OutputRun& run = *output_;
+    for (;;) {
+        switch (w.file->Commit(w.replace || run.overwriteAll)) {
+            case native::CommitResult::Committed:
+                ++run.written;
+                return Msg::None;
+            case native::CommitResult::Failed:
+                run.stopped = true;
+                return Msg::CannotCreate;
+            case native::CommitResult::Exists:
+                break;
+        }
+        switch (view_.AskOverwrite(w.output)) {
+            case OverwriteAnswer::No:
+                w.file.reset();
+                return Msg::None;
+            case OverwriteAnswer::Cancel:
+                w.file.reset();
+                run.stopped = true;
+                return Msg::None;
+            case OverwriteAnswer::All:
+                run.overwriteAll = true;
+                break;
+            case OverwriteAnswer::Yes:
+                w.replace = true;
+                break;
+            case OverwriteAnswer::Unanswered:
+                run.stopped = true;
+                return Msg::InexplicableError;
+        }
+    }
+}
+
+void Workspace::EndOutput() {
+    const OutputRun run = std::move(*output_);
+    output_.reset();
+    if (run.lastOutput) outDir_ = OutDirFromOutputPath(*run.lastOutput);
+    LeaveBusy();
+    if (run.written > 0) {
+        SetText(ControlId::StatusField,
+                Substitute(kOutputDone, {std::to_string(run.written), outDir_}));
+    }
+    FinishJob();
 }
 
 bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "jobs/control_state.h"
@@ -17,9 +16,23 @@ enum class OverwriteAnswer {
     Unanswered,  // the question could not be asked: the job ends with message 245
 };
 
-// Everything the Workspace asks of its window. Every method is called on the owner thread
-// only; a job on its worker thread reaches the owner through RunOnOwner. The Qt window
-// implements it, the command-line tool prints, the tests record.
+// What became of one file that the output job took in hand.
+struct FileOutcome {
+    enum class Kind {
+        Written,    // named at its output path
+        LeftAlone,  // the output existed and the user said No: nothing written
+        Failed,     // `msg` says why; nothing was named
+    };
+    int row = 0;
+    std::string input;
+    std::string output;
+    Kind kind = Kind::Written;
+    Msg msg = Msg::None;
+};
+
+// Everything the Workspace asks of its window. Every method but ResultsWaiting is called on
+// the owner thread only. The Qt window implements it, the command-line tool prints, the
+// tests record.
 //
 // Row changes come in the order an item model needs: inserts after the row exists (the
 // file row's text comes with the call; new color rows are always appended), removals and
@@ -83,22 +96,22 @@ class WorkspaceView {
     // Asks whether `path` may be overwritten.
     virtual OverwriteAnswer AskOverwrite(const std::string& path) = 0;
 
+    // The output job is done with one file: once per file it took in hand, in list order,
+    // after that file's message if it has one.
+    virtual void FileDone(const FileOutcome& /*outcome*/) {}
     // A job has ended: called once per job, on the owner thread, right after it left the
     // busy state and made its last change.
     virtual void JobFinished() {}
 
-    // Runs `fn` on the owner thread and returns when it has run. Called by jobs from their
-    // worker thread; the owner thread keeps handling its events meanwhile. After
-    // OwnerClosing it returns at once without running `fn`.
-    virtual void RunOnOwner(std::function<void()> fn) = 0;
-    // The Workspace is being destroyed while a job may run: every RunOnOwner call that waits
-    // now or comes later must return without running its function, so the worker can end.
-    virtual void OwnerClosing() {}
+    // Called on a worker thread, in the threaded mode only, when a job's results wait: the
+    // owner should call Workspace::ApplyResults on its own thread soon (a queued call). It
+    // must return at once; a worker never waits for the owner.
+    virtual void ResultsWaiting() {}
 };
 
 // A view without a window, for callers that run the Workspace inline (the command-line
-// tool): list, control and drawing changes are dropped and RunOnOwner runs at once. Only
-// the two questions to the user are left to the caller.
+// tool): list, control and drawing changes are dropped. Only the two questions to the user
+// are left to the caller.
 class HeadlessView : public WorkspaceView {
   public:
     void FileRowInserted(int, const std::string&) override {}
@@ -116,7 +129,6 @@ class HeadlessView : public WorkspaceView {
     void ClearSelections() override {}
     void ScrollToTop(ListId) override {}
     void RedrawWindow() override {}
-    void RunOnOwner(std::function<void()> fn) override { fn(); }
 };
 
 // The width of the progress bar's fill inside an inner width: (step + 1) / total of it,

@@ -101,12 +101,20 @@ MainWindow::MainWindow(const Settings& settings, WorkspaceOptions options, QWidg
     : QDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("mainWindow"));
     workspace_ = std::make_unique<Workspace>(view_, settings, std::move(options));
+    // The workers' results are applied here on the GUI thread, between two events; a call
+    // still queued when the window goes is dropped with it.
+    connect(
+        &view_, &QtWorkspaceView::resultsWaiting, this,
+        [this] {
+            if (workspace_) workspace_->ApplyResults();
+        },
+        Qt::QueuedConnection);
     BuildControls();
 }
 
 MainWindow::~MainWindow() {
-    // The Workspace goes first: a job still running is stopped and joined while the view
-    // and the widgets it changes still exist.
+    // The Workspace goes first: its workers are joined after the tasks in hand while the
+    // view and the widgets still exist; nothing more of a running job is applied.
     workspace_.reset();
 }
 

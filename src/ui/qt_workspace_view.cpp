@@ -4,7 +4,6 @@
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QThread>
 
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
@@ -29,9 +28,7 @@ QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
     askOverwrite_ = [this](const QString& path) { return OverwriteDialog::Ask(path, w_.window); };
 }
 
-QtWorkspaceView::~QtWorkspaceView() {
-    OwnerClosing();
-}
+QtWorkspaceView::~QtWorkspaceView() = default;
 
 void QtWorkspaceView::Attach(const ViewWidgets& widgets) {
     w_ = widgets;
@@ -155,51 +152,10 @@ void QtWorkspaceView::JobFinished() {
     emit jobFinished();
 }
 
-void QtWorkspaceView::RunOnOwner(std::function<void()> fn) {
-    if (QThread::currentThread() == thread()) {
-        fn();
-        return;
-    }
-    struct Call {
-        std::function<void()> fn;
-        bool running = false;
-        bool done = false;
-    };
-    auto call = std::make_shared<Call>();
-    call->fn = std::move(fn);
-    std::shared_ptr<Calls> calls = calls_;
-    {
-        std::lock_guard lock(calls->mutex);
-        if (calls->closing) return;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [calls, call] {
-            {
-                std::lock_guard lock(calls->mutex);
-                if (calls->closing) return;
-                call->running = true;
-            }
-            call->fn();
-            {
-                std::lock_guard lock(calls->mutex);
-                call->running = false;
-                call->done = true;
-            }
-            calls->changed.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock lock(calls->mutex);
-    // A call that has begun runs to its end: it works on the worker's variables.
-    calls->changed.wait(lock, [&] { return call->done || (calls->closing && !call->running); });
-}
-
-void QtWorkspaceView::OwnerClosing() {
-    {
-        std::lock_guard lock(calls_->mutex);
-        calls_->closing = true;
-    }
-    calls_->changed.notify_all();
+// Runs on a worker: only emits the signal, which a queued connection carries to the GUI
+// thread.
+void QtWorkspaceView::ResultsWaiting() {
+    emit resultsWaiting();
 }
 
 }  // namespace tintwell

@@ -3,11 +3,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <condition_variable>
 #include <functional>
 #include <map>
-#include <memory>
-#include <mutex>
 
 #include "jobs/workspace_view.h"
 
@@ -35,9 +32,10 @@ struct ViewWidgets {
 };
 
 // The Workspace's view in the window: row changes go to the two models, control changes to
-// the widgets, messages to message boxes. Everything runs on the GUI thread; a job's worker
-// reaches it through RunOnOwner, which queues the call to the GUI thread and waits for it,
-// so no widget is touched from a worker.
+// the widgets, messages to message boxes. Everything runs on the GUI thread but
+// ResultsWaiting, which a job's worker calls: it emits resultsWaiting, whose queued
+// connection has the GUI thread apply the results, so no widget is touched from a worker
+// and no worker waits for the window.
 class QtWorkspaceView final : public QObject, public WorkspaceView {
     Q_OBJECT
   public:
@@ -80,25 +78,18 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
     void ShowMessage(Msg msg, const std::string& path) override;
     OverwriteAnswer AskOverwrite(const std::string& path) override;
     void JobFinished() override;
-    void RunOnOwner(std::function<void()> fn) override;
-    void OwnerClosing() override;
+    void ResultsWaiting() override;
 
   signals:
     // Emitted on the GUI thread after the progress was drawn, and when a job has ended.
     void progressDrawn(int step, int total);
     void jobFinished();
+    // Emitted on a worker thread: connect it queued (see MainWindow).
+    void resultsWaiting();
 
   private:
     [[nodiscard]] QAbstractItemView* List(ListId list) const;
 
-    // What the GUI thread and the waiting workers share; it outlives the view, because a
-    // queued call may still be in the event queue when the view goes.
-    struct Calls {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool closing = false;
-    };
-    std::shared_ptr<Calls> calls_ = std::make_shared<Calls>();
     ViewWidgets w_;
     MessagePresenter showMessage_;
     OverwritePresenter askOverwrite_;

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "workspace_fixture.h"
@@ -96,6 +98,68 @@ TEST_F(WorkspaceTest, InlineModeRunsEachCommandToItsEnd) {
     EXPECT_EQ(ws->WritePaletteFile(dir / "common.act"), Msg::None);
     EXPECT_EQ(ReadAll(dir / "common.act").size(), 768u);
     ExpectIdleControls();
+}
+
+// What a run of commands left: messages, selections, progress, outcomes, lists and files.
+struct RunRecord {
+    Strings messages;
+    std::vector<std::tuple<ListId, int, bool>> selections;
+    std::vector<std::pair<int, int>> progress;
+    std::vector<std::pair<int, FileOutcome::Kind>> outcomes;
+    Strings names;
+    int colors = 0;
+    Strings written;
+    bool operator==(const RunRecord&) const = default;
+};
+
+// The same commands give the same messages, selections and files whether the owner applies
+// the workers' results at once (inline) or late, only when the test pumps them.
+TEST_F(WorkspaceTest, ALateOwnerSeesWhatAnInlineOwnerSees) {
+    const std::vector<std::string> drop = {Bmp("in/c.bmp", {0x0000FF, 0x00FF00}, {1, 4}),
+                                           Bmp("in/a.bmp", {0xFF0000}, {2}),
+                                           Bmp("in/b.bmp", {0x102030}),
+                                           Bmp("in/d.bmp", {0x405060, 0x0000FF}),
+                                           (dir / "in/missing.bmp").string(),
+                                           dir.Write("in/note.txt", {'x'}).string()};
+    const auto run = [&](RunMode mode, const std::string& outName) {
+        RecordingView late;
+        late.inlineOnly = mode == RunMode::Inline;
+        Workspace w(late, settings, WorkspaceOptions{dir / "palettes", mode, 2});
+        w.Initialise();
+        const auto settle = [&] {
+            if (mode == RunMode::Threaded) RunUntilIdle(w, late);
+        };
+        const auto out = dir / outName;
+        dir.Write(outName + "/a.bmp", {'o', 'l', 'd'});
+        EXPECT_TRUE(w.OnDropFiles(drop));
+        settle();
+        EXPECT_TRUE(w.OnDeleteFiles({1}));
+        settle();
+        EXPECT_TRUE(w.OnPaletteSettings(PaletteChoice{}));
+        settle();
+        EXPECT_TRUE(w.OnMerge({{0, 1}, 0}));
+        late.overwriteAnswers = {OverwriteAnswer::No};
+        EXPECT_EQ(w.OnOutput(out.string()), OutputStart::Started);
+        settle();
+        RunRecord record{late.messages,  late.selectLog, late.progress, {}, {},
+                         w.ColorCount(), Listing(out)};
+        for (const FileOutcome& outcome : late.outcomes)
+            record.outcomes.emplace_back(outcome.row, outcome.kind);
+        for (const FileRecord& file : w.Files())
+            record.names.emplace_back(file.BaseName());
+        return record;
+    };
+    const RunRecord inlineRun = run(RunMode::Inline, "out-inline");
+    const RunRecord lateRun = run(RunMode::Threaded, "out-late");
+    EXPECT_EQ(lateRun, inlineRun);
+    EXPECT_EQ(inlineRun.names, (Strings{"a", "c", "d"}));
+    EXPECT_EQ(inlineRun.written, (Strings{"a.bmp", "c.bmp", "d.bmp"}));
+    using Kind = FileOutcome::Kind;
+    EXPECT_EQ(inlineRun.outcomes,
+              (std::vector<std::pair<int, Kind>>{
+                  {0, Kind::LeftAlone}, {1, Kind::Written}, {2, Kind::Written}}));
+    EXPECT_EQ(inlineRun.messages,
+              (Strings{FormatMessage(Msg::CannotOpen, (dir / "in/missing.bmp").string())}));
 }
 
 // The command-line tool's view: only the questions are its own.

@@ -3,61 +3,86 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
+#include <functional>
+#include <future>
+#include <set>
+#include <variant>
+#include <vector>
 
 #include "jobs/workspace_view.h"
 
 namespace tintwell {
 namespace {
 
-TEST(JobRunnerTest, BusyIsSetBeforeTheWorkerRuns) {
-    JobRunner runner(RunMode::Threaded);
-    std::atomic<bool> sawBusy{false};
-    ASSERT_TRUE(runner.Start([&] {
-        sawBusy = runner.Busy();
-        runner.SetBusy(false);
-    }));
-    runner.WaitIdle();
-    EXPECT_TRUE(sawBusy);
-    EXPECT_FALSE(runner.Busy());
+// A task that hands back the scan of item `i` (the scan itself is empty).
+std::function<JobResult()> Item(std::size_t i) {
+    return [i] { return JobResult(ScanResult{i, BitmapScan{}}); };
 }
 
-TEST(JobRunnerTest, RefusesASecondJobWhileBusy) {
-    JobRunner runner(RunMode::Threaded);
-    std::atomic<bool> release{false};
-    std::atomic<int> runs{0};
-    ASSERT_TRUE(runner.Start([&] {
-        ++runs;
-        while (!release)
-            std::this_thread::yield();
-        runner.SetBusy(false);
-    }));
-    // The flag was set on this thread, so the refusal does not depend on the worker.
-    EXPECT_FALSE(runner.Start([&] { ++runs; }));
-    release = true;
-    runner.WaitIdle();
-    ASSERT_TRUE(runner.Start([&] {
-        ++runs;
-        runner.SetBusy(false);
-    }));
-    runner.WaitIdle();
-    EXPECT_EQ(runs, 2);
+std::set<std::size_t> Items(const std::vector<JobResult>& results) {
+    std::set<std::size_t> items;
+    for (const JobResult& result : results)
+        items.insert(std::get<ScanResult>(result).item);
+    return items;
 }
 
-TEST(JobRunnerTest, InlineRunsBeforeStartReturns) {
-    JobRunner runner(RunMode::Inline);
-    const auto caller = std::this_thread::get_id();
-    std::thread::id ranOn;
-    ASSERT_TRUE(runner.Start([&] {
-        ranOn = std::this_thread::get_id();
-        runner.SetBusy(false);
-    }));
-    EXPECT_EQ(ranOn, caller);
-    EXPECT_FALSE(runner.Busy());
+TEST(JobRunnerTest, WorkersHandBackValuesAndOnlyWakeTheOwner) {
+    std::atomic<int> wakes{0};
+    JobRunner runner(RunMode::Threaded, 2, [&] { ++wakes; });
+    runner.NewJob();
+    for (std::size_t i = 0; i < 4; ++i)
+        runner.Submit(Item(i));
+    std::vector<JobResult> results;
+    while (results.size() < 4 && runner.WaitForResults()) {
+        for (JobResult& result : runner.TakeResults())
+            results.push_back(std::move(result));
+    }
+    EXPECT_EQ(Items(results), (std::set<std::size_t>{0, 1, 2, 3}));
+    runner.WaitIdle();
+    EXPECT_EQ(wakes, 4);
+    // Nothing of this job is queued or under way: there is nothing to wait for.
+    EXPECT_FALSE(runner.WaitForResults());
+}
+
+TEST(JobRunnerTest, ResultsOfAnEarlierJobAreDropped) {
+    JobRunner runner(RunMode::Inline, 1, nullptr);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    runner.NewJob();
+    runner.Submit([released] {
+        released.wait();
+        return JobResult(ScanResult{7, BitmapScan{}});
+    });
+    runner.Submit(Item(8));  // not begun: dropped by the new job
+    runner.NewJob();
+    runner.Submit(Item(1));
+    release.set_value();
+    ASSERT_TRUE(runner.WaitForResults());
+    runner.WaitIdle();
+    EXPECT_EQ(Items(runner.TakeResults()), (std::set<std::size_t>{1}));
+}
+
+TEST(JobRunnerTest, DropPendingKeepsOnlyTheTaskInHand) {
+    JobRunner runner(RunMode::Inline, 1, nullptr);
+    std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    runner.NewJob();
+    runner.Submit([&started, released] {
+        started.set_value();
+        released.wait();
+        return JobResult(ScanResult{0, BitmapScan{}});
+    });
+    runner.Submit(Item(1));
+    started.get_future().wait();
+    runner.DropPending();
+    release.set_value();
+    runner.WaitIdle();
+    EXPECT_EQ(Items(runner.TakeResults()), (std::set<std::size_t>{0}));
 }
 
 TEST(JobRunnerTest, TakeAbortReadsAndClears) {
-    JobRunner runner(RunMode::Inline);
+    JobRunner runner(RunMode::Inline, 1, nullptr);
     EXPECT_FALSE(runner.TakeAbort());
     runner.RequestAbort();
     EXPECT_TRUE(runner.AbortRequested());

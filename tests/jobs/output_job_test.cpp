@@ -44,16 +44,6 @@ std::vector<int> Pixels8(const Bytes& b, int count) {
                             b.begin() + static_cast<long>(offset) + count);
 }
 
-// The names in a folder, so a test sees leftover temporary files too.
-Strings Listing(const std::filesystem::path& folder) {
-    Strings names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class OutputJobTest : public WorkspaceTest {
   protected:
     void SetUp() override {
@@ -518,7 +508,7 @@ TEST_F(OutputJobTest, DestroyingTheWorkspaceMidJobEndsTheJobWithoutHalfFiles) {
     };
     view.selectLog.clear();
     while (started() < 3)
-        ASSERT_TRUE(view.PumpOne());
+        ASSERT_TRUE(view.PumpOne(*ws));
     ws.reset();
 
     const Strings left = Listing(Out());

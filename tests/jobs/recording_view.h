@@ -7,7 +7,6 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -21,8 +20,9 @@
 namespace tintwell::test {
 
 // A view that records what the Workspace tells it and mirrors the two lists, so a test can
-// compare the window's rows with the Workspace's state. RunOnOwner queues the function and
-// blocks the worker until the test thread pumps it, like a window's event loop would.
+// compare the window's rows with the Workspace's state. It is an owner that never answers
+// at once: ResultsWaiting only notes that results wait, and the workers' values are applied
+// when the test thread pumps them (PumpOne), later, like a window's event loop would.
 class RecordingView final : public WorkspaceView {
   public:
     // Mirrors of the lists.
@@ -56,8 +56,10 @@ class RecordingView final : public WorkspaceView {
     std::function<void(int step, int total)> onProgress;
     std::function<void(const std::string& text)> onMessage;
     std::function<void(ListId list, int row, bool selected)> onSelect;
-    // Set for a Workspace in inline mode, which must never go through RunOnOwner.
+    // Set for a Workspace in inline mode, which applies its results itself.
     bool inlineOnly = false;
+    // What the output job reported per file, in order.
+    std::vector<FileOutcome> outcomes;
 
     void FileRowInserted(int row, const std::string& baseName) override {
         fileRows.insert(fileRows.begin() + row, baseName);
@@ -120,6 +122,7 @@ class RecordingView final : public WorkspaceView {
         if (onMessage) onMessage(text);
     }
     void JobFinished() override { ++jobsFinished; }
+    void FileDone(const FileOutcome& outcome) override { outcomes.push_back(outcome); }
     OverwriteAnswer AskOverwrite(const std::string& path) override {
         asked.push_back(path);
         if (overwriteAnswers.empty()) return OverwriteAnswer::Yes;
@@ -128,48 +131,28 @@ class RecordingView final : public WorkspaceView {
         return answer;
     }
 
-    void RunOnOwner(std::function<void()> fn) override {
-        if (inlineOnly) {
-            ADD_FAILURE() << "an inline run went through RunOnOwner";
-            fn();
-            return;
+    // Called on a worker: only notes that results wait.
+    void ResultsWaiting() override {
+        if (inlineOnly) ADD_FAILURE() << "an inline run asked the owner to apply results";
+        {
+            std::lock_guard lock(mutex_);
+            waiting_ = true;
         }
-        auto task = std::make_shared<Task>();
-        task->fn = std::move(fn);
-        std::unique_lock lock(mutex_);
-        if (closing_) return;
-        queue_.push_back(task);
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return task->done || closing_; });
-    }
-    // Queued calls are dropped unrun and waiting workers let go, as a closing window does.
-    void OwnerClosing() override {
-        std::lock_guard lock(mutex_);
-        closing_ = true;
-        queue_.clear();
         changed_.notify_all();
     }
 
-    // Runs the next function a worker has queued, waiting for one to arrive. False (and a
-    // test failure) when none comes, which means a job waits for something else.
-    bool PumpOne() {
-        std::shared_ptr<Task> task;
+    // Waits until a worker said that results wait, then applies them on this thread. False
+    // (and a test failure) when none come, which means a job waits for something else.
+    bool PumpOne(Workspace& workspace) {
         {
             std::unique_lock lock(mutex_);
-            if (!changed_.wait_for(lock, std::chrono::seconds(120),
-                                   [&] { return !queue_.empty(); })) {
-                ADD_FAILURE() << "no job step arrived";
+            if (!changed_.wait_for(lock, std::chrono::seconds(120), [&] { return waiting_; })) {
+                ADD_FAILURE() << "no job result arrived";
                 return false;
             }
-            task = queue_.front();
-            queue_.pop_front();
+            waiting_ = false;
         }
-        task->fn();
-        {
-            std::lock_guard lock(mutex_);
-            task->done = true;
-        }
-        changed_.notify_all();
+        workspace.ApplyResults();
         return true;
     }
 
@@ -189,20 +172,16 @@ class RecordingView final : public WorkspaceView {
     }
 
   private:
-    struct Task {
-        std::function<void()> fn;
-        bool done = false;
-    };
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::shared_ptr<Task>> queue_;
-    bool closing_ = false;
+    bool waiting_ = false;
 };
 
-// Pumps the view's queue until the Workspace has left the busy state, then joins the job.
+// Applies results as they come until the Workspace has left the busy state, then waits
+// until the workers have nothing in hand.
 inline void RunUntilIdle(Workspace& workspace, RecordingView& view) {
     while (workspace.Busy()) {
-        if (!view.PumpOne()) return;
+        if (!view.PumpOne(workspace)) return;
     }
     workspace.WaitIdle();
 }

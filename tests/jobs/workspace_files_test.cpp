@@ -36,9 +36,9 @@ TEST_F(WorkspaceTest, DropListsFilesByBaseNameIgnoringCase) {
 TEST_F(WorkspaceTest, EnterBusyDisablesTheControlsInOrder) {
     Make();
     const auto before = view.enableLog.size();
-    ASSERT_TRUE(ws->OnDropFiles({}));
+    ASSERT_TRUE(ws->OnDropFiles({Bmp("a.bmp", {1})}));
+    // EnterBusy ran in the command; the job waits for the file's scan.
     EXPECT_TRUE(ws->Busy());
-    view.PumpOne();  // EnterBusy
     const std::vector<std::pair<ControlId, bool>> expected = {
         {ControlId::DeleteFiles, false},
         {ControlId::ClearAll, false},

@@ -254,9 +254,9 @@ class MainWindowTest : public QObject {
         QVERIFY(window_->Button(ControlId::Merge)->isEnabled());
         QCOMPARE(window_->Status()->text(),
                  QString::fromUtf8(FormatNumbers(Msg::MergeStatus, {2, 4})));
+        // A merge has no slow part: it is over when the click returns.
         window_->Button(ControlId::Merge)->click();
-        QVERIFY(Ws().Busy());
-        QTRY_VERIFY(!Ws().Busy());
+        QVERIFY(!Ws().Busy());
         QCOMPARE(colors->model()->rowCount(), before - 2);
         window_->Button(ControlId::ClearAll)->click();
         QCOMPARE(colors->model()->rowCount(), 0);
