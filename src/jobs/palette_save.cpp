@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "jobs/text_input.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 namespace tintwell {
 

@@ -10,7 +10,7 @@
 
 #include "jobs/palette_save.h"
 #include "jobs/text_input.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 #include "workspace_fixture.h"
 
 namespace tintwell::test {
