@@ -35,4 +35,12 @@ bool PaletteOverwriteQuestionNeeded(const std::filesystem::path& paletteDir,
     return std::filesystem::exists(PaletteFilePath(paletteDir, name), ec);
 }
 
+std::string PaletteSaveName(std::string_view nameText, PaletteFormat format) {
+    std::string name(nameText);
+    if (format == PaletteFormat::Act || IsBlank(name)) return name;
+    const std::optional<PaletteFormat> typed = PaletteFormatOfExtension(name);
+    if (typed && *typed != PaletteFormat::Act) return name;
+    return name + std::string(PaletteExtension(format));
+}
+
 }  // namespace tintwell
