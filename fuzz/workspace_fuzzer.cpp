@@ -230,7 +230,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The palette file: a good one gives the table its colors, a short one says so once
     // and falls back to the built-in palette.
     if (paletteGiven) {
-        const PaletteReadResult expected = DecodePaletteFile(palette);
+        const PaletteReadResult expected = DecodePaletteFile(palette, PaletteFormat::Act);
         const bool good = expected.fault == PaletteFault::None;
         const std::string& name = mode == 1 ? ws.Pal256Name() : ws.Pal16Name();
         if (good != (name == "p")) Fail("the palette name does not follow the file");

@@ -36,10 +36,11 @@ std::string EncodeGpl(std::span<const Rgb> colors, std::string_view name) {
     text += "\nColumns: 16\n#\n";
     const std::size_t count = std::min(colors.size(), kPaletteEntries);
     for (std::size_t i = 0; i < count; ++i) {
-        char line[48];
-        std::snprintf(line, sizeof line, "%3d %3d %3d\tIndex %zu\n", colors[i].red, colors[i].green,
-                      colors[i].blue, i);
+        char line[16];
+        std::snprintf(line, sizeof line, "%3d %3d %3d\t", colors[i].red, colors[i].green,
+                      colors[i].blue);
         text += line;
+        text += "Index " + std::to_string(i) + "\n";
     }
     return text;
 }

@@ -94,7 +94,8 @@ Msg LoadFixedPalette(const fs::path& dir, std::string& name, std::array<Rgb, N>&
 
 }  // namespace
 
-PaletteReadResult DecodePaletteFile(std::span<const std::uint8_t> bytes) {
+PaletteReadResult DecodePaletteFile(std::span<const std::uint8_t> bytes,
+                                    std::optional<PaletteFormat> named) {
     if (bytes.size() > kMaxPaletteFileSize)
         return Fault(PaletteFault::TooLarge, PaletteFormat::Act);
     if (StartsWith(bytes, 0, "RIFF") && StartsWith(bytes, 8, "PAL ")) {
@@ -113,6 +114,9 @@ PaletteReadResult DecodePaletteFile(std::span<const std::uint8_t> bytes) {
     } else if (firstLine == kJascSignature) {
         result.format = PaletteFormat::JascPal;
         decoded = DecodeJascPal(text);
+    } else if (named == PaletteFormat::Act && bytes.size() >= kActFileSize) {
+        result.format = PaletteFormat::Act;
+        decoded = DecodeAct(bytes);
     } else if (IsHexText(text) || (bytes.size() < kActFileSize && FirstLineIsHexEntry(text))) {
         result.format = PaletteFormat::Hex;
         decoded = DecodeHex(text);
@@ -142,7 +146,7 @@ PaletteReadResult ReadPaletteFile(const fs::path& path) {
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (file.bad()) return Fault(PaletteFault::CannotOpen, PaletteFormat::Act);
     bytes.resize(static_cast<std::size_t>(file.gcount()));
-    return DecodePaletteFile(bytes);
+    return DecodePaletteFile(bytes, PaletteFormatOfExtension(Utf8Name(path.filename())));
 }
 
 std::string PaletteFaultText(const PaletteReadResult& result) {

@@ -23,8 +23,13 @@ constexpr PaletteFormat kFormats[] = {PaletteFormat::Act, PaletteFormat::Gpl,
 
 // The dialog is wider than its template by the format combo and the gap before it; the
 // buttons keep their distance from the right edge.
-constexpr int kFormatWidth = 40;
+constexpr int kFormatWidth = 54;
 constexpr int kExtraWidth = kFormatWidth + 3;
+
+int IndexOf(PaletteFormat format) {
+    return static_cast<int>(std::find(std::begin(kFormats), std::end(kFormats), format) -
+                            std::begin(kFormats));
+}
 
 QString NoteText(PaletteFormat format) {
     return QStringLiteral("拡張子 (%1) は不要です")
@@ -84,6 +89,10 @@ PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
     connect(save_, &QPushButton::clicked, this, &PaletteSaveDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &PaletteSaveDialog::reject);
 
+    // The current file's format, shown while it is overwritten.
+    const std::string& current =
+        PaletteSettingForDepth(outputDepth) == PaletteNameSetting::Pal16 ? pal16Name : pal256Name;
+    currentFormat_ = PaletteFormatOfExtension(current).value_or(PaletteFormat::Act);
     if (OverwriteChoiceOffered(mode, outputDepth, pal256Name, pal16Name)) {
         overwrite_->setChecked(true);
         overwrite_->setFocus();
@@ -115,8 +124,7 @@ std::string PaletteSaveDialog::Name() const {
 void PaletteSaveDialog::OnNameEdited() {
     const std::optional<PaletteFormat> typed = PaletteFormatOfExtension(NameText());
     if (!typed || *typed == PaletteFormat::Act) return;
-    format_->setCurrentIndex(
-        static_cast<int>(std::find(std::begin(kFormats), std::end(kFormats), *typed) - kFormats));
+    format_->setCurrentIndex(IndexOf(*typed));
     note_->setText(NoteText(*typed));
 }
 
@@ -136,8 +144,16 @@ void PaletteSaveDialog::UpdateState() {
     const bool newName = Choice() == PaletteSaveChoice::NewName;
     name_->setEnabled(newName);
     note_->setEnabled(newName);
-    // Overwriting keeps the current file's format, which its name says.
+    // Overwriting keeps the current file's format, which its name says; the choice made for
+    // a new name comes back with it.
+    if (newName) {
+        format_->setCurrentIndex(newNameFormat_);
+    } else {
+        if (format_->isEnabled()) newNameFormat_ = format_->currentIndex();
+        format_->setCurrentIndex(IndexOf(currentFormat_));
+    }
     format_->setEnabled(newName);
+    note_->setText(NoteText(Format()));
     UpdateSaveButton();
     if (newName) name_->setFocus();
 }

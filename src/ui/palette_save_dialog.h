@@ -53,6 +53,8 @@ class PaletteSaveDialog final : public QDialog {
     QLineEdit* name_ = nullptr;
     QLabel* note_ = nullptr;
     QComboBox* format_ = nullptr;
+    PaletteFormat currentFormat_ = PaletteFormat::Act;
+    int newNameFormat_ = 0;  // the combo's entry for a new name
     QPushButton* save_ = nullptr;
 };
 

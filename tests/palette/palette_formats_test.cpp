@@ -222,7 +222,7 @@ TEST(EncodePaletteFile, RoundTripsEveryFormat) {
                                      static_cast<std::uint8_t>(255 - i % 256)});
             }
             const std::string text = EncodePaletteFile(format, colors, "round trip");
-            const PaletteReadResult back = DecodePaletteFile(Bytes(text));
+            const PaletteReadResult back = DecodePaletteFile(Bytes(text), format);
             ASSERT_EQ(back.fault, PaletteFault::None) << PaletteFaultText(back);
             EXPECT_EQ(back.format, format);
             for (std::size_t i = 0; i < kPaletteEntries; ++i) {
@@ -230,6 +230,16 @@ TEST(EncodePaletteFile, RoundTripsEveryFormat) {
             }
         }
     }
+}
+
+// The name breaks the one tie of content: 768 bytes that spell rrggbb lines.
+TEST(DecodePaletteFile, AnActNamedSoIsAnActWhatItsBytesSpell) {
+    const std::vector<std::uint8_t> hexText = Bytes(Repeat("123456\n", 110));
+    EXPECT_EQ(DecodePaletteFile(hexText).format, PaletteFormat::Hex);
+    EXPECT_EQ(DecodePaletteFile(hexText, PaletteFormat::Hex).format, PaletteFormat::Hex);
+    EXPECT_EQ(DecodePaletteFile(hexText, PaletteFormat::Act).format, PaletteFormat::Act);
+    const std::vector<std::uint8_t> shortHex = Bytes("123456\n");
+    EXPECT_EQ(DecodePaletteFile(shortHex, PaletteFormat::Act).format, PaletteFormat::Hex);
 }
 
 // The bytes each writer produces, as other programs' readers expect them.

@@ -297,17 +297,21 @@ class OutputDialogsTest : public QObject {
         QFile(Path(QStringLiteral("pal1.gpl"))).open(QIODevice::WriteOnly);
         messages_.asked.clear();
         messages_.yes = true;
-        PaletteSaveDialog dialog(PaletteMode::Fixed256, 256, "p", "", temp_.path().toStdString());
+        PaletteSaveDialog dialog(PaletteMode::Fixed256, 256, "p.gpl", "",
+                                 temp_.path().toStdString());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         auto* format = Child<QComboBox>(dialog, "format");
         auto* name = Child<QLineEdit>(dialog, "edit1044");
         auto* note = Child<QLabel>(dialog, "static1045");
+        auto* overwrite = Child<QRadioButton>(dialog, "radio1042");
+        auto* newName = Child<QRadioButton>(dialog, "radio1043");
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);  // the current file's
+        QVERIFY(!format->isEnabled());
+        QTest::mouseClick(newName, Qt::LeftButton);
+        QVERIFY(format->isEnabled());
         QCOMPARE(dialog.Format(), PaletteFormat::Act);
         QCOMPARE(note->text(), QStringLiteral("拡張子 (.act) は不要です"));
-        QVERIFY(!format->isEnabled());
-        QTest::mouseClick(Child<QRadioButton>(dialog, "radio1043"), Qt::LeftButton);
-        QVERIFY(format->isEnabled());
 
         QTest::keyClicks(name, QStringLiteral("pal1"));
         QCOMPARE(dialog.Name(), std::string("pal1"));
@@ -316,6 +320,9 @@ class OutputDialogsTest : public QObject {
         QCOMPARE(dialog.Format(), PaletteFormat::Gpl);
         QCOMPARE(dialog.Name(), std::string("pal1.gpl"));
         QCOMPARE(note->text(), QStringLiteral("拡張子 (.gpl) は不要です"));
+        QTest::mouseClick(overwrite, Qt::LeftButton);
+        QTest::mouseClick(newName, Qt::LeftButton);
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);  // the new name's choice comes back
 
         name->clear();
         QTest::keyClicks(name, QStringLiteral("x.HEX"));
