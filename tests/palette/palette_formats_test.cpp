@@ -286,31 +286,5 @@ TEST(PaletteNamesInFolder, EveryFormatUnderItsName) {
     }
 }
 
-// A fixed palette loaded from each format: the file's entries, black after them; a refused
-// file is the palette message and the built-in palette.
-TEST(LoadFixedPalette, TakesEveryFormat) {
-    const test::TempDir dir;
-    (void)dir.Write("two.gpl", Bytes("GIMP Palette\nName: two\n9 8 7\n6 5 4\n"));
-    (void)dir.Write("two.pal", Bytes("JASC-PAL\r\n0100\r\n2\r\n9 8 7\r\n6 5 4\r\n"));
-    (void)dir.Write("two.hex", Bytes("090807\n060504\n"));
-    (void)dir.Write("riff.pal", Bytes(std::string("RIFF\x10\0\0\0PAL data", 16)));
-    (void)dir.Write("hex-in-act.act", Bytes("090807\n060504\n"));
-    for (const char* name : {"two.gpl", "two.pal", "two.hex", "hex-in-act"}) {
-        SCOPED_TRACE(name);
-        std::string chosen = name;
-        FixedPalette16 p16{};
-        EXPECT_EQ(LoadFixedPalette16(dir.Path(), chosen, p16), Msg::None);
-        EXPECT_EQ(chosen, name);
-        EXPECT_EQ(p16[0], (Rgb{9, 8, 7}));
-        EXPECT_EQ(p16[1], (Rgb{6, 5, 4}));
-        EXPECT_EQ(p16[2], Rgb{});
-    }
-    std::string riff = "riff.pal";
-    FixedPalette256 p256{};
-    EXPECT_EQ(LoadFixedPalette256(dir.Path(), riff, p256), Msg::BadPalette256);
-    EXPECT_EQ(riff, "");
-    EXPECT_EQ(p256, BuiltInPalette256());
-}
-
 }  // namespace
 }  // namespace tintwell
