@@ -2,6 +2,7 @@
 #include <array>
 #include <utility>
 
+#include "jobs/dropped_items.h"
 #include "jobs/file_paths.h"
 #include "jobs/scan_pipeline.h"
 #include "jobs/workspace.h"
@@ -13,8 +14,10 @@ bool Workspace::OnDropFiles(std::vector<std::string> paths) {
     return runner_.Start([this, paths = std::move(paths)] { AddFilesJob(paths); });
 }
 
-void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
-    // The limit counts every dropped item, folders and other files too.
+void Workspace::AddFilesJob(const std::vector<std::string>& dropped) {
+    // A folder stands for the bitmaps inside it. The limit counts every item after that,
+    // other files too.
+    const std::vector<std::string> paths = ExpandFolders(dropped);
     int total = static_cast<int>(paths.size());
     const bool started = OnOwner([&] {
         EnterBusy(true);
