@@ -5,7 +5,7 @@
 #include <utility>
 #include <variant>
 
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 namespace tintwell {
 

@@ -171,7 +171,7 @@ class Workspace final : private ColorListObserver {
 
     // Jobs. Each begins on the owner thread, hands its slow part to the workers and is
     // taken on by ApplyResults; an inline run applies results until the job has ended.
-    void AddFilesJob(std::vector<std::string> paths);
+    void AddFilesJob(const std::vector<std::string>& dropped);
     void DeleteFilesJob(const std::vector<int>& rows);
     void ReanalyseJob(std::vector<std::string> paths);
     void OutputJob();

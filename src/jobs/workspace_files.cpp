@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "jobs/dropped_items.h"
 #include "jobs/file_paths.h"
 #include "jobs/scan_file.h"
 #include "jobs/workspace.h"
@@ -9,13 +10,15 @@ namespace tintwell {
 
 bool Workspace::OnDropFiles(std::vector<std::string> paths) {
     if (Busy()) return false;
-    AddFilesJob(std::move(paths));
+    AddFilesJob(paths);
     return true;
 }
 
-void Workspace::AddFilesJob(std::vector<std::string> paths) {
+void Workspace::AddFilesJob(const std::vector<std::string>& dropped) {
     EnterBusy(true);
-    // The limit counts every dropped item, folders and other files too.
+    // A folder stands for the bitmaps inside it. The limit counts every item after that,
+    // other files too.
+    std::vector<std::string> paths = ExpandFolders(dropped);
     int total = static_cast<int>(paths.size());
     if (FileCount() + total > kMaxFiles) {
         ShowMessage(Msg::TooManyFiles);

@@ -10,7 +10,7 @@
 #include "jobs/output_directory.h"
 #include "jobs/text_input.h"
 #include "jobs/workspace.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 namespace tintwell {
 namespace {
@@ -281,7 +281,10 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
 
 Msg Workspace::WritePaletteFile(const std::filesystem::path& path) const {
     if (IsPathTooLong(Utf8FromPath(path))) return Msg::PathTooLong;
-    const ActBytes bytes = EncodeActPalette(table_.Palette());
+    // The extension chooses the format; a file of any other name is written as an .act.
+    const std::string bytes =
+        EncodePaletteFile(PaletteFormatOfExtension(Utf8FromPath(path)).value_or(PaletteFormat::Act),
+                          table_.Palette(), Utf8FromPath(path.stem()));
     return WriteFileAtomically(path, [&bytes](std::ostream& out) {
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));

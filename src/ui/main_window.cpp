@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "palette/palette_file.h"
 #include "ui/color_edit_dialog.h"
 #include "ui/color_list_model.h"
 #include "ui/dialog_units.h"
@@ -235,7 +236,10 @@ bool MainWindow::DropFiles(const QStringList& paths) {
     items.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths)
         items.push_back(ToUtf8(path));
-    return workspace_->OnDropFiles(std::move(items));
+    view_.CollectRefusals();
+    const bool started = workspace_->OnDropFiles(std::move(items));
+    if (!started) view_.EndRefusalList();
+    return started;
 }
 
 Settings MainWindow::ExportSettings() const {
@@ -319,15 +323,8 @@ void MainWindow::OnColorColumnClick(int column) {
 
 QStringList MainWindow::PaletteTitles() const {
     QStringList titles;
-    std::error_code ec;
-    const std::filesystem::path& folder = workspace_->PaletteDir();
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::filesystem::path& path = it->path();
-        const QString extension = QString::fromUtf8(path.extension().string().c_str());
-        if (extension.compare(QStringLiteral(".act"), Qt::CaseInsensitive) != 0) continue;
-        if (!it->is_regular_file(ec)) continue;
-        titles.append(QString::fromUtf8(path.stem().string().c_str()));
+    for (const std::string& name : PaletteNamesInFolder(workspace_->PaletteDir())) {
+        titles.append(QString::fromStdString(name));
     }
     return titles;
 }

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
 
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
@@ -26,6 +27,10 @@ QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
         box.exec();
     };
     askOverwrite_ = [this](const QString& path) { return OverwriteDialog::Ask(path, w_.window); };
+    showRefusals_ = [this](const QList<Refusal>& refusals) {
+        RefusalListDialog dialog(refusals, w_.window);
+        dialog.exec();
+    };
 }
 
 QtWorkspaceView::~QtWorkspaceView() = default;
@@ -140,8 +145,30 @@ void QtWorkspaceView::RedrawWindow() {
 }
 
 void QtWorkspaceView::ShowMessage(Msg msg, const std::string& path) {
-    const std::string text = FormatMessage(msg, path);
-    showMessage_(msg, FromUtf8(text));
+    const QString text = FromUtf8(FormatMessage(msg, path));
+    if (collecting_ && firstShown_) {
+        refusals_.append(Refusal{msg, FromUtf8(path), text});
+        return;
+    }
+    firstShown_ = true;
+    showMessage_(msg, text);
+}
+
+void QtWorkspaceView::CollectRefusals() {
+    collecting_ = true;
+    firstShown_ = false;
+    refusals_.clear();
+}
+
+void QtWorkspaceView::EndRefusalList() {
+    collecting_ = false;
+    firstShown_ = false;
+    if (refusals_.isEmpty()) return;
+    // Queued, so the job's last step returns first and the window has left the busy
+    // state while the list is open.
+    QMetaObject::invokeMethod(
+        this, [this, refusals = std::exchange(refusals_, {})] { showRefusals_(refusals); },
+        Qt::QueuedConnection);
 }
 
 OverwriteAnswer QtWorkspaceView::AskOverwrite(const std::string& path) {
@@ -149,6 +176,7 @@ OverwriteAnswer QtWorkspaceView::AskOverwrite(const std::string& path) {
 }
 
 void QtWorkspaceView::JobFinished() {
+    EndRefusalList();
     emit jobFinished();
 }
 

@@ -10,6 +10,7 @@
 #include "app/cli_run.h"
 #include "bitmap/analyser.h"
 #include "jobs/file_paths.h"
+#include "palette/palette_file.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
@@ -87,6 +88,9 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
                                                {"-d", "64", "a.bmp"},
                                                {"--sort", "pixels", "-m", "fixed256", "a.bmp"},
                                                {"-p", "x.act", "a.bmp"},
+                                               {"-m", "fixed16", "-p", "x.txt", "a.bmp"},
+                                               {"-m", "fixed16", "-p", "x.ACT", "a.bmp"},
+                                               {"--save-palette", "x.txt", "a.bmp"},
                                                {"--bogus", "a.bmp"},
                                                {"--save-palette", "a.bmp", "b.bmp"},
                                                {"-o"}}) {
@@ -351,25 +355,77 @@ TEST(CliTest, SortByPixelsOrdersThePalette) {
     EXPECT_FALSE(order("pixels-asc"));
 }
 
-TEST(CliTest, FixedPaletteFromActFile) {
+TEST(CliTest, FixedPaletteFromEveryFormat) {
     TempDir dir;
     const auto in = dir.Write("p.bmp", Rgb24());
     std::vector<std::uint8_t> act(768, 0);
     act[3] = 250;  // entry 1 is nearly red
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
     dir.Write("mine.act", act);
-    CliResult r =
-        RunTool({"--json", "-m", "fixed16", "-p", (dir / "mine.act").string(), in.string()});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\"depth\":16"), std::string::npos);
-    EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2}"),
-              std::string::npos);
+    dir.Write("mine.gpl", bytes("GIMP Palette\nName: mine\n0 0 0\tBlack\n250 0 0\tRed\n"));
+    dir.Write("mine.pal", bytes("JASC-PAL\r\n0100\r\n2\r\n0 0 0\r\n250 0 0\r\n"));
+    dir.Write("MINE.HEX", bytes("000000\nfa0000\n"));
+    for (const char* name : {"mine.act", "mine.gpl", "mine.pal", "MINE.HEX"}) {
+        const CliResult r =
+            RunTool({"--json", "-m", "fixed16", "-p", (dir / name).string(), in.string()});
+        EXPECT_EQ(r.status, 0) << name << r.err;
+        EXPECT_NE(r.out.find("\"depth\":16"), std::string::npos) << name;
+        EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2}"),
+                  std::string::npos)
+            << name;
+    }
+    // A refused palette file stops the run; the detail line says why.
     act.resize(767);
     dir.Write("short.act", act);
-    r = RunTool({"-m", "fixed256", "-p", (dir / "short.act").string(), in.string()});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。 (" +
-                         (dir / "short.act").string() + ")"),
-              std::string::npos);
+    dir.Write("riff.pal", bytes(std::string("RIFF\x10\0\0\0PAL data", 16)));
+    for (const auto& [name, why] :
+         {std::pair{"short.act", "shorter than the 768 bytes"}, std::pair{"riff.pal", "RIFF"}}) {
+        const CliResult r = RunTool({"-m", "fixed256", "-p", (dir / name).string(), in.string()});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。 (" + (dir / name).string() +
+                             "): "),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+    }
+}
+
+// A folder argument stands for the bitmaps directly inside it, as a dropped folder does.
+TEST(CliTest, AFolderArgumentTakesTheBitmapsInsideIt) {
+    TempDir dir;
+    dir.Write("in/b.bmp", Rgb24());
+    dir.Write("in/a.bmp", Rgb24());
+    dir.Write("in/sub/c.bmp", Rgb24());
+    const CliResult r = RunTool({"--json", (dir / "in").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t a = r.out.find(JsonPath(dir / "in" / "a.bmp"));
+    const std::size_t b = r.out.find(JsonPath(dir / "in" / "b.bmp"));
+    EXPECT_NE(a, std::string::npos) << r.out;
+    EXPECT_LT(a, b) << r.out;
+    EXPECT_EQ(r.out.find("c.bmp"), std::string::npos) << r.out;
+}
+
+// --save-palette writes the format its extension names, in any letter case; each reads back
+// as the list colors.
+TEST(CliTest, SavePaletteInTheFormatOfItsExtension) {
+    TempDir dir;
+    const auto in = dir.Write("p.bmp", Rgb24());
+    for (const auto& [name, format] :
+         {std::pair{"p.act", PaletteFormat::Act}, std::pair{"P.GPL", PaletteFormat::Gpl},
+          std::pair{"p.Pal", PaletteFormat::JascPal}, std::pair{"p.hex", PaletteFormat::Hex}}) {
+        const CliResult r = RunTool({"-q", "--save-palette", (dir / name).string(), in.string()});
+        ASSERT_EQ(r.status, 0) << name << r.err;
+        const PaletteReadResult back = ReadPaletteFile(dir / name);
+        EXPECT_EQ(back.fault, PaletteFault::None) << name;
+        EXPECT_EQ(back.format, format) << name;
+        EXPECT_EQ(back.entries[0], (Rgb{255, 0, 0})) << name;
+        EXPECT_EQ(back.entries[2], (Rgb{0, 0, 255})) << name;
+        EXPECT_EQ(back.entries[3], Rgb{}) << name;
+    }
+    const auto gpl = ReadAll(dir / "P.GPL");
+    EXPECT_EQ(std::string(gpl.begin(), gpl.end()).substr(0, 21), "GIMP Palette\nName: P\n");
 }
 
 // The palette file is never written over an input, whatever link leads there, nor over

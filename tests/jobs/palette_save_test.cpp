@@ -10,7 +10,7 @@
 
 #include "jobs/palette_save.h"
 #include "jobs/text_input.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 #include "workspace_fixture.h"
 
 namespace tintwell::test {
@@ -100,6 +100,47 @@ TEST_F(PaletteSaveTest, NamesAreTrimmedAndAlwaysGetTheExtension) {
     EXPECT_TRUE(std::filesystem::exists(Palettes() / "lead.act"));
     EXPECT_EQ(ws->Pal16Name(), "lead");
     EXPECT_EQ(ws->Pal256Name(), "");
+}
+
+TEST(PaletteSaveName, TheChosenFormatsExtensionOnce) {
+    struct Case {
+        const char* typed;
+        PaletteFormat format;
+        const char* name;
+    };
+    constexpr Case kCases[] = {
+        {"mine", PaletteFormat::Act, "mine"},
+        {"x.act", PaletteFormat::Act, "x.act"},
+        {"mine", PaletteFormat::Gpl, "mine.gpl"},
+        {"mine.GPL", PaletteFormat::Gpl, "mine.GPL"},
+        {"mine", PaletteFormat::JascPal, "mine.pal"},
+        {"mine", PaletteFormat::Hex, "mine.hex"},
+        {"x.act", PaletteFormat::Hex, "x.act.hex"},
+        {"x.pal", PaletteFormat::Hex, "x.pal"},
+        {"  ", PaletteFormat::Gpl, "  "},
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(PaletteSaveName(c.typed, c.format), c.name) << c.typed;
+    }
+}
+
+// A palette saved in another format is named with its extension; overwriting it later keeps
+// that format, and the fixed mode loads it.
+TEST_F(PaletteSaveTest, OtherFormatsKeepTheirFormat) {
+    Make(0);
+    EXPECT_TRUE(
+        ws->OnSavePalette(PaletteSaveChoice::NewName, PaletteSaveName("mine", PaletteFormat::Gpl)));
+    EXPECT_EQ(ws->Pal256Name(), "mine.gpl");
+    const PaletteReadResult saved = ReadPaletteFile(Palettes() / "mine.gpl");
+    EXPECT_EQ(saved.fault, PaletteFault::None);
+    EXPECT_EQ(saved.format, PaletteFormat::Gpl);
+    auto session = ws->OnColorListDblClk({{0}, 0});
+    ASSERT_TRUE(session.has_value());
+    session->Ok(0xAB, 0xCD, 0xEF);
+    EXPECT_TRUE(ws->OnSavePalette(PaletteSaveChoice::Overwrite, ""));
+    EXPECT_EQ(ReadPaletteFile(Palettes() / "mine.gpl").format, PaletteFormat::Gpl);
+    ws->OnClearAll();
+    EXPECT_EQ(ListColors().front(), 0xABCDEFu);
 }
 
 TEST_F(PaletteSaveTest, AWhiteSpaceNameIsRefused) {

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
 #include <memory>
@@ -30,6 +31,7 @@
 #include "ui/overwrite_dialog.h"
 #include "ui/palette_save_dialog.h"
 #include "ui/palette_settings_dialog.h"
+#include "ui/refusal_list_dialog.h"
 #include "ui/status_field.h"
 #include "ui/window_position.h"
 
@@ -53,6 +55,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MainWindow> window_;
     QStringList messages_;
+    QList<QList<Refusal>> refusalLists_;
 
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir_->filePath(name);
@@ -78,6 +81,8 @@ class MainWindowTest : public QObject {
                                        RunMode::Threaded, 2});
         window_->view().SetMessagePresenter(
             [this](Msg, const QString& text) { messages_.append(text); });
+        window_->view().SetRefusalListPresenter(
+            [this](const QList<Refusal>& refusals) { refusalLists_.append(refusals); });
         window_->Initialise(kDesktop);
     }
     Workspace& Ws() { return window_->workspace(); }
@@ -122,6 +127,7 @@ class MainWindowTest : public QObject {
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         messages_.clear();
+        refusalLists_.clear();
     }
     void cleanup() { window_.reset(); }
 
@@ -161,6 +167,49 @@ class MainWindowTest : public QObject {
         QVERIFY(window_->DropFiles({File("d.bmp", 0x500000)}));
         QTRY_VERIFY(!Ws().Busy());
         QCOMPARE(Rows(window_->FileList()).size(), 5);
+    }
+
+    // A dropped folder adds the bitmaps directly inside it, in name order. Of the files the
+    // drop refuses, the first is a message box as always; the others come after the drop as
+    // one list, each with its path and its message.
+    void droppedFolderAddsItsBitmapsAndRefusalsComeAsOneList() {
+        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("pics/sub")));
+        const QString b = File(QStringLiteral("pics/b.bmp"), 0x200000);
+        const QString a = File(QStringLiteral("pics/a.bmp"), 0x100000);
+        File(QStringLiteral("pics/sub/c.bmp"), 0x300000);
+        QStringList bad;
+        for (const char* name : {"pics/x1.bmp", "pics/x2.bmp", "pics/x3.bmp"})
+            bad.append(Write(QString::fromLatin1(name), QByteArray(64, 'x')));
+        Open();
+        Drop({dir_->filePath(QStringLiteral("pics"))});
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b"}));
+        QCOMPARE(messages_, QStringList{QString::fromStdString(
+                                FormatMessage(Msg::NotBitmap, bad[0].toStdString()))});
+        QTRY_COMPARE(refusalLists_.size(), 1);
+        const QList<Refusal>& list = refusalLists_.front();
+        QCOMPARE(list.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(list[i].msg, Msg::NotBitmap);
+            QCOMPARE(list[i].path, bad[i + 1]);
+            QCOMPARE(list[i].text, QString::fromStdString(
+                                       FormatMessage(Msg::NotBitmap, bad[i + 1].toStdString())));
+        }
+        QVERIFY(ControlsMatch());
+
+        // The dialog lists them by file name with the reason.
+        RefusalListDialog dialog(list);
+        auto* tree = dialog.findChild<QTreeWidget*>(QStringLiteral("refusals"));
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("x2.bmp"));
+        QCOMPARE(tree->topLevelItem(0)->toolTip(0), bad[1]);
+
+        // One refusal is one box and no list; a folder of nothing new adds nothing.
+        messages_.clear();
+        Drop({bad[0], dir_->filePath(QStringLiteral("pics/sub"))});
+        QCOMPARE(messages_.size(), 1);
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b", "c"}));
+        QTest::qWait(10);
+        QCOMPARE(refusalLists_.size(), 1);
     }
 
     // The abort button stops a drop before the next file; delete and clear work on the

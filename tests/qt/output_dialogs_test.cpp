@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -18,6 +19,7 @@ using tintwell::Msg;
 using tintwell::OutputDirDialog;
 using tintwell::OverwriteAnswer;
 using tintwell::OverwriteDialog;
+using tintwell::PaletteFormat;
 using tintwell::PaletteMode;
 using tintwell::PaletteSaveChoice;
 using tintwell::PaletteSaveDialog;
@@ -286,6 +288,58 @@ class OutputDialogsTest : public QObject {
             if (!yes) QCOMPARE(dialog.focusWidget(), name);
             if (yes) QCOMPARE(dialog.Name(), std::string("pal1"));
         }
+    }
+
+    // The format beside the name: .act by default and while overwriting (the current file
+    // keeps its own); a chosen format adds its extension once, a typed extension chooses
+    // its format, and the existing-file question looks at the file of that format.
+    void paletteSaveFormatChoice() {
+        QFile(Path(QStringLiteral("pal1.gpl"))).open(QIODevice::WriteOnly);
+        messages_.asked.clear();
+        messages_.yes = true;
+        PaletteSaveDialog dialog(PaletteMode::Fixed256, 256, "p.gpl", "",
+                                 temp_.path().toStdString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* format = Child<QComboBox>(dialog, "format");
+        auto* name = Child<QLineEdit>(dialog, "edit1044");
+        auto* note = Child<QLabel>(dialog, "static1045");
+        auto* overwrite = Child<QRadioButton>(dialog, "radio1042");
+        auto* newName = Child<QRadioButton>(dialog, "radio1043");
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);  // the current file's
+        QVERIFY(!format->isEnabled());
+        QTest::mouseClick(newName, Qt::LeftButton);
+        QVERIFY(format->isEnabled());
+        QCOMPARE(dialog.Format(), PaletteFormat::Act);
+        QCOMPARE(note->text(), QStringLiteral("拡張子 (.act) は不要です"));
+
+        QTest::keyClicks(name, QStringLiteral("pal1"));
+        QCOMPARE(dialog.Name(), std::string("pal1"));
+        format->setCurrentIndex(1);
+        emit format->activated(1);
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);
+        QCOMPARE(dialog.Name(), std::string("pal1.gpl"));
+        QCOMPARE(note->text(), QStringLiteral("拡張子 (.gpl) は不要です"));
+        QTest::mouseClick(overwrite, Qt::LeftButton);
+        QTest::mouseClick(newName, Qt::LeftButton);
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);  // the new name's choice comes back
+
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("x.HEX"));
+        QCOMPARE(dialog.Format(), PaletteFormat::Hex);
+        QCOMPARE(dialog.Name(), std::string("x.HEX"));
+        format->setCurrentIndex(2);
+        emit format->activated(2);  // the typed extension goes with the other format
+        QCOMPARE(name->text(), QStringLiteral("x"));
+        QCOMPARE(dialog.Name(), std::string("x.pal"));
+
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("pal1.gpl"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(messages_.asked,
+                 (std::vector<std::pair<Msg, bool>>{{Msg::PaletteExistsQuestion, false}}));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Name(), std::string("pal1.gpl"));
     }
 };
 
