@@ -69,8 +69,9 @@ unsigned ScanThreads() {
 }
 
 // The Workspace's view for a run without a window: it prints the messages, answers the
-// overwrite question from --force, and keeps track of which file each event is about, so
-// that every file gets its status and every message names its file.
+// overwrite question from --force, and gives every file its status: while files are added
+// from the progress step and the paths in the messages, while they are written from the
+// output job's FileOutcome values.
 class CliView final : public HeadlessView {
   public:
     CliView(std::vector<FileEntry>& files, std::ostream& err, bool force, bool progress)
@@ -78,15 +79,11 @@ class CliView final : public HeadlessView {
 
     enum class Phase { Setup, Adding, Writing };
     void SetPhase(Phase phase) { phase_ = phase; }
-    // The output path of each listed file, by list row.
-    void SetOutputs(std::vector<std::pair<std::size_t, std::string>> outputs) {
-        outputs_ = std::move(outputs);
-    }
+    // How many files the output job takes in hand at most.
+    void SetOutputCount(std::size_t count) { outputCount_ = count; }
     void SetPaletteFile(std::string path) { paletteFile_ = std::move(path); }
     [[nodiscard]] bool SetupFailed() const { return setupFailed_; }
     [[nodiscard]] const std::string& SetupMessage() const { return setupMessage_; }
-    // Whether a message ended the output job (the files after it are not taken).
-    [[nodiscard]] bool OutputEnded() const { return outputEnded_; }
 
     void DrawProgress(int step, int total) override {
         PassOnStop();
@@ -99,32 +96,59 @@ class CliView final : public HeadlessView {
         if (phase_ == Phase::Adding && current_ < files_.size()) files_[current_].listed = true;
     }
 
-    // A row is selected when its write starts and unselected when it has ended, just
-    // before that write's message, if any. Writes overlap, so the file a message without a
-    // path is about is the one unselected last, not the one selected last.
+    // A row is selected when its write is the file in hand.
     void SetRowSelected(ListId list, int row, bool selected) override {
         PassOnStop();
-        if (list != ListId::Files || phase_ != Phase::Writing) return;
-        if (static_cast<std::size_t>(row) >= outputs_.size()) return;
-        if (selected) {
-            Progress("writing", static_cast<std::size_t>(row) + 1, outputs_.size());
-            return;
-        }
-        current_ = outputs_[static_cast<std::size_t>(row)].first;
-        files_[current_].written = true;
+        if (list != ListId::Files || phase_ != Phase::Writing || !selected) return;
+        Progress("writing", static_cast<std::size_t>(row) + 1, outputCount_);
     }
 
-    OverwriteAnswer AskOverwrite(const std::string& path) override {
-        if (force_) return OverwriteAnswer::Yes;
-        if (FileEntry* e = ByOutput(path)) {
-            e->status = Status::Exists;
-            e->message = path + ": exists, left alone (use -f to overwrite)";
-            Print(e->message);
+    OverwriteAnswer AskOverwrite(const std::string&) override {
+        return force_ ? OverwriteAnswer::Yes : OverwriteAnswer::No;
+    }
+
+    // What became of a file of the output job; its message, if any, came just before.
+    void FileDone(const FileOutcome& outcome) override {
+        const std::optional<std::pair<Msg, std::string>> shown = std::exchange(shown_, {});
+        FileEntry* e = Listed(outcome.input);
+        if (e == nullptr) return;
+        switch (outcome.kind) {
+            case FileOutcome::Kind::Written:
+                e->written = true;
+                return;
+            case FileOutcome::Kind::LeftAlone:
+                e->status = Status::Exists;
+                e->message = outcome.output + ": exists, left alone (use -f to overwrite)";
+                Print(e->message);
+                return;
+            case FileOutcome::Kind::Failed:
+                break;
         }
-        return OverwriteAnswer::No;
+        // An output that would be its own input is refused; other failures happened while
+        // the file was read or written.
+        e->status = outcome.msg == Msg::SameFile ? Status::Refused : Status::Failed;
+        const std::string path = shown ? shown->second : std::string();
+        e->message = Named(outcome.msg, path, e->path);
+        Print(e->message);
+        outputEnded_ = outputEnded_ || outcome.endedJob;
+    }
+
+    // Whether a file's failure ended the output job (the files after it are not taken).
+    [[nodiscard]] bool OutputEnded() const { return outputEnded_; }
+
+    // Flushes a message of the output job that no FileDone followed.
+    void EndWriting() {
+        if (const auto shown = std::exchange(shown_, {}))
+            Print(FormatMessage(shown->first, shown->second));
     }
 
     void ShowMessage(Msg msg, const std::string& path) override {
+        if (phase_ == Phase::Writing) {
+            // Printed with its file's outcome, which follows.
+            EndWriting();
+            shown_.emplace(msg, path);
+            return;
+        }
         const std::string text = FormatMessage(msg, path);
         FileEntry* e = Owner(msg, path);
         if (e == nullptr) {
@@ -146,9 +170,7 @@ class CliView final : public HeadlessView {
         // happened while it was read or written.
         const bool sameFile = msg == Msg::SameFile;
         e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
-        if (phase_ == Phase::Writing && EndsOutput(msg, path, *e)) outputEnded_ = true;
-        // Messages such as "読み出しエラーです" do not name their file; the tool does.
-        e->message = text.find(e->path) == std::string::npos ? text + " (" + e->path + ")" : text;
+        e->message = Named(msg, path, e->path);
         Print(e->message);
     }
 
@@ -177,20 +199,19 @@ class CliView final : public HeadlessView {
         progressShown_ = true;
     }
 
-    // The messages that end the output job: the output is the input, the input cannot be
-    // opened, the output cannot be created or its path is too long.
-    bool EndsOutput(Msg msg, const std::string& path, const FileEntry& e) const {
-        if ((msg == Msg::SameFile || msg == Msg::CannotOpen) && path == e.path) return true;
-        if (msg != Msg::CannotCreate && msg != Msg::PathTooLong) return false;
-        for (const auto& [file, output] : outputs_) {
-            if (&files_[file] == &e) return path == output;
-        }
-        return false;
+    // The message's text, followed by the file's path when the text does not name it (such
+    // as "読み出しエラーです", or a message about the output path).
+    static std::string Named(Msg msg, const std::string& path, const std::string& file) {
+        const std::string text = FormatMessage(msg, path);
+        const bool namesFile =
+            path == file && MessageText(msg).find("%1") != std::string_view::npos;
+        return namesFile ? text : text + " (" + file + ")";
     }
 
-    FileEntry* ByOutput(const std::string& path) {
-        for (const auto& [file, output] : outputs_) {
-            if (output == path) return &files_[file];
+    // The listed file of an input path.
+    FileEntry* Listed(const std::string& input) {
+        for (FileEntry& e : files_) {
+            if (e.listed && e.path == input) return &e;
         }
         return nullptr;
     }
@@ -200,9 +221,6 @@ class CliView final : public HeadlessView {
     FileEntry* Owner(Msg msg, const std::string& path) {
         if (phase_ == Phase::Setup) return nullptr;
         if (!path.empty()) {
-            for (const auto& [file, output] : outputs_) {
-                if (output == path) return &files_[file];
-            }
             for (FileEntry& e : files_) {
                 if (e.path == path) return &e;
             }
@@ -217,11 +235,13 @@ class CliView final : public HeadlessView {
     bool progress_;
     Phase phase_ = Phase::Setup;
     std::size_t current_ = static_cast<std::size_t>(-1);
-    std::vector<std::pair<std::size_t, std::string>> outputs_;
+    std::size_t outputCount_ = 0;
+    // The output job's last message, waiting for its file's outcome.
+    std::optional<std::pair<Msg, std::string>> shown_;
+    bool outputEnded_ = false;
     bool progressShown_ = false;
     bool setupFailed_ = false;
     std::string setupMessage_;
-    bool outputEnded_ = false;
     std::string paletteFile_;
 };
 
@@ -382,19 +402,11 @@ Batch::OutputEnd Batch::Output() {
         }
     }
 
-    std::vector<std::pair<std::size_t, std::string>> outputs;
-    for (const std::string& input : ws_->Files().Paths()) {
-        for (std::size_t k = 0; k < files_.size(); ++k) {
-            if (files_[k].listed && files_[k].path == input) {
-                outputs.emplace_back(k, OutputPathFor(*o_.outputDir, input));
-                break;
-            }
-        }
-    }
-    view_.SetOutputs(std::move(outputs));
+    view_.SetOutputCount(static_cast<std::size_t>(ws_->FileCount()));
     view_.SetPhase(CliView::Phase::Writing);
     ws_->OnOutput(*o_.outputDir);
     view_.EndProgress();
+    view_.EndWriting();
     // Files the job never reached stay as analysed, saying why they were not written.
     std::size_t written = 0;
     std::size_t unreached = 0;

@@ -96,7 +96,7 @@ bool Workspace::TakeNextOutput() {
         run.takingEnded = true;
         if (msg != Msg::None) {
             ShowMessage(msg, path);
-            view_.FileDone({row, input, output, FileOutcome::Kind::Failed, msg});
+            view_.FileDone({row, input, output, FileOutcome::Kind::Failed, msg, true});
         }
         return true;
     };
@@ -177,7 +177,7 @@ void Workspace::FinishOldestWrite() {
     const FileOutcome::Kind kind = result != Msg::None ? FileOutcome::Kind::Failed
                                    : leftAlone         ? FileOutcome::Kind::LeftAlone
                                                        : FileOutcome::Kind::Written;
-    view_.FileDone({w.row, w.input, w.output, kind, result});
+    view_.FileDone({w.row, w.input, w.output, kind, result, run.stopped});
     run.stopped = run.stopped || runner_.AbortRequested();
     if (!run.stopped && !run.writing.empty()) TakeWriteInHand(run.writing.front().row);
 }

@@ -28,6 +28,8 @@ struct FileOutcome {
     std::string output;
     Kind kind = Kind::Written;
     Msg msg = Msg::None;
+    // The failure ended the output job: no later file is taken.
+    bool endedJob = false;
 };
 
 // Everything the Workspace asks of its window. Every method but ResultsWaiting is called on

@@ -484,6 +484,13 @@ TEST_F(OutputJobTest, AFileThatCannotBeNamedEndsTheJobThere) {
                                                  {ListId::Files, 0, false},
                                                  {ListId::Files, 1, true},
                                                  {ListId::Files, 1, false}}));
+    // The view hears each file's outcome as a value: a written, b failed and ended the job.
+    ASSERT_EQ(view.outcomes.size(), 2u);
+    EXPECT_EQ(view.outcomes[0].kind, FileOutcome::Kind::Written);
+    EXPECT_EQ(view.outcomes[1].kind, FileOutcome::Kind::Failed);
+    EXPECT_EQ(view.outcomes[1].msg, Msg::CannotCreate);
+    EXPECT_EQ(view.outcomes[1].output, OutFile("b.bmp"));
+    EXPECT_TRUE(view.outcomes[1].endedJob);
     ExpectIdleControls();
 }
 
