@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 #include "app/cli_options.h"
@@ -21,8 +20,6 @@ namespace tintwell::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kMaxFiles = 128;
 
 // A stop asked for by a signal, and the Workspace it must reach. Both are lock-free atomics,
 // so the signal handler may touch them; Workspace::OnAbort only sets its abort flag.
@@ -62,11 +59,6 @@ struct FileEntry {
     bool listed = false;   // in the file list after the drop
     bool written = false;  // reached by the output job
 };
-
-unsigned ScanThreads() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : std::min(n, 4u);
-}
 
 // The Workspace's view for a run without a window: it prints the messages, answers the
 // overwrite question from --force, and gives every file its status: while files are added
@@ -303,7 +295,8 @@ bool Batch::Setup() {
                           : fileName;
         (o_.mode == PaletteMode::Fixed256 ? settings.pal256 : settings.pal16) = paletteName;
     }
-    ws_.emplace(view_, settings, WorkspaceOptions{paletteDir, RunMode::Inline, ScanThreads()});
+    ws_.emplace(view_, settings,
+                WorkspaceOptions{paletteDir, RunMode::Inline, DefaultWorkerCount()});
     running.store(&*ws_);
     ws_->Initialise();
     if (view_.SetupFailed()) return false;  // a short palette file: its message is out

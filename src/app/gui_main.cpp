@@ -7,10 +7,8 @@
 #include <QIcon>
 #include <QScreen>
 #include <QSocketNotifier>
-#include <algorithm>
 #include <csignal>
 #include <memory>
-#include <thread>
 
 #include "app/palette_folder.h"
 #include "app/qt_settings_store.h"
@@ -52,11 +50,6 @@ void QuitOnStopSignals(QApplication& app) {
 void QuitOnStopSignals(QApplication&) {}
 #endif
 
-unsigned ScanThreads() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : std::min(n, 4u);
-}
-
 }  // namespace
 
 // tintwell [FILE...]: the window; the named files are added at start as one drop.
@@ -70,7 +63,7 @@ int main(int argc, char** argv) {
     const tintwell::Settings settings = tintwell::LoadSettings(store);
     auto window = std::make_unique<tintwell::MainWindow>(
         settings, tintwell::WorkspaceOptions{tintwell::PaletteFolder(), tintwell::RunMode::Threaded,
-                                             ScanThreads()});
+                                             tintwell::DefaultWorkerCount()});
     const QScreen* screen = QGuiApplication::primaryScreen();
     window->Initialise(screen != nullptr ? screen->virtualGeometry() : QRect(0, 0, 1024, 768));
     window->show();

@@ -5,6 +5,11 @@
 
 namespace tintwell {
 
+unsigned DefaultWorkerCount() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : std::min(n, 4u);
+}
+
 JobRunner::JobRunner(RunMode mode, unsigned threads, std::function<void()> wake)
     : mode_(mode), threads_(std::max(1u, threads)), wake_(std::move(wake)) {}
 

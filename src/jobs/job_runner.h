@@ -38,6 +38,10 @@ struct WriteResult {
 
 using JobResult = std::variant<ScanResult, WriteResult>;
 
+// The workers a runner gets in the window and the command-line tool: one per core, at most
+// four, since more only wait for the disk.
+[[nodiscard]] unsigned DefaultWorkerCount();
+
 // The worker side of every job, and the busy and abort flags. A fixed set of long-lived
 // workers runs the tasks the owner submits, each a function of its inputs that returns a
 // value; the values wait in a mailbox until the owner takes them. No worker ever waits for

@@ -12,7 +12,6 @@ namespace tintwell {
 Workspace::Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOptions options)
     : view_(view),
       paletteDir_(std::move(options.paletteDir)),
-      scanThreads_(options.scanThreads),
       pal256Name_(settings.pal256),
       pal16Name_(settings.pal16),
       outDir_(settings.outDir),

@@ -198,7 +198,6 @@ class Workspace final : private ColorListObserver {
 
     WorkspaceView& view_;
     std::filesystem::path paletteDir_;
-    unsigned scanThreads_;
     PaletteSettings settings_;
     std::string pal256Name_;
     std::string pal16Name_;

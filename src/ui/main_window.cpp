@@ -27,15 +27,11 @@
 #include "ui/palette_settings_dialog.h"
 #include "ui/row_delegate.h"
 #include "ui/status_field.h"
+#include "ui/utf8_text.h"
 #include "ui/window_position.h"
 
 namespace tintwell {
 namespace {
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 
 QTreeView* MakeList(QWidget* parent, QAbstractItemModel* model, ListId list, bool stretch) {
     auto* view = new QTreeView(parent);

@@ -8,16 +8,12 @@
 #include "jobs/text_input.h"
 #include "ui/dialog_messages.h"
 #include "ui/dialog_units.h"
+#include "ui/utf8_text.h"
 
 namespace tintwell {
 namespace {
 
 const QString kCaption = QStringLiteral("出力ディレクトリを指定して下さい");
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 
 }  // namespace
 

@@ -8,21 +8,9 @@
 #include <algorithm>
 
 #include "ui/dialog_units.h"
+#include "ui/utf8_text.h"
 
 namespace tintwell {
-namespace {
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
-}  // namespace
-
 QStringList PaletteSettingsDialog::Entries(const QStringList& titles) {
     QStringList entries = titles;
     entries.append(FromUtf8(kBuiltInPaletteEntry));

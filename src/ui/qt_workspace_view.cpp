@@ -10,16 +10,9 @@
 #include "ui/file_list_model.h"
 #include "ui/overwrite_dialog.h"
 #include "ui/status_field.h"
+#include "ui/utf8_text.h"
 
 namespace tintwell {
-namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
     showMessage_ = [this](Msg, const QString& text) {
         QMessageBox box(QMessageBox::Warning, QString::fromUtf8(MessageText(Msg::AppName).data()),
