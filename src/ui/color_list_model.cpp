@@ -8,10 +8,17 @@
 namespace tintwell {
 
 ColorListModel::ColorListModel(const ColorTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), count_(table.ColorCount()) {}
+    : QAbstractTableModel(parent), table_(table) {
+    CopyListOrder();
+}
+
+void ColorListModel::CopyListOrder() {
+    const auto order = table_.ListOrder();
+    slots_.assign(order.begin(), order.end());
+}
 
 int ColorListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count_;
+    return parent.isValid() ? 0 : RowCount();
 }
 
 int ColorListModel::columnCount(const QModelIndex& parent) const {
@@ -19,8 +26,7 @@ int ColorListModel::columnCount(const QModelIndex& parent) const {
 }
 
 bool ColorListModel::Valid(int row) const {
-    // Between a removal in the table and its end call the table is one row shorter.
-    return row >= 0 && row < count_ && row < table_.ColorCount();
+    return row >= 0 && row < RowCount();
 }
 
 QString ColorListModel::NumberText(int row) {
@@ -31,7 +37,7 @@ QString ColorListModel::NumberText(int row) {
 
 QString ColorListModel::ValuesText(int row) const {
     if (!Valid(row)) return {};
-    const ColorSlot& slot = table_.AtPosition(row);
+    const ColorSlot& slot = table_.Slot(slots_[row]);
     char text[64];
     std::snprintf(text, sizeof text, "%3d %3d %3d  %12lld", slot.red, slot.green, slot.blue,
                   static_cast<long long>(slot.pixelCount));
@@ -41,7 +47,7 @@ QString ColorListModel::ValuesText(int row) const {
 QVariant ColorListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !Valid(index.row())) return {};
     const int row = index.row();
-    const ColorSlot& slot = table_.AtPosition(row);
+    const ColorSlot& slot = table_.Slot(slots_[row]);
     if (role == Qt::DisplayRole) {
         return index.column() == 0 ? QColor(slot.red, slot.green, slot.blue).name()
                                    : ValuesText(row);
@@ -59,26 +65,26 @@ QVariant ColorListModel::headerData(int section, Qt::Orientation orientation, in
 
 void ColorListModel::RowAppended(int row) {
     // New colors are always appended; anything else is taken as a change of the whole list.
-    if (row != count_) {
+    if (row != RowCount()) {
         beginResetModel();
-        count_ = table_.ColorCount();
+        CopyListOrder();
         endResetModel();
         return;
     }
     beginInsertRows({}, row, row);
-    ++count_;
+    slots_.push_back(table_.ListOrder(row));
     endInsertRows();
 }
 
 void ColorListModel::BeginRemoveRow(int row) {
-    if (row < 0 || row >= count_) return;
+    if (!Valid(row)) return;
     removing_ = row;
     beginRemoveRows({}, row, row);
 }
 
 void ColorListModel::EndRemoveRow() {
     if (removing_ < 0) return;
-    --count_;
+    slots_.erase(slots_.begin() + removing_);
     removing_ = -1;
     endRemoveRows();
 }
@@ -90,22 +96,36 @@ void ColorListModel::BeginClear() {
 
 void ColorListModel::EndClear() {
     if (!clearing_) beginResetModel();
-    count_ = 0;
+    slots_.clear();
     clearing_ = false;
     endResetModel();
 }
 
 void ColorListModel::BeginReorder() {
-    emit layoutAboutToBeChanged();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ColorListModel::EndReorder() {
-    emit layoutChanged();
+    // Each persistent index goes to its color's new row.
+    std::vector<int> rowOfSlot(static_cast<std::size_t>(kSlotCount), -1);
+    const auto order = table_.ListOrder();
+    for (std::size_t row = 0; row < order.size(); ++row)
+        rowOfSlot[static_cast<std::size_t>(order[row])] = static_cast<int>(row);
+    QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    for (const QModelIndex& old : from) {
+        const int row =
+            Valid(old.row()) ? rowOfSlot[static_cast<std::size_t>(slots_[old.row()])] : -1;
+        to.append(row >= 0 ? index(row, old.column()) : QModelIndex());
+    }
+    CopyListOrder();
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void ColorListModel::Repaint() {
-    if (count_ == 0) return;
-    emit dataChanged(index(0, 0), index(count_ - 1, 1));
+    if (slots_.empty()) return;
+    emit dataChanged(index(0, 0), index(RowCount() - 1, 1));
 }
 
 void ColorListModel::SetHeader(int column, const QString& text) {

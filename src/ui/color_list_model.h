@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <vector>
 
 namespace tintwell {
 
@@ -9,8 +10,10 @@ class ColorTable;
 
 // The color list's rows over the Workspace's color table: row p is list position p. Column
 // 0 shows the row number and the swatch, column 1 the RGB values and pixel count (one text
-// that the row painter runs across both columns). The model keeps its own row count and
-// changes it only between the begin and end calls that the Workspace's notifications make.
+// that the row painter runs across both columns). The model owns the rows it shows: the
+// slot of each row, changed only between the begin and end calls that the Workspace's
+// notifications make; a slot's color and count are read from the table, where slots never
+// move. A reorder moves the persistent indexes (the selection) with their colors.
 class ColorListModel final : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -43,9 +46,12 @@ class ColorListModel final : public QAbstractTableModel {
 
   private:
     [[nodiscard]] bool Valid(int row) const;
+    [[nodiscard]] int RowCount() const { return static_cast<int>(slots_.size()); }
+    // The rows as the table lists them now.
+    void CopyListOrder();
 
     const ColorTable& table_;
-    int count_ = 0;
+    std::vector<int> slots_;  // the table slot shown in each row
     int removing_ = -1;
     bool clearing_ = false;
     QString headers_[2];

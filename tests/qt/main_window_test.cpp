@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QPersistentModelIndex>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -285,10 +286,16 @@ class MainWindowTest : public QObject {
 
         QTreeView* colors = window_->ColorList();
         QHeaderView* header = colors->header();
+        // A sort moves the persistent indexes (the selection model's) with their colors.
+        const QPersistentModelIndex held(colors->model()->index(0, 0));
+        const QString heldColor = held.data().toString();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
         // The largest pixel count first (0x708090 + 3 has 4 pixels).
         QCOMPARE(Ws().Table().AtPosition(0).pixelCount, 4);
+        QVERIFY(held.isValid());
+        QVERIFY(held.row() != 0);
+        QCOMPARE(held.data().toString(), heldColor);
         ClickRow(colors, 3);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
