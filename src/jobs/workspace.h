@@ -191,6 +191,8 @@ class Workspace final : private ColorListObserver {
     void AdvanceOutput();
     // Takes the next input in hand; false when it must wait for the writes under way.
     bool TakeNextOutput();
+    // Hands the write of a file taken in hand to the workers.
+    void SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> in);
     void FinishOldestWrite();
     [[nodiscard]] Msg CommitWrite(OutputRun::Write& write);
     void TakeWriteInHand(int row);

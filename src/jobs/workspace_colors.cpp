@@ -33,6 +33,38 @@ struct SortRecord {
     bool focused = false;
 };
 
+// The rows with their sort keys: pixel counts (column 1) or squared RGB distances to the
+// focused or only selected row (column 0; nothing without exactly one selected row).
+std::optional<std::vector<SortRecord>> SortRecords(const ColorTable& table, int column,
+                                                   const Selection& current) {
+    const int count = table.ColorCount();
+    std::vector<SortRecord> records(static_cast<std::size_t>(count));
+    if (column == 1) {
+        for (int p = 0; p < count; ++p) {
+            records[p].key = static_cast<std::uint64_t>(
+                std::max<std::int64_t>(table.AtPosition(p).pixelCount, 0));
+        }
+    } else {
+        if (current.rows.size() != 1) return std::nullopt;
+        // The focused row is the reference; with no focus, the one selected row is.
+        const ColorSlot& reference =
+            table.AtPosition(current.focus >= 0 ? current.focus : current.rows.front());
+        for (int p = 0; p < count; ++p) {
+            const ColorSlot& entry = table.AtPosition(p);
+            const std::int64_t dr = entry.red - reference.red;
+            const std::int64_t dg = entry.green - reference.green;
+            const std::int64_t db = entry.blue - reference.blue;
+            records[p].key = static_cast<std::uint64_t>(dr * dr + dg * dg + db * db);
+        }
+    }
+    for (int p = 0; p < count; ++p) {
+        records[p].slot = table.ListOrder(p);
+        records[p].selected = IsSelected(current, p);
+        records[p].focused = p == current.focus;
+    }
+    return records;
+}
+
 }  // namespace
 
 std::optional<Selection> Workspace::OnColorColumnClick(int column, const Selection& selection) {
@@ -43,32 +75,10 @@ std::optional<Selection> Workspace::OnColorColumnClick(int column, const Selecti
     const Selection current = Normalised(selection, ColorCount());
     const int count = ColorCount();
 
-    std::vector<SortRecord> records(static_cast<std::size_t>(count));
-    bool descending = false;
-    if (column == 1) {
-        descending = sortToggle_ == 1;
-        for (int p = 0; p < count; ++p) {
-            records[p].key = static_cast<std::uint64_t>(
-                std::max<std::int64_t>(table_.AtPosition(p).pixelCount, 0));
-        }
-    } else {
-        if (current.rows.size() != 1) return std::nullopt;
-        // The focused row is the reference; with no focus, the one selected row is.
-        const ColorSlot& reference =
-            table_.AtPosition(current.focus >= 0 ? current.focus : current.rows.front());
-        for (int p = 0; p < count; ++p) {
-            const ColorSlot& entry = table_.AtPosition(p);
-            const std::int64_t dr = entry.red - reference.red;
-            const std::int64_t dg = entry.green - reference.green;
-            const std::int64_t db = entry.blue - reference.blue;
-            records[p].key = static_cast<std::uint64_t>(dr * dr + dg * dg + db * db);
-        }
-    }
-    for (int p = 0; p < count; ++p) {
-        records[p].slot = table_.ListOrder(p);
-        records[p].selected = IsSelected(current, p);
-        records[p].focused = p == current.focus;
-    }
+    const bool descending = column == 1 && sortToggle_ == 1;
+    auto sorted = SortRecords(table_, column, current);
+    if (!sorted) return std::nullopt;
+    std::vector<SortRecord>& records = *sorted;
     // Equal keys keep their order; any order would do, but a stable one is reproducible.
     std::stable_sort(records.begin(), records.end(),
                      [descending](const SortRecord& a, const SortRecord& b) {

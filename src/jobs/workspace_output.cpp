@@ -133,18 +133,24 @@ bool Workspace::TakeNextOutput() {
     std::shared_ptr<OutputFile> out = OutputFile::Create(PathFromUtf8(output));
     if (!out) return endWith(Msg::CannotCreate, output);
 
-    const OutputIndexMap map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
     if (run.writing.empty()) TakeWriteInHand(row);
+    SubmitWrite(OutputRun::Write{row, input, output, replace, std::move(out), {}}, std::move(in));
+    ++run.next;
+    return true;
+}
+
+void Workspace::SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> in) {
+    OutputRun& run = *output_;
+    const OutputIndexMap map = table_.BuildOutputIndexMap(files_.At(write.row).indexMap);
     // Runs on a worker: touches no Workspace state, only the files and values it holds.
-    runner_.Submit([row, output, in, out, map, colors = run.colors, depth = run.depth] {
+    runner_.Submit([row = write.row, output = write.output, in = std::move(in), out = write.file,
+                    map, colors = run.colors, depth = run.depth] {
         const Msg msg = out->Write([&](std::ostream& os) {
             return WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map);
         });
         return JobResult(WriteResult{row, output, msg});
     });
-    run.writing.push_back(OutputRun::Write{row, input, output, replace, std::move(out), {}});
-    ++run.next;
-    return true;
+    run.writing.push_back(std::move(write));
 }
 
 // The file taken in hand: its row selected, and which of how many it is in the status.
