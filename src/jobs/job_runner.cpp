@@ -19,7 +19,7 @@ JobRunner::~JobRunner() {
         stopping_ = true;
         tasks_.clear();
     }
-    changed_.notify_all();
+    taskQueued_.notify_all();
     for (std::thread& worker : workers_)
         worker.join();
 }
@@ -40,7 +40,7 @@ void JobRunner::Submit(std::function<JobResult()> task) {
         // Workers start with the first task and then stay for every later job.
         if (workers_.size() < threads_) workers_.emplace_back([this] { WorkerLoop(); });
     }
-    changed_.notify_all();
+    taskQueued_.notify_one();
 }
 
 void JobRunner::DropPending() {
@@ -56,20 +56,20 @@ std::vector<JobResult> JobRunner::TakeResults() {
 
 bool JobRunner::WaitForResults() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return !results_.empty() || pendingOfJob_ == 0; });
+    taskReturned_.wait(lock, [&] { return !results_.empty() || pendingOfJob_ == 0; });
     return !results_.empty();
 }
 
 void JobRunner::WaitIdle() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return running_ == 0 && tasks_.empty(); });
+    taskReturned_.wait(lock, [&] { return running_ == 0 && tasks_.empty(); });
 }
 
 // Runs on a worker: touches no Workspace state, only the task's own inputs.
 void JobRunner::WorkerLoop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || !tasks_.empty(); });
+        taskQueued_.wait(lock, [&] { return stopping_ || !tasks_.empty(); });
         if (stopping_) return;
         Task task = std::move(tasks_.front());
         tasks_.pop_front();
@@ -84,12 +84,12 @@ void JobRunner::WorkerLoop() {
             --pendingOfJob_;
         }
         lock.unlock();
-        changed_.notify_all();
+        taskReturned_.notify_all();
         if (current && mode_ == RunMode::Threaded && wake_) wake_();
         // The task counts as in hand until the owner was told, so WaitIdle sees it through.
         lock.lock();
         --running_;
-        changed_.notify_all();
+        taskReturned_.notify_all();
     }
 }
 

@@ -103,7 +103,8 @@ class JobRunner {
     static_assert(std::atomic<bool>::is_always_lock_free, "the abort flag is set from signals");
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable taskQueued_;    // workers wait here for tasks
+    std::condition_variable taskReturned_;  // the owner waits here for results or idleness
     std::deque<Task> tasks_;
     std::vector<JobResult> results_;
     unsigned job_ = 0;
