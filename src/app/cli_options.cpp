@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "jobs/file_paths.h"
+
 namespace tintwell::cli {
 namespace {
 
@@ -58,9 +60,13 @@ std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args)
     return split;
 }
 
-// Palette files end in ".act" (more than the extension alone).
-bool NamesActFile(const std::string& path) {
-    return path.size() > 4 && path.compare(path.size() - 4, 4, ".act") == 0;
+// Palette files end in ".act" (more than the extension alone). A palette that is read is
+// found by its name with ".act" appended, as the window finds it; one that is written may
+// spell the extension in any letter case, as bitmaps may.
+bool NamesActFile(const std::string& path, bool anyCase = false) {
+    if (path.size() <= 4) return false;
+    const std::string_view ext = std::string_view(path).substr(path.size() - 4);
+    return anyCase ? CompareBaseNames(ext, ".act") == 0 : ext == ".act";
 }
 
 }  // namespace
@@ -251,7 +257,7 @@ ParseResult Parse(const std::vector<std::string>& rawArgs) {
     } else if (o.paletteFile && !NamesActFile(*o.paletteFile)) {
         // Palette files are found by name with ".act" appended, as the window finds them.
         result.error = "--palette takes a file whose name ends in .act";
-    } else if (o.savePalette && !NamesActFile(*o.savePalette)) {
+    } else if (o.savePalette && !NamesActFile(*o.savePalette, true)) {
         // A palette name forgotten before the file list would otherwise take the first
         // bitmap's path and overwrite it.
         result.error = "--save-palette takes a file whose name ends in .act";

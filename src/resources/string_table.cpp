@@ -38,6 +38,7 @@ constexpr std::array kTable = {
     Entry{Msg::PaletteExistsQuestion, "このファイルはすでに存在します。\n上書きしますか？"},
     Entry{Msg::FullColorOverflow, "内部エラー：フルカラーオーバーフロー"},
     Entry{Msg::PathTooLong, "「%1」はパスが長すぎます。"},
+    Entry{Msg::ChangedSinceAnalysis, "「%1」は読み込み後に変更されたので出力できません。"},
     Entry{Msg::AppName, "Tintwell"},
     Entry{Msg::MergeInternalError, kMergeInternalError},
     Entry{Msg::OutputInternalError, kOutputInternalError},

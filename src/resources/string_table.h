@@ -39,6 +39,7 @@ enum class Msg : int {
     PaletteExistsQuestion = 246,    // the palette file exists: overwrite?
     FullColorOverflow = 247,        // a 24-bit input gained colors since its analysis
     PathTooLong = 248,              // a path longer than the platform takes
+    ChangedSinceAnalysis = 249,     // an input's content is no longer what was analysed
     AppName = 57344,                // "Tintwell"
     // Fixed texts outside the string table, shown as they stand.
     MergeInternalError = -1020,   // "内部エラー：OnMerge"

@@ -144,11 +144,12 @@ TEST_F(PaletteSaveTest, OverwriteRewritesTheCurrentFileAndItTakesEffectAtTheNext
 TEST_F(PaletteSaveTest, ACreateFailureIsReportedWithThePath) {
     dir.Write("palettes", {1});  // a file where the folder should be
     Make();
+    const std::string before = ws->Pal256Name();
     EXPECT_FALSE(ws->OnSavePalette(PaletteSaveChoice::NewName, "p"));
     const std::string path = PaletteFilePath(Palettes(), "p").string();
     EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, path)}));
-    // The new name was taken before the write, as the dialog's choice.
-    EXPECT_EQ(ws->Pal256Name(), "p");
+    // Only a complete file becomes the setting: the old name stays.
+    EXPECT_EQ(ws->Pal256Name(), before);
 }
 
 TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
