@@ -39,6 +39,8 @@ constexpr std::array kTable = {
     Entry{Msg::FullColorOverflow, "内部エラー：フルカラーオーバーフロー"},
     Entry{Msg::PathTooLong, "「%1」はパスが長すぎます。"},
     Entry{Msg::ChangedSinceAnalysis, "「%1」は読み込み後に変更されたので出力できません。"},
+    Entry{Msg::NotADirectory, "「%1」はディレクトリではありません。"},
+    Entry{Msg::SettingsNotSaved, "設定を保存できません。"},
     Entry{Msg::AppName, "Tintwell"},
     Entry{Msg::MergeInternalError, kMergeInternalError},
     Entry{Msg::OutputInternalError, kOutputInternalError},
