@@ -130,7 +130,10 @@ void Workspace::OutputJob() {
         writing.pop_front();
         Msg result = w.written.get();
         if (result == Msg::None) result = commit(w);
-        const std::string& named = result == Msg::CannotCreate        ? w.output
+        // A failure to make or write the output names the output; the message text alone
+        // would not say which of many files failed.
+        const bool aboutOutput = result == Msg::CannotCreate || result == Msg::WriteError;
+        const std::string& named = aboutOutput                        ? w.output
                                    : result == Msg::InexplicableError ? ""
                                                                       : w.input;
         const bool reached = OnOwner([&] {

@@ -143,7 +143,9 @@ void QtWorkspaceView::RedrawWindow() {
 }
 
 void QtWorkspaceView::ShowMessage(Msg msg, const std::string& path) {
-    const std::string text = FormatMessage(msg, path);
+    std::string text = FormatMessage(msg, path);
+    // Texts such as "書き込みエラーです。" do not name their file: the path goes below them.
+    if (!path.empty() && text.find(path) == std::string::npos) text += "\n" + path;
     showMessage_(msg, FromUtf8(text));
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "workspace_fixture.h"
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -324,6 +326,29 @@ INSTANTIATE_TEST_SUITE_P(
                                      return Bytes(b.begin(), b.end() - 4);
                                  }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A write that fails (a full disk) names its output, which the message text does not: with
+// many files the user must see which one failed. The job goes on; nothing is left behind.
+TEST_F(OutputJobTest, AWriteErrorNamesTheOutputAndGoesOn) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file size limit (POSIX RLIMIT_FSIZE)";
+#else
+    DropLetters(2);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Output(Out().string());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    using Shown = std::vector<std::pair<Msg, std::string> >;
+    EXPECT_EQ(view.messageIds,
+              (Shown{{Msg::WriteError, OutFile("a.bmp")}, {Msg::WriteError, OutFile("b.bmp")}}));
+    EXPECT_TRUE(Listing(Out()).empty());
+#endif
+}
 
 TEST_F(OutputJobTest, FailuresOfOverlappingWritesAreShownInListOrder) {
     DropLetters(5);

@@ -478,6 +478,18 @@ class MainWindowTest : public QObject {
         QVERIFY(raw.contains("Pal/Pal16"));
     }
 
+    // Every message about a file names it: a text without the path gets it on its own line.
+    void messagesNameTheirFile() {
+        Open();
+        window_->view().ShowMessage(Msg::WriteError, "/out/a.bmp");
+        window_->view().ShowMessage(Msg::CannotCreate, "/out/b.bmp");
+        window_->view().ShowMessage(Msg::InexplicableError, "");
+        QCOMPARE(messages_,
+                 (QStringList{QStringLiteral("書き込みエラーです。\n/out/a.bmp"),
+                              QString::fromUtf8(FormatMessage(Msg::CannotCreate, "/out/b.bmp")),
+                              QStringLiteral("不可解な内部エラー")}));
+    }
+
     // The program ended by a signal closes no window: the position it stands at is kept.
     void thePositionIsKeptWhenTheProgramEndsWithoutAClose() {
         Open();
