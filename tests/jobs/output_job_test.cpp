@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -15,7 +14,6 @@
 #include "workspace_fixture.h"
 
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -334,15 +332,7 @@ TEST_F(OutputJobTest, AWriteErrorNamesTheOutputAndGoesOn) {
     GTEST_SKIP() << "needs a file size limit (POSIX RLIMIT_FSIZE)";
 #else
     DropLetters(2);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    Output(Out().string());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    WithFileSizeLimit(100, [&] { Output(Out().string()); });
     using Shown = std::vector<std::pair<Msg, std::string> >;
     EXPECT_EQ(view.messageIds,
               (Shown{{Msg::WriteError, OutFile("a.bmp")}, {Msg::WriteError, OutFile("b.bmp")}}));
