@@ -374,9 +374,11 @@ TEST(CliTest, RefusedFilesAreNamedAndTheRestIsDone) {
     const auto good = dir.Write("good.bmp", Rgb24());
     const auto bad = dir.Write("bad.bmp", {'B', 'M', 1, 2, 3});
     const auto rle = dir.Write("rle.bmp", BmpBuilder(2, 2, 8).Compression(1).Bytes());
-    CliResult r =
-        RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(), rle.string()});
+    const auto narrow = dir.Write("narrow.bmp", BmpBuilder(0, 2, 8).Bytes());
+    CliResult r = RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(),
+                           rle.string(), narrow.string()});
     EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(FormatMessage(Msg::InvalidData, narrow.string())), std::string::npos);
     EXPECT_NE(r.err.find("「" + bad.string() + "」はデータが不正です。"), std::string::npos);
     EXPECT_NE(r.err.find("「" + rle.string() + "」はサポートしていない形式です。"),
               std::string::npos);
