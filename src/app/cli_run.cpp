@@ -95,7 +95,10 @@ class CliView final : public HeadlessView {
         Progress("writing", static_cast<std::size_t>(row) + 1, outputCount_);
     }
 
-    OverwriteAnswer AskOverwrite(const std::string&) override {
+    OverwriteAnswer AskOverwrite(const std::string& path) override {
+        // A folder is never replaced, -f or not: the file is refused and the job goes on.
+        std::error_code ec;
+        if (fs::is_directory(PathFromUtf8(path), ec)) return OverwriteAnswer::No;
         return force_ ? OverwriteAnswer::Yes : OverwriteAnswer::No;
     }
 
@@ -109,9 +112,7 @@ class CliView final : public HeadlessView {
                 e->written = true;
                 return;
             case FileOutcome::Kind::LeftAlone:
-                e->status = Status::Exists;
-                e->message = outcome.output + ": exists, left alone (use -f to overwrite)";
-                Print(e->message);
+                LeftAlone(*e, outcome.output);
                 return;
             case FileOutcome::Kind::Failed:
                 break;
@@ -189,6 +190,20 @@ class CliView final : public HeadlessView {
         if (!progress_) return;
         err_ << "\r\x1b[K" << verb << ' ' << done << '/' << total << std::flush;
         progressShown_ = true;
+    }
+
+    // An output that stood at its path was kept: a folder refuses the file, a file is
+    // left alone without -f.
+    void LeftAlone(FileEntry& e, const std::string& output) {
+        std::error_code ec;
+        if (fs::is_directory(PathFromUtf8(output), ec)) {
+            e.status = Status::Failed;
+            e.message = output + ": is a folder, not written";
+        } else {
+            e.status = Status::Exists;
+            e.message = output + ": exists, left alone (use -f to overwrite)";
+        }
+        Print(e.message);
     }
 
     // The message's text, followed by the file's path when the text does not name it (such
@@ -445,8 +460,15 @@ void Batch::RefuseAll(const std::string& why) {
     }
 }
 
+// The palette file follows the rule of the outputs: what stands at its path is kept and
+// reported unless -f.
 bool Batch::SavePalette() {
-    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette));
+    std::error_code ec;
+    if (!o_.force && fs::exists(fs::symlink_status(PathFromUtf8(*o_.savePalette), ec))) {
+        view_.Print(*o_.savePalette + ": exists, left alone (use -f to overwrite)");
+        return false;
+    }
+    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette), o_.force);
     if (result == Msg::None) return true;
     std::string text = FormatMessage(result, *o_.savePalette);
     if (text.find(*o_.savePalette) == std::string::npos) text += " (" + *o_.savePalette + ")";

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "bitmap/analyser.h"
+#include "jobs/scan_file.h"
 #include "resources/string_table.h"
 
 namespace tintwell {
@@ -25,7 +25,7 @@ enum class RunMode { Threaded, Inline };
 // The scan of one dropped or listed file, by its position in the job's list of paths.
 struct ScanResult {
     std::size_t item = 0;
-    BitmapScan scan;
+    FileScan scan;
 };
 
 // One output file written under no name yet: its row, its path and Msg::None or why the

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "bitmap/analyser.h"
 #include "jobs/file_io.h"
 #include "jobs/native_file.h"
+#include "jobs/scan_file.h"
 #include "palette/color.h"
 
 namespace tintwell {
@@ -21,10 +21,10 @@ struct ScanRun {
     enum class Kind { Add, Reanalyse };
     Kind kind = Kind::Add;
     std::vector<std::string> paths;
-    std::vector<std::optional<BitmapScan>> scans;  // arrived and not yet applied
-    std::size_t next = 0;                          // the next item to apply
-    int total = 0;                                 // the progress total
-    int removed = 0;  // re-analysis: files that failed and left the list
+    std::vector<std::optional<FileScan>> scans;  // arrived and not yet applied
+    std::size_t next = 0;                        // the next item to apply
+    int total = 0;                               // the progress total
+    int removed = 0;                             // re-analysis: files that failed and left the list
 };
 
 // The owner's side of the output job: files are taken in list order; their writes run on

@@ -5,14 +5,17 @@
 
 namespace tintwell {
 
-BitmapScan ScanFile(const std::string& path) {
+// Runs on a worker: touches no Workspace state.
+FileScan ScanFile(const std::string& path) {
     InputFile file(PathFromUtf8(path));
+    FileScan scan;
     if (!file.IsOpen()) {
-        BitmapScan failed;
-        failed.error = Msg::CannotOpen;
-        return failed;
+        scan.error = Msg::CannotOpen;
+        return scan;
     }
-    return ScanBitmap(file.Stream());
+    static_cast<BitmapScan&>(scan) = ScanBitmap(file.Stream());
+    scan.fingerprint = file.Fingerprint();
+    return scan;
 }
 
 }  // namespace tintwell

@@ -3,11 +3,17 @@
 #include <string>
 
 #include "bitmap/analyser.h"
+#include "jobs/file_fingerprint.h"
 
 namespace tintwell {
 
+// The scan of one file and the fingerprint of the bytes it was made from.
+struct FileScan : BitmapScan {
+    FileFingerprint fingerprint;
+};
+
 // The scan of one file by path (CannotOpen when it cannot be opened). Runs on a worker:
 // touches no Workspace state.
-[[nodiscard]] BitmapScan ScanFile(const std::string& path);
+[[nodiscard]] FileScan ScanFile(const std::string& path);
 
 }  // namespace tintwell

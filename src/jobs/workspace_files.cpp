@@ -39,7 +39,7 @@ void Workspace::StartScans(ScanRun run, const std::vector<bool>& wanted) {
     scan_->scans.resize(scan_->paths.size());
     for (std::size_t i = 0; i < scan_->paths.size(); ++i) {
         if (!wanted[i]) {
-            scan_->scans[i] = BitmapScan{};
+            scan_->scans[i] = FileScan{};
             continue;
         }
         runner_.Submit([i, path = scan_->paths[i]] {
@@ -52,7 +52,7 @@ void Workspace::StartScans(ScanRun run, const std::vector<bool>& wanted) {
 void Workspace::AdvanceScans() {
     while (scan_ && scan_->next < scan_->scans.size() && scan_->scans[scan_->next]) {
         const std::size_t i = scan_->next++;
-        const BitmapScan scan = std::move(*scan_->scans[i]);
+        const FileScan scan = std::move(*scan_->scans[i]);
         scan_->scans[i].reset();
         if (scan_->kind == ScanRun::Kind::Reanalyse) {
             ReanalyseFile(i, scan);
@@ -74,7 +74,7 @@ void Workspace::EndScans() {
 }
 
 bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& path,
-                               const BitmapScan& scan) {
+                               const FileScan& scan) {
     DrawProgress(static_cast<int>(item), total);
     if (runner_.TakeAbort()) return false;
     if (FileCount() >= kMaxFiles) {
@@ -96,6 +96,7 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
 
     FileRecord record;
     record.path = path;
+    record.analysed = scan.fingerprint;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
     const int position = files_.InsertFileRecord(std::move(record));
     view_.FileRowInserted(position, std::string(baseName));
@@ -203,7 +204,7 @@ void Workspace::ReanalyseJob(std::vector<std::string> paths) {
 
 // A file that fails now still holds a map into the table as it was before the reset;
 // removing or writing it later would corrupt counts and colors, so it leaves the list.
-void Workspace::ReanalyseFile(std::size_t item, const BitmapScan& scan) {
+void Workspace::ReanalyseFile(std::size_t item, const FileScan& scan) {
     DrawProgress(static_cast<int>(item), scan_->total);
     AnswerAbortAndGoOn();
     const int position = static_cast<int>(item) - scan_->removed;
@@ -216,6 +217,7 @@ void Workspace::ReanalyseFile(std::size_t item, const BitmapScan& scan) {
     }
     record.indexMap = {};
     record.indexCounts = {};
+    record.analysed = scan.fingerprint;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
 }
 

@@ -141,12 +141,17 @@ bool Workspace::TakeNextOutput() {
 
 void Workspace::SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> in) {
     OutputRun& run = *output_;
-    const OutputIndexMap map = table_.BuildOutputIndexMap(files_.At(write.row).indexMap);
-    // Runs on a worker: touches no Workspace state, only the files and values it holds.
+    const FileRecord& record = files_.At(write.row);
+    const OutputIndexMap map = table_.BuildOutputIndexMap(record.indexMap);
+    // Runs on a worker: touches no Workspace state, only the files and values it holds. The
+    // map fits only the content that was analysed; a file rewritten since then is refused
+    // before its output is named, so whatever stands at the output stays as it was.
     runner_.Submit([row = write.row, output = write.output, in = std::move(in), out = write.file,
-                    map, colors = run.colors, depth = run.depth] {
+                    map, analysed = record.analysed, colors = run.colors, depth = run.depth] {
         const Msg msg = out->Write([&](std::ostream& os) {
-            return WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map);
+            if (!SameContent(analysed, in->Fingerprint())) return Msg::ChangedSinceAnalysis;
+            const Msg result = WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map);
+            return SameContent(analysed, in->Fingerprint()) ? result : Msg::ChangedSinceAnalysis;
         });
         return JobResult(WriteResult{row, output, msg});
     });
@@ -175,7 +180,10 @@ void Workspace::FinishOldestWrite() {
         result = CommitWrite(w);
         leftAlone = result == Msg::None && !w.file;
     }
-    const std::string& named = result == Msg::CannotCreate        ? w.output
+    // A failure to make or write the output names the output; the message text alone would
+    // not say which of many files failed.
+    const bool aboutOutput = result == Msg::CannotCreate || result == Msg::WriteError;
+    const std::string& named = aboutOutput                        ? w.output
                                : result == Msg::InexplicableError ? std::string()
                                                                   : w.input;
     view_.SetRowSelected(ListId::Files, w.row, false);
@@ -272,8 +280,6 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
         ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
         return false;
     }
-    *setting = fileName;
-
     // The per-user data folder may not exist before the first palette is saved.
     std::error_code ec;
     std::filesystem::create_directories(paletteDir_, ec);
@@ -282,20 +288,26 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
         ShowMessage(result, Utf8FromPath(path));
         return false;
     }
+    // Only a complete file becomes the setting: a name without its file would silently
+    // give the built-in palette at the next start.
+    *setting = fileName;
     return true;
 }
 
-Msg Workspace::WritePaletteFile(const std::filesystem::path& path) const {
+Msg Workspace::WritePaletteFile(const std::filesystem::path& path, bool replace) const {
     if (IsPathTooLong(Utf8FromPath(path))) return Msg::PathTooLong;
     // The extension chooses the format; a file of any other name is written as an .act.
     const std::string bytes =
         EncodePaletteFile(PaletteFormatOfExtension(Utf8FromPath(path)).value_or(PaletteFormat::Act),
                           table_.Palette(), Utf8FromPath(path.stem()));
-    return WriteFileAtomically(path, [&bytes](std::ostream& out) {
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return out ? Msg::None : Msg::WriteError;
-    });
+    return WriteFileAtomically(
+        path,
+        [&bytes](std::ostream& out) {
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
+            return out ? Msg::None : Msg::WriteError;
+        },
+        replace);
 }
 
 }  // namespace tintwell

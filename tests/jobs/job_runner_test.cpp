@@ -16,7 +16,7 @@ namespace {
 
 // A task that hands back the scan of item `i` (the scan itself is empty).
 std::function<JobResult()> Item(std::size_t i) {
-    return [i] { return JobResult(ScanResult{i, BitmapScan{}}); };
+    return [i] { return JobResult(ScanResult{i, FileScan{}}); };
 }
 
 std::set<std::size_t> Items(const std::vector<JobResult>& results) {
@@ -51,7 +51,7 @@ TEST(JobRunnerTest, ResultsOfAnEarlierJobAreDropped) {
     runner.NewJob();
     runner.Submit([released] {
         released.wait();
-        return JobResult(ScanResult{7, BitmapScan{}});
+        return JobResult(ScanResult{7, FileScan{}});
     });
     runner.Submit(Item(8));  // not begun: dropped by the new job
     runner.NewJob();
@@ -71,7 +71,7 @@ TEST(JobRunnerTest, DropPendingKeepsOnlyTheTaskInHand) {
     runner.Submit([&started, released] {
         started.set_value();
         released.wait();
-        return JobResult(ScanResult{0, BitmapScan{}});
+        return JobResult(ScanResult{0, FileScan{}});
     });
     runner.Submit(Item(1));
     started.get_future().wait();
