@@ -1,0 +1,62 @@
+// The run's report on standard output: the summary table or the JSON document.
+#include <cstdio>
+#include <string>
+
+#include "app/cli_batch.h"
+#include "app/json_writer.h"
+
+namespace tintwell::cli {
+
+void Batch::PrintSummary() {
+    const PaletteSettings& settings = ws_->Palette();
+    const ColorTable& table = ws_->Table();
+    const ChannelBits& b = settings.bits;
+    out_ << "mode " << ModeName(settings.mode);
+    if (settings.mode == PaletteMode::RgbBits) {
+        out_ << " (bits " << b.red << ',' << b.green << ',' << b.blue << ')';
+    }
+    out_ << ", " << ws_->FileCount() << " of " << files_.size() << " files, " << table.ColorCount()
+         << " colors, output depth " << settings.outputDepth << '\n';
+    out_ << "index  red green  blue        pixels\n";
+    char line[80];
+    for (int p = 0; p < table.ColorCount(); ++p) {
+        const ColorSlot& s = table.AtPosition(p);
+        std::snprintf(line, sizeof line, "%5d  %3d  %3d   %3d  %12lld\n", p, s.red, s.green, s.blue,
+                      static_cast<long long>(s.pixelCount));
+        out_ << line;
+    }
+    if (o_.outputDir) {
+        std::size_t written = 0;
+        for (const FileEntry& e : files_)
+            written += e.status == Status::Written ? 1 : 0;
+        out_ << written << " files written to " << *o_.outputDir << '\n';
+    }
+}
+
+// Before the Workspace has read a file (too many files, no palette) the mode, bits and
+// depth are the ones asked for and there are no colors.
+void Batch::PrintJson() {
+    const bool read = ws_ && !view_.SetupFailed() && ws_->FileCount() > 0;
+    const PaletteMode mode = ws_ ? ws_->Palette().mode : o_.mode;
+    const ChannelBits b = ws_ ? ws_->Palette().bits : o_.bits;
+    const int depth = ws_ ? ws_->Palette().outputDepth : o_.OutputDepth();
+    out_ << "{\"mode\":" << JsonString(ModeName(mode)) << ",\"bits\":[" << b.red << ',' << b.green
+         << ',' << b.blue << "],\"depth\":" << depth << ",\"colors\":[";
+    const ColorTable* table = read ? &ws_->Table() : nullptr;
+    for (int p = 0; table != nullptr && p < table->ColorCount(); ++p) {
+        const ColorSlot& s = table->AtPosition(p);
+        out_ << (p ? "," : "") << "{\"index\":" << p << ",\"red\":" << int{s.red}
+             << ",\"green\":" << int{s.green} << ",\"blue\":" << int{s.blue}
+             << ",\"pixels\":" << s.pixelCount << '}';
+    }
+    out_ << "],\"files\":[";
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        const FileEntry& e = files_[i];
+        out_ << (i ? "," : "") << "{\"path\":" << JsonString(e.path)
+             << ",\"status\":" << JsonString(StatusName(e.status))
+             << ",\"message\":" << (e.message.empty() ? "null" : JsonString(e.message)) << '}';
+    }
+    out_ << "]}\n";
+}
+
+}  // namespace tintwell::cli
