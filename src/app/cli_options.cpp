@@ -128,19 +128,145 @@ const char* ModeName(PaletteMode mode) {
 
 namespace {
 
+// The options read so far.
+struct Parsed {
+    Options options;
+    bool bitsGiven = false;
+};
+
+// One option: its names, whether it takes a value, and what it does with the value; the
+// result is the usage error, empty when the value is good.
+struct OptionSpec {
+    const char* shortName;  // "" when there is none
+    const char* longName;
+    bool takesValue;
+    std::string (*apply)(Parsed& parsed, const std::string& value);
+};
+
+const OptionSpec kOptions[] = {
+    {"-o", "--output", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v.empty()) return "the output folder is empty";
+         p.options.outputDir = v;
+         return {};
+     }},
+    {"-m", "--mode", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v == "rgb") {
+             p.options.mode = PaletteMode::RgbBits;
+         } else if (v == "fixed256") {
+             p.options.mode = PaletteMode::Fixed256;
+         } else if (v == "fixed16") {
+             p.options.mode = PaletteMode::Fixed16;
+         } else {
+             return "unknown mode '" + v + "' (rgb, fixed256 or fixed16)";
+         }
+         return {};
+     }},
+    {"-b", "--bits", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (!ParseBits(v, p.options.bits))
+             return "bits must be one number or three (R,G,B), each 1..8: '" + v + "'";
+         p.bitsGiven = true;
+         return {};
+     }},
+    {"-d", "--depth", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         int depth = 0;
+         if (!ParseInt(v, depth) || (depth != 16 && depth != 256))
+             return "depth must be 16 or 256: '" + v + "'";
+         p.options.depth = depth;
+         return {};
+     }},
+    {"-p", "--palette", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         p.options.paletteFile = v;
+         return {};
+     }},
+    {"", "--sort", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v == "none") {
+             p.options.sort = SortOrder::None;
+         } else if (v == "pixels") {
+             p.options.sort = SortOrder::PixelsDescending;
+         } else if (v == "pixels-asc") {
+             p.options.sort = SortOrder::PixelsAscending;
+         } else {
+             return "unknown sort order '" + v + "' (none, pixels or pixels-asc)";
+         }
+         return {};
+     }},
+    {"", "--save-palette", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v.empty()) return "the palette file name is empty";
+         p.options.savePalette = v;
+         return {};
+     }},
+    {"-f", "--force", false,
+     [](Parsed& p, const std::string&) -> std::string {
+         p.options.force = true;
+         return {};
+     }},
+    {"", "--json", false,
+     [](Parsed& p, const std::string&) -> std::string {
+         p.options.json = true;
+         return {};
+     }},
+    {"-q", "--quiet", false,
+     [](Parsed& p, const std::string&) -> std::string {
+         p.options.quiet = true;
+         return {};
+     }},
+    {"-h", "--help", false,
+     [](Parsed& p, const std::string&) -> std::string {
+         p.options.help = true;
+         return {};
+     }},
+    {"", "--version", false,
+     [](Parsed& p, const std::string&) -> std::string {
+         p.options.version = true;
+         return {};
+     }},
+};
+
+const OptionSpec* FindOption(const std::string& name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (name == spec.shortName || name == spec.longName) return &spec;
+    }
+    return nullptr;
+}
+
+// The usage error of options that do not go together, or of no files; empty when none.
+std::string CombinationError(const Parsed& p) {
+    const Options& o = p.options;
+    // Asking for help or the version needs no files, but it excuses nothing else.
+    if (o.files.empty() && !o.help && !o.version) return "no input files";
+    if (o.mode != PaletteMode::RgbBits && p.bitsGiven) return "--bits works in rgb mode only";
+    // Palette files are found by their palette name, as the window finds them.
+    if (o.paletteFile && !NamesPaletteToRead(*o.paletteFile))
+        return "--palette takes a file whose name ends in .act, .gpl, .pal or .hex";
+    // A palette name forgotten before the file list would otherwise take the first bitmap's
+    // path and overwrite it.
+    if (o.savePalette && !PaletteFormatOfExtension(*o.savePalette))
+        return "--save-palette takes a file whose name ends in .act, .gpl, .pal or .hex";
+    if (o.mode == PaletteMode::RgbBits && o.paletteFile)
+        return "--palette works in the fixed modes only (-m fixed256 or fixed16)";
+    if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None)
+        return "--sort works in rgb mode only: a fixed palette keeps its own order";
+    return {};
+}
+
 // Reads every argument; stops at the first usage error. --help and --version may be set in
 // the result along with an error: ParseArguments settles which wins.
 ParseResult Parse(const std::vector<std::string>& rawArgs) {
     const std::vector<std::string> args = SplitGroupedFlags(rawArgs);
+    Parsed parsed;
     ParseResult result;
-    Options& o = result.options;
     bool onlyFiles = false;
-    bool bitsGiven = false;
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
+    for (std::size_t i = 0; i < args.size() && result.error.empty(); ++i) {
+        const std::string& arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            o.files.push_back(arg);
+            parsed.options.files.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -151,8 +277,7 @@ ParseResult Parse(const std::vector<std::string>& rawArgs) {
         std::string name = arg;
         std::optional<std::string> inlineValue;
         if (arg.rfind("--", 0) == 0) {
-            const std::size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
+            if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
                 name = arg.substr(0, eq);
                 inlineValue = arg.substr(eq + 1);
             }
@@ -160,117 +285,21 @@ ParseResult Parse(const std::vector<std::string>& rawArgs) {
             name = arg.substr(0, 2);
             inlineValue = arg.substr(2);
         }
-        const auto value = [&](std::string& out) {
-            if (inlineValue) {
-                out = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                result.error = "option " + name + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        const auto flag = [&](bool& out) {
-            if (inlineValue) {
-                result.error = "option " + name + " takes no value";
-                return false;
-            }
-            out = true;
-            return true;
-        };
-
-        std::string v;
-        if (name == "-o" || name == "--output") {
-            if (!value(v)) return result;
-            if (v.empty()) {
-                result.error = "the output folder is empty";
-                return result;
-            }
-            o.outputDir = v;
-        } else if (name == "-m" || name == "--mode") {
-            if (!value(v)) return result;
-            if (v == "rgb") {
-                o.mode = PaletteMode::RgbBits;
-            } else if (v == "fixed256") {
-                o.mode = PaletteMode::Fixed256;
-            } else if (v == "fixed16") {
-                o.mode = PaletteMode::Fixed16;
-            } else {
-                result.error = "unknown mode '" + v + "' (rgb, fixed256 or fixed16)";
-                return result;
-            }
-        } else if (name == "-b" || name == "--bits") {
-            if (!value(v)) return result;
-            if (!ParseBits(v, o.bits)) {
-                result.error = "bits must be one number or three (R,G,B), each 1..8: '" + v + "'";
-                return result;
-            }
-            bitsGiven = true;
-        } else if (name == "-d" || name == "--depth") {
-            if (!value(v)) return result;
-            int depth = 0;
-            if (!ParseInt(v, depth) || (depth != 16 && depth != 256)) {
-                result.error = "depth must be 16 or 256: '" + v + "'";
-                return result;
-            }
-            o.depth = depth;
-        } else if (name == "-p" || name == "--palette") {
-            if (!value(v)) return result;
-            o.paletteFile = v;
-        } else if (name == "--sort") {
-            if (!value(v)) return result;
-            if (v == "none") {
-                o.sort = SortOrder::None;
-            } else if (v == "pixels") {
-                o.sort = SortOrder::PixelsDescending;
-            } else if (v == "pixels-asc") {
-                o.sort = SortOrder::PixelsAscending;
-            } else {
-                result.error = "unknown sort order '" + v + "' (none, pixels or pixels-asc)";
-                return result;
-            }
-        } else if (name == "--save-palette") {
-            if (!value(v)) return result;
-            if (v.empty()) {
-                result.error = "the palette file name is empty";
-                return result;
-            }
-            o.savePalette = v;
-        } else if (name == "-f" || name == "--force") {
-            if (!flag(o.force)) return result;
-        } else if (name == "--json") {
-            if (!flag(o.json)) return result;
-        } else if (name == "-q" || name == "--quiet") {
-            if (!flag(o.quiet)) return result;
-        } else if (name == "-h" || name == "--help") {
-            if (!flag(o.help)) return result;
-        } else if (name == "--version") {
-            if (!flag(o.version)) return result;
-        } else {
+        const OptionSpec* spec = FindOption(name);
+        if (spec == nullptr) {
             result.error = "unknown option " + name;
-            return result;
+        } else if (!spec->takesValue && inlineValue) {
+            result.error = "option " + name + " takes no value";
+        } else if (spec->takesValue && !inlineValue && i + 1 >= args.size()) {
+            result.error = "option " + name + " needs a value";
+        } else {
+            const std::string value =
+                spec->takesValue ? (inlineValue ? *inlineValue : args[++i]) : std::string();
+            result.error = spec->apply(parsed, value);
         }
     }
-
-    // Asking for help or the version needs no files, but it excuses nothing else.
-    if (o.files.empty() && !o.help && !o.version) {
-        result.error = "no input files";
-    } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
-        result.error = "--bits works in rgb mode only";
-    } else if (o.paletteFile && !NamesPaletteToRead(*o.paletteFile)) {
-        // Palette files are found by their palette name, as the window finds them.
-        result.error = "--palette takes a file whose name ends in .act, .gpl, .pal or .hex";
-    } else if (o.savePalette && !PaletteFormatOfExtension(*o.savePalette)) {
-        // A palette name forgotten before the file list would otherwise take the first
-        // bitmap's path and overwrite it.
-        result.error = "--save-palette takes a file whose name ends in .act, .gpl, .pal or .hex";
-    } else if (o.mode == PaletteMode::RgbBits && o.paletteFile) {
-        result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
-    } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {
-        result.error = "--sort works in rgb mode only: a fixed palette keeps its own order";
-    }
+    if (result.error.empty()) result.error = CombinationError(parsed);
+    result.options = std::move(parsed.options);
     return result;
 }
 
