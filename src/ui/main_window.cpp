@@ -136,7 +136,13 @@ void MainWindow::BuildControls() {
     colorList_->header()->resizeSection(0, 200);
     fileList_->viewport()->installEventFilter(this);
     colorList_->viewport()->installEventFilter(this);
+    BuildButtons(du);
+    AttachView();
+    ConnectControls();
+}
 
+// The buttons, the status field and the label at their template positions, in Tab order.
+void MainWindow::BuildButtons(const DialogUnits& du) {
     struct ButtonSpec {
         ControlId id;
         const char* text;
@@ -184,7 +190,9 @@ void MainWindow::BuildControls() {
                         Button(ControlId::SavePalette)};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
 
+void MainWindow::AttachView() {
     ViewWidgets widgets;
     widgets.window = this;
     widgets.fileModel = fileModel_;
@@ -196,7 +204,9 @@ void MainWindow::BuildControls() {
     widgets.depthButton = Button(ControlId::OutputDepth);
     widgets.controls = controls_;
     view_.Attach(widgets);
+}
 
+void MainWindow::ConnectControls() {
     connect(Button(ControlId::DeleteFiles), &QPushButton::clicked, this,
             [this] { workspace_->OnDeleteFiles(SelectionOf(*fileList_).rows); });
     connect(Button(ControlId::ClearAll), &QPushButton::clicked, this,

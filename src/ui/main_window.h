@@ -17,6 +17,7 @@ class QTreeView;
 namespace tintwell {
 
 class ColorListModel;
+class DialogUnits;
 class FileListModel;
 class HelpDialog;
 class StatusField;
@@ -64,6 +65,9 @@ class MainWindow final : public QDialog {
 
   private:
     void BuildControls();
+    void BuildButtons(const DialogUnits& du);
+    void AttachView();
+    void ConnectControls();
     void OnPaletteSettings();
     void OnMerge();
     void OnColorListDblClk();
