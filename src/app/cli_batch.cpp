@@ -91,6 +91,46 @@ void Batch::Sort() {
     if (o_.sort == SortOrder::PixelsAscending) ws_->OnColorColumnClick(1, {});
 }
 
+// Why nothing is written when the colors do not fit, and what would make them fit.
+void Batch::ExplainColorsDoNotFit(int colors, int depth) {
+    err_ << "tintwell-cli: " << colors << " colors do not fit a " << depth
+         << "-color palette; nothing written.";
+    std::vector<std::string> hints;
+    const ChannelBits& b = o_.bits;
+    if (o_.mode == PaletteMode::RgbBits && (b.red > 1 || b.green > 1 || b.blue > 1)) {
+        hints.push_back("keep fewer bits per channel (-b, now " + std::to_string(b.red) + "," +
+                        std::to_string(b.green) + "," + std::to_string(b.blue) + ")");
+    }
+    if (depth == 16) hints.push_back("write 256 colors (-d 256)");
+    if (o_.mode == PaletteMode::RgbBits) {
+        hints.push_back(depth == 16 ? "map onto the 16-color palette (-m fixed16)"
+                                    : "map onto a fixed palette (-m fixed256)");
+    }
+    for (std::size_t i = 0; i < hints.size(); ++i) {
+        err_ << (i == 0 ? " To fit, " : i + 1 == hints.size() ? " or " : ", ") << hints[i];
+    }
+    err_ << (hints.empty() ? "\n" : ".\n");
+}
+
+// The output folder, made when it does not exist; false (and the reason on err) when it
+// is something else or cannot be made.
+bool Batch::MakeOutputFolder() {
+    std::error_code ec;
+    const fs::path dir = PathFromUtf8(*o_.outputDir);
+    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+        err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
+        return false;
+    }
+    if (!fs::exists(dir, ec)) {
+        fs::create_directories(dir, ec);
+        if (ec) {
+            err_ << MessageText(Msg::CannotCreateDirectory) << " (" << *o_.outputDir << ")\n";
+            return false;
+        }
+    }
+    return true;
+}
+
 Batch::OutputEnd Batch::Output() {
     const int colors = ws_->ColorCount();
     const int depth = ws_->Palette().outputDepth;
@@ -99,38 +139,10 @@ Batch::OutputEnd Batch::Output() {
         return OutputEnd::NotBegun;
     }
     if (colors > depth) {
-        err_ << "tintwell-cli: " << colors << " colors do not fit a " << depth
-             << "-color palette; nothing written.";
-        std::vector<std::string> hints;
-        const ChannelBits& b = o_.bits;
-        if (o_.mode == PaletteMode::RgbBits && (b.red > 1 || b.green > 1 || b.blue > 1)) {
-            hints.push_back("keep fewer bits per channel (-b, now " + std::to_string(b.red) + "," +
-                            std::to_string(b.green) + "," + std::to_string(b.blue) + ")");
-        }
-        if (depth == 16) hints.push_back("write 256 colors (-d 256)");
-        if (o_.mode == PaletteMode::RgbBits) {
-            hints.push_back(depth == 16 ? "map onto the 16-color palette (-m fixed16)"
-                                        : "map onto a fixed palette (-m fixed256)");
-        }
-        for (std::size_t i = 0; i < hints.size(); ++i) {
-            err_ << (i == 0 ? " To fit, " : i + 1 == hints.size() ? " or " : ", ") << hints[i];
-        }
-        err_ << (hints.empty() ? "\n" : ".\n");
+        ExplainColorsDoNotFit(colors, depth);
         return OutputEnd::NotBegun;
     }
-    std::error_code ec;
-    const fs::path dir = PathFromUtf8(*o_.outputDir);
-    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-        err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
-        return OutputEnd::NotBegun;
-    }
-    if (!fs::exists(dir, ec)) {
-        fs::create_directories(dir, ec);
-        if (ec) {
-            err_ << MessageText(Msg::CannotCreateDirectory) << " (" << *o_.outputDir << ")\n";
-            return OutputEnd::NotBegun;
-        }
-    }
+    if (!MakeOutputFolder()) return OutputEnd::NotBegun;
 
     view_.SetOutputCount(static_cast<std::size_t>(ws_->FileCount()));
     view_.SetPhase(CliView::Phase::Writing);
@@ -198,7 +210,9 @@ bool Batch::SavePalette() {
     return false;
 }
 
-int Batch::Run() {
+// The files of the command line in base-name order, each with its entry; false when the
+// run cannot begin (too many files, or the palette file would overwrite one of them).
+bool Batch::TakeFiles() {
     // A folder argument stands for the bitmaps inside it, as a dropped folder does.
     for (const std::string& path : ExpandFolders(o_.files)) {
         FileEntry entry;
@@ -209,7 +223,7 @@ int Batch::Run() {
         err_ << MessageText(Msg::TooManyFiles) << '\n';
         RefuseAll(std::string(MessageText(Msg::TooManyFiles)));
         if (o_.json) PrintJson();
-        return 2;
+        return false;
     }
     if (o_.savePalette) {
         // The palette file is never written over a file of the list, whatever path or link
@@ -219,13 +233,18 @@ int Batch::Run() {
                 IsSameFile(PathFromUtf8(*o_.savePalette), PathFromUtf8(e.path))) {
                 err_ << "tintwell-cli: --save-palette " << *o_.savePalette
                      << " names an input file\n";
-                return 2;
+                return false;
             }
         }
     }
     std::stable_sort(files_.begin(), files_.end(), [](const FileEntry& a, const FileEntry& b) {
         return CompareBaseNames(BaseNamePart(a.path), BaseNamePart(b.path)) < 0;
     });
+    return true;
+}
+
+int Batch::Run() {
+    if (!TakeFiles()) return 2;
     if (!Setup()) {
         if (view_.SetupFailed()) RefuseAll(view_.SetupMessage());
         if (o_.json) PrintJson();

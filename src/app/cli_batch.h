@@ -32,10 +32,13 @@ class Batch {
         NotBegun,  // nothing could be written at all
     };
 
+    bool TakeFiles();
     bool Setup();
     void Analyse();
     void Sort();
     OutputEnd Output();
+    void ExplainColorsDoNotFit(int colors, int depth);
+    bool MakeOutputFolder();
     bool SavePalette();
     void RefuseAll(const std::string& why);
     int Interrupted();
