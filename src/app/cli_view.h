@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -9,9 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "jobs/file_paths.h"
 #include "jobs/workspace_view.h"
-#include "palette/palette_file.h"
 
 namespace tintwell {
 class Workspace;
@@ -59,157 +56,47 @@ class CliView final : public HeadlessView {
     [[nodiscard]] bool SetupFailed() const { return setupFailed_; }
     [[nodiscard]] const std::string& SetupMessage() const { return setupMessage_; }
 
-    void DrawProgress(int step, int total) override {
-        PassOnStop();
-        if (phase_ != Phase::Adding || step < 0) return;
-        current_ = static_cast<std::size_t>(step);
-        Progress("analysing", current_ + 1, static_cast<std::size_t>(total));
-    }
+    void DrawProgress(int step, int total) override;
 
-    void FileRowInserted(int, const std::string&) override {
-        if (phase_ == Phase::Adding && current_ < files_.size()) files_[current_].listed = true;
-    }
+    void FileRowInserted(int, const std::string&) override;
 
     // A row is selected when its write is the file in hand.
-    void SetRowSelected(ListId list, int row, bool selected) override {
-        PassOnStop();
-        if (list != ListId::Files || phase_ != Phase::Writing || !selected) return;
-        Progress("writing", static_cast<std::size_t>(row) + 1, outputCount_);
-    }
+    void SetRowSelected(ListId list, int row, bool selected) override;
 
-    OverwriteAnswer AskOverwrite(const std::string& path) override {
-        // A folder is never replaced, -f or not: the file is refused and the job goes on.
-        std::error_code ec;
-        if (std::filesystem::is_directory(PathFromUtf8(path), ec)) return OverwriteAnswer::No;
-        return force_ ? OverwriteAnswer::Yes : OverwriteAnswer::No;
-    }
+    OverwriteAnswer AskOverwrite(const std::string& path) override;
 
     // What became of a file of the output job; its message, if any, came just before.
-    void FileDone(const FileOutcome& outcome) override {
-        const std::optional<std::pair<Msg, std::string>> shown = std::exchange(shown_, {});
-        FileEntry* e = Listed(outcome.input);
-        if (e == nullptr) return;
-        switch (outcome.kind) {
-            case FileOutcome::Kind::Written:
-                e->written = true;
-                return;
-            case FileOutcome::Kind::LeftAlone:
-                LeftAlone(*e, outcome.output);
-                return;
-            case FileOutcome::Kind::Failed:
-                break;
-        }
-        // An output that would be its own input is refused; other failures happened while
-        // the file was read or written.
-        e->status = outcome.msg == Msg::SameFile ? Status::Refused : Status::Failed;
-        const std::string path = shown ? shown->second : std::string();
-        e->message = Named(outcome.msg, path, e->path);
-        Print(e->message);
-        outputEnded_ = outputEnded_ || outcome.endedJob;
-    }
+    void FileDone(const FileOutcome& outcome) override;
 
     // Whether a file's failure ended the output job (the files after it are not taken).
     [[nodiscard]] bool OutputEnded() const { return outputEnded_; }
 
     // Flushes a message of the output job that no FileDone followed.
-    void EndWriting() {
-        if (const auto shown = std::exchange(shown_, {}))
-            Print(FormatMessage(shown->first, shown->second));
-    }
+    void EndWriting();
 
-    void ShowMessage(Msg msg, const std::string& path) override {
-        if (phase_ == Phase::Writing) {
-            // Printed with its file's outcome, which follows.
-            EndWriting();
-            shown_.emplace(msg, path);
-            return;
-        }
-        const std::string text = FormatMessage(msg, path);
-        FileEntry* e = Owner(msg, path);
-        if (e == nullptr) {
-            if (phase_ == Phase::Setup) {
-                // Only the palette file can fail here; its message does not name it.
-                setupFailed_ = true;
-                setupMessage_ =
-                    paletteFile_.empty()
-                        ? text
-                        : text + " (" + paletteFile_ +
-                              "): " + PaletteFaultText(ReadPaletteFile(PathFromUtf8(paletteFile_)));
-                Print(setupMessage_);
-                return;
-            }
-            Print(text);
-            return;
-        }
-        // An output that would be its own input is refused; other failures of a listed file
-        // happened while it was read or written.
-        const bool sameFile = msg == Msg::SameFile;
-        e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
-        e->message = Named(msg, path, e->path);
-        Print(e->message);
-    }
+    void ShowMessage(Msg msg, const std::string& path) override;
 
-    void EndProgress() {
-        if (!progressShown_) return;
-        err_ << "\r\x1b[K" << std::flush;
-        progressShown_ = false;
-    }
+    void EndProgress();
 
-    void Print(const std::string& line) {
-        EndProgress();
-        err_ << line << '\n';
-    }
+    void Print(const std::string& line);
 
   private:
-    void Progress(std::string_view verb, std::size_t done, std::size_t total) {
-        if (!progress_) return;
-        err_ << "\r\x1b[K" << verb << ' ' << done << '/' << total << std::flush;
-        progressShown_ = true;
-    }
+    void Progress(std::string_view verb, std::size_t done, std::size_t total);
 
     // An output that stood at its path was kept: a folder refuses the file, a file is
     // left alone without -f.
-    void LeftAlone(FileEntry& e, const std::string& output) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(PathFromUtf8(output), ec)) {
-            e.status = Status::Failed;
-            e.message = output + ": is a folder, not written";
-        } else {
-            e.status = Status::Exists;
-            e.message = output + ": exists, left alone (use -f to overwrite)";
-        }
-        Print(e.message);
-    }
+    void LeftAlone(FileEntry& e, const std::string& output);
 
     // The message's text, followed by the file's path when the text does not name it (such
     // as "読み出しエラーです", or a message about the output path).
-    static std::string Named(Msg msg, const std::string& path, const std::string& file) {
-        const std::string text = FormatMessage(msg, path);
-        const bool namesFile =
-            path == file && MessageText(msg).find("%1") != std::string_view::npos;
-        return namesFile ? text : text + " (" + file + ")";
-    }
+    static std::string Named(Msg msg, const std::string& path, const std::string& file);
 
     // The listed file of an input path.
-    FileEntry* Listed(const std::string& input) {
-        for (FileEntry& e : files_) {
-            if (e.listed && e.path == input) return &e;
-        }
-        return nullptr;
-    }
+    FileEntry* Listed(const std::string& input);
 
     // The file a message is about: one whose input or output path it names, else the file
     // in hand. Messages outside adding and writing are about no file.
-    FileEntry* Owner(Msg msg, const std::string& path) {
-        if (phase_ == Phase::Setup) return nullptr;
-        if (!path.empty()) {
-            for (FileEntry& e : files_) {
-                if (e.path == path) return &e;
-            }
-        }
-        if (msg == Msg::TooManyFiles) return nullptr;
-        return current_ < files_.size() ? &files_[current_] : nullptr;
-    }
+    FileEntry* Owner(Msg msg, const std::string& path);
 
     std::vector<FileEntry>& files_;
     std::ostream& err_;
