@@ -91,6 +91,8 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
   -f, --force            overwrite existing output files (otherwise they are left
                          alone and reported)
       --json             print the result as JSON on standard output
+      --lang LANG        ja | en: the language of the messages about files
+                         (default: from LANGUAGE, LC_ALL, LC_MESSAGES, LANG)
   -q, --quiet            print no summary and no progress
   -h, --help             show this text
       --version          show the version
@@ -236,6 +238,13 @@ ParseResult Parse(const std::vector<std::string>& rawArgs) {
                 return result;
             }
             o.savePalette = v;
+        } else if (name == "--lang") {
+            if (!value(v)) return result;
+            if (v != "ja" && v != "en") {
+                result.error = "unknown language '" + v + "' (ja or en)";
+                return result;
+            }
+            o.language = LanguageOfCode(v);
         } else if (name == "-f" || name == "--force") {
             if (!flag(o.force)) return result;
         } else if (name == "--json") {

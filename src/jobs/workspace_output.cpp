@@ -82,9 +82,9 @@ void Workspace::OutputJob() {
     // The file taken in hand: its row selected, and which of how many it is in the status.
     const auto takeInHand = [&](int row) {
         view_.SetRowSelected(ListId::Files, row, true);
-        SetText(
-            ControlId::StatusField,
-            Substitute(kOutputProgress, {std::to_string(row + 1), std::to_string(inputs.size())}));
+        SetText(ControlId::StatusField,
+                Substitute(MessageText(Msg::OutputProgress),
+                           {std::to_string(row + 1), std::to_string(inputs.size())}));
     };
 
     // Asks, as for a file that was there before, when another program took the output's
@@ -229,7 +229,7 @@ void Workspace::OutputJob() {
         LeaveBusy();
         if (written > 0) {
             SetText(ControlId::StatusField,
-                    Substitute(kOutputDone, {std::to_string(written), outDir_}));
+                    Substitute(MessageText(Msg::OutputDone), {std::to_string(written), outDir_}));
         }
         FinishJob();
     });
