@@ -22,7 +22,7 @@ constexpr std::array kTable = {
     Entry{Msg::InvalidData, "「%1」はデータが不正です。", "\"%1\" holds invalid data."},
     Entry{Msg::Unsupported, "「%1」はサポートしていない形式です。",
           "\"%1\" is in a format that is not supported."},
-    Entry{Msg::ColorListHeading, " %5d色    Ｒ  Ｇ  Ｂ", " %5d colors   R   G   B"},
+    Entry{Msg::ColorListHeading, " %5d色    Ｒ  Ｇ  Ｂ", "%5d colors  R   G   B  "},
     Entry{Msg::ChannelBitsCaption, "R:%d G:%d B:%d", "R:%d G:%d B:%d"},
     Entry{Msg::CannotCreate, "「%1」を作成できません。", "\"%1\" cannot be created."},
     Entry{Msg::WriteError, "書き込みエラーです。", "Write error."},

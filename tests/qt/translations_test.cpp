@@ -90,7 +90,7 @@ class TranslationsTest : public QObject {
                                            "No extension (.act) needed",
                                            "Apply",
                                            "&Red:",
-                                           "1 more files could not be read.",
+                                           "1 more file(s) could not be read.",
                                            "qrc:/help/index.html",
                                            "\"a.bmp\" is not a bitmap."};
     }

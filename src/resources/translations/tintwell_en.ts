@@ -217,7 +217,7 @@
     <name>tintwell::RefusalListDialog</name>
     <message>
         <source>ほかにも読み込めなかったファイルがあります（%1 件）。</source>
-        <translation>%1 more files could not be read.</translation>
+        <translation>%1 more file(s) could not be read.</translation>
     </message>
     <message>
         <source>ファイル</source>
