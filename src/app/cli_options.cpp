@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "jobs/file_paths.h"
+
 namespace tintwell::cli {
 namespace {
 

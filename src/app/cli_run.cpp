@@ -115,6 +115,16 @@ class CliView final : public HeadlessView {
     }
 
     OverwriteAnswer AskOverwrite(const std::string& path) override {
+        // A folder is never replaced, -f or not: the file is refused and the job goes on.
+        std::error_code ec;
+        if (fs::is_directory(PathFromUtf8(path), ec)) {
+            if (FileEntry* e = ByOutput(path)) {
+                e->status = Status::Failed;
+                e->message = path + ": is a folder, not written";
+                Print(e->message);
+            }
+            return OverwriteAnswer::No;
+        }
         if (force_) return OverwriteAnswer::Yes;
         if (FileEntry* e = ByOutput(path)) {
             e->status = Status::Exists;
@@ -440,8 +450,15 @@ void Batch::RefuseAll(const std::string& why) {
     }
 }
 
+// The palette file follows the rule of the outputs: what stands at its path is kept and
+// reported unless -f.
 bool Batch::SavePalette() {
-    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette));
+    std::error_code ec;
+    if (!o_.force && fs::exists(fs::symlink_status(PathFromUtf8(*o_.savePalette), ec))) {
+        view_.Print(*o_.savePalette + ": exists, left alone (use -f to overwrite)");
+        return false;
+    }
+    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette), o_.force);
     if (result == Msg::None) return true;
     std::string text = FormatMessage(result, *o_.savePalette);
     if (text.find(*o_.savePalette) == std::string::npos) text += " (" + *o_.savePalette + ")";

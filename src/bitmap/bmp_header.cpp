@@ -115,12 +115,12 @@ HeaderResult ReadBmpHeader(std::istream& in) {
         return {Msg::InvalidData, {}};
     }
 
+    // Rows of no pixels are no image: the header's data is invalid.
+    if (h.rows > 0 && h.stride == 0) return {Msg::InvalidData, {}};
     // Every row must be in the file before a buffer is sized for it; the division keeps a
-    // huge claimed size from overflowing. A width of 0 gives rows that cannot be read.
+    // huge claimed size from overflowing.
     const std::uint64_t pixelBytes = static_cast<std::uint64_t>(length) - h.offBits;
-    if (h.rows > 0 && (h.stride == 0 || pixelBytes / h.stride < h.rows)) {
-        return {Msg::ReadError, {}};
-    }
+    if (h.rows > 0 && pixelBytes / h.stride < h.rows) return {Msg::ReadError, {}};
 
     in.seekg(static_cast<std::streamoff>(h.offBits), std::ios::beg);
     if (!in) return {Msg::ReadError, {}};

@@ -4,17 +4,20 @@
 #include <string_view>
 #include <vector>
 
+#include "jobs/file_fingerprint.h"
 #include "palette/color_table.h"
 
 namespace tintwell {
 
 inline constexpr int kMaxFiles = 128;
 
-// One input file: its path as dropped and its map into the color table.
+// One input file: its path as dropped, its map into the color table, and what the file
+// was when that map was made.
 struct FileRecord {
     std::string path;
     IndexMap indexMap{};
     IndexCounts indexCounts{};
+    FileFingerprint analysed;
 
     // The file name without directory and extension: what the file list shows.
     [[nodiscard]] std::string_view BaseName() const;

@@ -34,7 +34,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& dropped) {
         const auto want = [&paths](std::size_t i) {
             return HasBmpExtension(paths[i]) && !IsPathTooLong(paths[i]);
         };
-        const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
+        const auto deliver = [&](std::size_t i, const FileScan& scan) {
             bool more = false;
             OnOwner([&] { more = AddDroppedFile(i, total, paths[i], scan); });
             return more;
@@ -50,7 +50,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& dropped) {
 }
 
 bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& path,
-                               const BitmapScan& scan) {
+                               const FileScan& scan) {
     DrawProgress(static_cast<int>(item), total);
     if (runner_.TakeAbort()) return false;
     if (FileCount() >= kMaxFiles) {
@@ -72,6 +72,7 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
 
     FileRecord record;
     record.path = path;
+    record.analysed = scan.fingerprint;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
     const int position = files_.InsertFileRecord(std::move(record));
     view_.FileRowInserted(position, std::string(baseName));
@@ -190,7 +191,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
     // removing or writing it later would corrupt counts and colors, so it leaves the list.
     int removed = 0;
     const auto want = [](std::size_t) { return true; };
-    const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
+    const auto deliver = [&](std::size_t i, const FileScan& scan) {
         return OnOwner([&] {
             DrawProgress(static_cast<int>(i), total);
             AnswerAbortAndGoOn();
@@ -204,6 +205,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
             }
             record.indexMap = {};
             record.indexCounts = {};
+            record.analysed = scan.fingerprint;
             MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
         });
     };

@@ -148,7 +148,10 @@ void QtWorkspaceView::RedrawWindow() {
 }
 
 void QtWorkspaceView::ShowMessage(Msg msg, const std::string& path) {
-    const QString text = FromUtf8(FormatMessage(msg, path));
+    std::string utf8 = FormatMessage(msg, path);
+    // Texts such as "書き込みエラーです。" do not name their file: the path goes below them.
+    if (!path.empty() && utf8.find(path) == std::string::npos) utf8 += "\n" + path;
+    const QString text = FromUtf8(utf8);
     if (collecting_ && firstShown_) {
         refusals_.append(Refusal{msg, FromUtf8(path), text});
         return;

@@ -263,6 +263,58 @@ TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
     EXPECT_GT(ReadAll(old).size(), 1078u);
 }
 
+// What stands at an output or palette path is never lost: an existing palette file is kept
+// and reported without -f like an output; a folder is never written over, -f or not; a link
+// is written through (its target made when its folder exists), never replaced.
+TEST(CliTest, WhatStandsAtAnOutputPathIsKeptOrWrittenThrough) {
+    TempDir dir;
+    const auto in = dir.Write("in/pic.bmp", Rgb24());
+    const auto pal = dir.Write("pal.act", {'o', 'l', 'd'});
+    CliResult r = RunTool({"-q", "--save-palette", pal.string(), in.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(pal.string() + ": exists, left alone (use -f"), std::string::npos);
+    EXPECT_EQ(ReadAll(pal), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    r = RunTool({"-q", "-f", "--save-palette", pal.string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAll(pal).size(), 768u);
+    // Written palettes, like bitmaps, may spell their extension in any letter case.
+    r = RunTool({"-q", "--save-palette", (dir / "upper.ACT").string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAll(dir / "upper.ACT").size(), 768u);
+
+    fs::create_directories(dir / "folder/pic.bmp");
+    for (const char* force : {"-q", "-f"}) {
+        r = RunTool({"-q", force, "-o", (dir / "folder").string(), in.string()});
+        EXPECT_EQ(r.status, 1) << force << r.err;
+        EXPECT_NE(r.err.find("pic.bmp: is a folder, not written"), std::string::npos) << r.err;
+        EXPECT_TRUE(fs::is_directory(dir / "folder/pic.bmp"));
+    }
+
+#ifdef _WIN32
+    GTEST_SKIP() << "links need a privilege on Windows";
+#else
+    // A dangling link whose target's folder exists: the target is made, the link stays.
+    fs::create_directories(dir / "links");
+    fs::create_directories(dir / "elsewhere");
+    fs::create_symlink("../elsewhere/made.bmp", dir / "links/pic.bmp");
+    r = RunTool({"-q", "-f", "-o", (dir / "links").string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "links/pic.bmp"));
+    EXPECT_GT(ReadAll(dir / "elsewhere/made.bmp").size(), 54u);
+    // One whose target's folder is missing: refused with 228, the link as it was.
+    fs::remove(dir / "links/pic.bmp");
+    fs::create_symlink(dir / "missing/made.bmp", dir / "links/pic.bmp");
+    r = RunTool({"-q", "-f", "-o", (dir / "links").string(), in.string()});
+    EXPECT_EQ(r.status, 2);  // the job ended before any file was written
+    EXPECT_NE(r.err.find(FormatMessage(Msg::CannotCreate, (dir / "links/pic.bmp").string())),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "links/pic.bmp"));
+    EXPECT_EQ(fs::read_symlink(dir / "links/pic.bmp"), dir / "missing/made.bmp");
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+#endif
+}
+
 TEST(CliTest, OutputOntoTheInputItselfIsRefusedHoweverWritten) {
     TempDir dir;
     const auto in = dir.Write("src/pic.bmp", Rgb24());
@@ -326,9 +378,11 @@ TEST(CliTest, RefusedFilesAreNamedAndTheRestIsDone) {
     const auto good = dir.Write("good.bmp", Rgb24());
     const auto bad = dir.Write("bad.bmp", {'B', 'M', 1, 2, 3});
     const auto rle = dir.Write("rle.bmp", BmpBuilder(2, 2, 8).Compression(1).Bytes());
-    CliResult r =
-        RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(), rle.string()});
+    const auto narrow = dir.Write("narrow.bmp", BmpBuilder(0, 2, 8).Bytes());
+    CliResult r = RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(),
+                           rle.string(), narrow.string()});
     EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(FormatMessage(Msg::InvalidData, narrow.string())), std::string::npos);
     EXPECT_NE(r.err.find("「" + bad.string() + "」はデータが不正です。"), std::string::npos);
     EXPECT_NE(r.err.find("「" + rle.string() + "」はサポートしていない形式です。"),
               std::string::npos);
@@ -444,7 +498,7 @@ TEST(CliTest, ThePaletteFileTakesNoInputsPlace) {
     EXPECT_EQ(ReadAll(in), before);
 #ifndef _WIN32
     ASSERT_EQ(mkfifo((dir / "pipe.act").c_str(), 0600), 0);
-    r = RunTool({"-q", "--save-palette", (dir / "pipe.act").string(), in.string()});
+    r = RunTool({"-q", "-f", "--save-palette", (dir / "pipe.act").string(), in.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(FormatMessage(Msg::CannotCreate, (dir / "pipe.act").string())),
               std::string::npos);

@@ -185,11 +185,12 @@ TEST_F(PaletteSaveTest, OverwriteRewritesTheCurrentFileAndItTakesEffectAtTheNext
 TEST_F(PaletteSaveTest, ACreateFailureIsReportedWithThePath) {
     dir.Write("palettes", {1});  // a file where the folder should be
     Make();
+    const std::string before = ws->Pal256Name();
     EXPECT_FALSE(ws->OnSavePalette(PaletteSaveChoice::NewName, "p"));
     const std::string path = PaletteFilePath(Palettes(), "p").string();
     EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, path)}));
-    // The new name was taken before the write, as the dialog's choice.
-    EXPECT_EQ(ws->Pal256Name(), "p");
+    // Only a complete file becomes the setting: the old name stays.
+    EXPECT_EQ(ws->Pal256Name(), before);
 }
 
 TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
@@ -200,15 +201,8 @@ TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
     GTEST_SKIP() << "needs a file size limit (POSIX RLIMIT_FSIZE)";
 #else
     // Files may not grow past 100 bytes for a moment: the write fails part way.
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = ws->OnSavePalette(PaletteSaveChoice::NewName, "p");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    bool written = true;
+    WithFileSizeLimit(100, [&] { written = ws->OnSavePalette(PaletteSaveChoice::NewName, "p"); });
 
     EXPECT_FALSE(written);
     const std::string path = PaletteFilePath(Palettes(), "p").string();

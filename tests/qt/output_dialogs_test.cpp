@@ -121,7 +121,7 @@ class OutputDialogsTest : public QObject {
 
     // OK's checks: an existing writable folder is taken as it is; a missing one is created
     // after Yes to 231 (No stays); one that cannot be created gives 232, an unwritable one
-    // 230, both staying. The result is the text without leading white space.
+    // 230, a file 250, all staying. The result is the text without leading white space.
     void outputDirOkRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("yes");
@@ -134,6 +134,7 @@ class OutputDialogsTest : public QObject {
         QTest::newRow("missing, yes") << "T/a/b/c" << true << true << true << 0 << "T/a/b/c";
         QTest::newRow("missing, no") << "T/n" << false << false << true << 0 << "";
         QTest::newRow("under a file") << "T/file/sub" << true << false << true << 232 << "";
+        QTest::newRow("a file") << "T/file" << true << false << false << 250 << "";
 #ifdef Q_OS_LINUX
         QTest::newRow("not writable") << "/proc" << true << false << false << 230 << "";
 #endif
