@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <string_view>
 
 #include "ui/dialog_units.h"
 
@@ -129,8 +130,8 @@ void ColorEditDialog::BuildChooser() {
         for (const Relabel& relabel : kLabels) {
             if (text != ChooserText(relabel.qt)) continue;
             label->setText(tr(relabel.ours));
-            if (relabel.qt == kLabels[4].qt) red = label->buddy();
-            if (relabel.qt == kLabels[0].qt) basicColors = label->buddy();
+            if (std::string_view(relabel.qt) == "&Red:") red = label->buddy();
+            if (std::string_view(relabel.qt) == "&Basic colors") basicColors = label->buddy();
         }
     }
     for (QPushButton* button : chooser_->findChildren<QPushButton*>())
