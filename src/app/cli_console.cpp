@@ -1,5 +1,8 @@
 #include "app/cli_console.h"
 
+#include <cstdlib>
+#include <optional>
+
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -13,6 +16,24 @@
 #endif
 
 namespace tintwell::cli {
+namespace {
+
+// An environment variable that is set and not empty.
+std::optional<std::string> Variable(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    return std::string(value);
+}
+
+// The locale that decides the messages' language: the first of these that is set.
+std::optional<std::string> LocaleVariable() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (std::optional<std::string> value = Variable(name)) return value;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 #ifdef _WIN32
 
@@ -40,6 +61,16 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return args;
 }
 
+Language EnvironmentLanguage() {
+    const std::optional<std::string> locale = LocaleVariable();
+    if (!locale) {
+        // LANGID's low ten bits are the primary language.
+        return (::GetUserDefaultUILanguage() & 0x3ff) == LANG_JAPANESE ? Language::Japanese
+                                                                       : Language::English;
+    }
+    return LanguageOfEnvironment(Variable("LANGUAGE").value_or(""), *locale);
+}
+
 Utf8Console::Utf8Console() {
     savedCodePage_ = ::GetConsoleOutputCP();
     // 0 when the program has no console (started with its output in files or pipes).
@@ -54,6 +85,10 @@ Utf8Console::~Utf8Console() {
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+Language EnvironmentLanguage() {
+    return LanguageOfEnvironment(Variable("LANGUAGE").value_or(""), LocaleVariable().value_or(""));
 }
 
 Utf8Console::Utf8Console() = default;

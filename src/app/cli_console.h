@@ -3,12 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "resources/language.h"
+
 namespace tintwell::cli {
 
 // The command-line arguments after the program name, as UTF-8. On Windows main's argv holds
 // them in the ANSI code page, where a name such as 日本語.bmp becomes question marks; they are
 // taken from the UTF-16 command line instead.
 [[nodiscard]] std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// The language of the messages by the environment, as gettext reads it: the first of
+// LANGUAGE (a colon-separated list), LC_ALL, LC_MESSAGES and LANG that is set; on Windows
+// without them, the user's display language.
+[[nodiscard]] Language EnvironmentLanguage();
 
 // While it lives, a Windows console shows the program's UTF-8 output as UTF-8 (Japanese
 // messages included); the console's own code page comes back afterwards. Output into files

@@ -93,6 +93,8 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
   -f, --force            overwrite existing output files (otherwise they are left
                          alone and reported)
       --json             print the result as JSON on standard output
+      --lang LANG        ja | en: the language of the messages about files
+                         (default: from LANGUAGE, LC_ALL, LC_MESSAGES, LANG)
   -q, --quiet            print no summary and no progress
   -h, --help             show this text
       --version          show the version
@@ -200,6 +202,12 @@ const OptionSpec kOptions[] = {
      [](Parsed& p, const std::string& v) -> std::string {
          if (v.empty()) return "the palette file name is empty";
          p.options.savePalette = v;
+         return {};
+     }},
+    {"", "--lang", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v != "ja" && v != "en") return "unknown language '" + v + "' (ja or en)";
+         p.options.language = LanguageOfCode(v);
          return {};
      }},
     {"-f", "--force", false,

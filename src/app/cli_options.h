@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "palette/palette_settings.h"
+#include "resources/language.h"
 
 namespace tintwell::cli {
 
@@ -20,6 +21,7 @@ struct Options {
     std::optional<std::string> paletteFile;
     SortOrder sort = SortOrder::None;
     std::optional<std::string> savePalette;
+    std::optional<Language> language;  // --lang; default: the environment's
     bool force = false;
     bool json = false;
     bool quiet = false;

@@ -49,6 +49,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             << "Try 'tintwell-cli --help' for more information.\n";
         return 2;
     }
+    if (parsed.options.language) SetLanguage(*parsed.options.language);
     Batch batch(std::move(parsed.options), out, err, progress);
     const int status = batch.Run();
     // A result that never reached its reader (a full disk behind standard output, say) is

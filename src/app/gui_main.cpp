@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -14,8 +15,10 @@
 
 #include "app/palette_folder.h"
 #include "app/qt_settings_store.h"
+#include "app/window_language.h"
 #include "jobs/settings.h"
 #include "ui/main_window.h"
+#include "ui/translations.h"
 
 namespace {
 
@@ -58,14 +61,26 @@ void QuitOnStopSignals(QApplication&) {}
 
 }  // namespace
 
-// tintwell [FILE...]: the window; the named files are added at start as one drop.
+// tintwell [--lang ja|en] [FILE...]: the window; the named files are added at start as one
+// drop.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tintwell::SetApplicationNames();
     QApplication::setWindowIcon(tintwell::ApplicationIcon());
+
+    QStringList files = QCoreApplication::arguments().mid(1);
+    QString error;
+    const std::optional<tintwell::Language> language = tintwell::TakeLanguageOption(files, error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "tintwell: %s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
     QuitOnStopSignals(app);
 
     tintwell::QtSettingsStore store;
+    // Before any window is built: every text is taken in this language.
+    tintwell::UseLanguage(
+        tintwell::WindowLanguage(language, store, QLocale::system().uiLanguages()));
     const tintwell::Settings settings = tintwell::LoadSettings(store);
     auto window = std::make_unique<tintwell::MainWindow>(
         settings, tintwell::WorkspaceOptions{tintwell::PaletteFolder(), tintwell::RunMode::Threaded,
@@ -75,7 +90,6 @@ int main(int argc, char** argv) {
     window->show();
     QObject::connect(window.get(), &QDialog::finished, &app, &QCoreApplication::quit);
 
-    const QStringList files = QCoreApplication::arguments().mid(1);
     if (!files.isEmpty()) window->DropFiles(files);
 
     const int status = QApplication::exec();

@@ -31,11 +31,6 @@ inline constexpr std::array kSwitchableControls = {
     ControlId::Merge,    ControlId::OutputDepth, ControlId::Help,
 };
 
-// Header texts shown before the first count is known.
-inline constexpr const char* kFileListInitialHeader = "ファイル名 (.bmp)";
-inline constexpr const char* kColorListInitialHeader = "色 (RGB)";
-inline constexpr const char* kPixelCountHeader = "画 素 数";
-
 // What the window shows of the Workspace's controls: enabled states, captions, the status
 // line and the list headers. The Workspace changes it and tells its view each change.
 struct ControlStates {

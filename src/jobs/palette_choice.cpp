@@ -4,8 +4,12 @@
 
 namespace tintwell {
 
+std::string_view BuiltInPaletteEntry() {
+    return MessageText(Msg::BuiltInPaletteEntry);
+}
+
 std::string PaletteNameFromEntry(std::string_view entry) {
-    return entry == kBuiltInPaletteEntry ? std::string() : std::string(entry);
+    return entry == BuiltInPaletteEntry() ? std::string() : std::string(entry);
 }
 
 std::string ModeCaption(const PaletteSettings& settings) {

@@ -16,9 +16,9 @@ struct PaletteChoice {
     std::string pal16Name;
 };
 
-// The entry that stands for the built-in palette in both palette lists. The leading blank
-// sorts it first.
-inline constexpr std::string_view kBuiltInPaletteEntry = " Tintwellパレット";
+// The entry that stands for the built-in palette in both palette lists, in the current
+// language. The leading blank sorts it first.
+[[nodiscard]] std::string_view BuiltInPaletteEntry();
 
 // The palette name for a list entry: empty for the built-in entry, the entry otherwise.
 [[nodiscard]] std::string PaletteNameFromEntry(std::string_view entry);

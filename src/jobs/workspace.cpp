@@ -35,9 +35,10 @@ void Workspace::Initialise() {
     if (const Msg msg = LoadFixedPalette16(paletteDir_, pal16Name_, fixed16_); msg != Msg::None)
         ShowMessage(msg);
 
-    SetHeader(ListId::Files, 0, kFileListInitialHeader);
-    SetHeader(ListId::Colors, 0, kColorListInitialHeader);
-    SetHeader(ListId::Colors, 1, kPixelCountHeader);
+    // The header texts before the first count is known.
+    SetHeader(ListId::Files, 0, std::string(MessageText(Msg::FileListInitialHeader)));
+    SetHeader(ListId::Colors, 0, std::string(MessageText(Msg::ColorListInitialHeader)));
+    SetHeader(ListId::Colors, 1, std::string(MessageText(Msg::PixelCountHeader)));
     for (ControlId id : {ControlId::FileList, ControlId::ColorList, ControlId::PaletteSettings,
                          ControlId::OutputDepth, ControlId::Help}) {
         SetEnabled(id, true);

@@ -162,7 +162,7 @@ void Workspace::SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> i
 void Workspace::TakeWriteInHand(int row) {
     view_.SetRowSelected(ListId::Files, row, true);
     SetText(ControlId::StatusField,
-            Substitute(kOutputProgress,
+            Substitute(MessageText(Msg::OutputProgress),
                        {std::to_string(row + 1), std::to_string(output_->inputs.size())}));
 }
 
@@ -239,7 +239,7 @@ void Workspace::EndOutput() {
     LeaveBusy();
     if (run.written > 0) {
         SetText(ControlId::StatusField,
-                Substitute(kOutputDone, {std::to_string(run.written), outDir_}));
+                Substitute(MessageText(Msg::OutputDone), {std::to_string(run.written), outDir_}));
     }
     FinishJob();
 }

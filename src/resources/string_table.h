@@ -3,6 +3,9 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "resources/language.h"
 
 namespace tintwell {
 
@@ -46,18 +49,28 @@ enum class Msg : int {
     // Fixed texts outside the string table, shown as they stand.
     MergeInternalError = -1020,   // "内部エラー：OnMerge"
     OutputInternalError = -1009,  // "内部エラー：OnOutput"
+    // Texts of the window that the Workspace sets, numbered so that they have a language.
+    OutputProgress = -2,          // "出力中 %1 / %2": the status line while files are written
+    OutputDone = -3,              // "%1ファイルを出力しました：%2": and after
+    FileListInitialHeader = -4,   // "ファイル名 (.bmp)"
+    ColorListInitialHeader = -5,  // "色 (RGB)"
+    PixelCountHeader = -6,        // "画 素 数"
+    BuiltInPaletteEntry = -7,     // " Tintwellパレット": the leading blank sorts it first
 };
 
 // Texts that are not in the string table but shown as they stand.
 inline constexpr std::string_view kMergeInternalError = "内部エラー：OnMerge";
 inline constexpr std::string_view kOutputInternalError = "内部エラー：OnOutput";
-// The status line while files are written ("出力中 3 / 12") and after ("12ファイルを出力しました：
-// folder"): the selected row alone shows little when many large files are written.
-inline constexpr std::string_view kOutputProgress = "出力中 %1 / %2";
-inline constexpr std::string_view kOutputDone = "%1ファイルを出力しました：%2";
 
-// The text of a message, UTF-8, exactly as the string table holds it ("" for Msg::None).
+// The text of a message in the current language, UTF-8, exactly as the string table holds
+// it ("" for Msg::None).
 [[nodiscard]] std::string_view MessageText(Msg msg);
+
+// The text of a message in `language`.
+[[nodiscard]] std::string_view MessageText(Msg msg, Language language);
+
+// Every message number of the table, in table order.
+[[nodiscard]] std::vector<Msg> AllMessages();
 
 // The text with every "%1" replaced by the path.
 [[nodiscard]] std::string FormatMessage(Msg msg, std::string_view path = {});

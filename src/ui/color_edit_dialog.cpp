@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <string_view>
 
 #include "ui/dialog_units.h"
 
@@ -37,20 +38,27 @@ class EmbeddedChooser final : public QColorDialog {
     }
 };
 
-// The chooser's labels as Qt writes them, and ours.
+// The chooser's labels as Qt writes them (before Qt's own translation), and ours.
 struct Relabel {
     const char* qt;
     const char* ours;
 };
 constexpr Relabel kLabels[] = {
-    {"&Basic colors", "基本色(&B):"},
-    {"Hu&e:", "色合い(&E):"},
-    {"&Sat:", "鮮やかさ(&S):"},
-    {"&Val:", "明るさ(&L):"},
-    {"&Red:", "赤(&R):"},
-    {"&Green:", "緑(&G):"},
-    {"Bl&ue:", "青(&U):"},
+    {"&Basic colors", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "基本色(&B):")},
+    {"Hu&e:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "色合い(&E):")},
+    {"&Sat:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "鮮やかさ(&S):")},
+    {"&Val:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "明るさ(&L):")},
+    {"&Red:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "赤(&R):")},
+    {"&Green:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "緑(&G):")},
+    {"Bl&ue:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "青(&U):")},
 };
+// The chooser's parts that our dialog does not show, by their labels.
+constexpr const char* kHiddenLabels[] = {"&Custom colors", "&HTML:"};
+
+// A label of the chooser as it reads now, in Qt's own translation of the language in use.
+QString ChooserText(const char* qt) {
+    return QColorDialog::tr(qt);
+}
 
 // The box layout that holds `widget`, searched from `layout` down.
 QBoxLayout* LayoutHolding(QLayout* layout, QWidget* widget) {
@@ -71,7 +79,7 @@ ColorRef ColorRefOf(const QColor& color) {
 ColorEditDialog::ColorEditDialog(ColorEditSession& session, QWidget* parent)
     : QDialog(parent), session_(session) {
     setObjectName(QStringLiteral("colorEditDialog"));
-    setWindowTitle(QStringLiteral("色の設定"));
+    setWindowTitle(tr("色の設定"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(9));
@@ -109,7 +117,8 @@ void ColorEditDialog::BuildChooser() {
     QWidget* basicColors = nullptr;
     for (QLabel* label : chooser_->findChildren<QLabel*>()) {
         const QString text = label->text();
-        if (text == QLatin1String("&Custom colors") || text == QLatin1String("&HTML:")) {
+        if (std::any_of(std::begin(kHiddenLabels), std::end(kHiddenLabels),
+                        [&text](const char* qt) { return text == ChooserText(qt); })) {
             label->hide();
             if (label->buddy() != nullptr) label->buddy()->hide();
             continue;
@@ -119,10 +128,10 @@ void ColorEditDialog::BuildChooser() {
             continue;
         }
         for (const Relabel& relabel : kLabels) {
-            if (text != QLatin1String(relabel.qt)) continue;
-            label->setText(QString::fromUtf8(relabel.ours));
-            if (text == QLatin1String("&Red:")) red = label->buddy();
-            if (text == QLatin1String("&Basic colors")) basicColors = label->buddy();
+            if (text != ChooserText(relabel.qt)) continue;
+            label->setText(tr(relabel.ours));
+            if (std::string_view(relabel.qt) == "&Red:") red = label->buddy();
+            if (std::string_view(relabel.qt) == "&Basic colors") basicColors = label->buddy();
         }
     }
     for (QPushButton* button : chooser_->findChildren<QPushButton*>())
@@ -157,20 +166,20 @@ QWidget* ColorEditDialog::BuildEditPanel() {
         widget->setGeometry(du.Rect(x - 4, y - 124, w, h));
     };
 
-    auto* apply = new QPushButton(QStringLiteral("適用"), panel);
+    auto* apply = new QPushButton(tr("適用"), panel);
     apply->setObjectName(QStringLiteral("apply"));
     at(apply, 4, 124, 41, 14);
-    auto* undo = new QPushButton(QStringLiteral("元に戻す"), panel);
+    auto* undo = new QPushButton(tr("元に戻す"), panel);
     undo->setObjectName(QStringLiteral("undo"));
     at(undo, 47, 124, 41, 14);
-    ok_ = new QPushButton(QStringLiteral("OK"), panel);
+    ok_ = new QPushButton(tr("OK"), panel);
     ok_->setObjectName(QStringLiteral("ok"));
     at(ok_, 4, 145, 41, 14);
     ok_->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), panel);
+    auto* cancel = new QPushButton(tr("キャンセル"), panel);
     cancel->setObjectName(QStringLiteral("cancel"));
     at(cancel, 47, 145, 41, 14);
-    auto* label = new QLabel(QStringLiteral("色番号"), panel);
+    auto* label = new QLabel(tr("色番号"), panel);
     at(label, 89, 127, 24, 9);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     number_ = new QLineEdit(panel);

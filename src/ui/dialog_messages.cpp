@@ -29,8 +29,8 @@ void DialogMessages::Show(QWidget* parent, Msg msg, const QString& path) {
 
 bool DialogMessages::AskYesNo(QWidget* parent, Msg msg, bool defaultYes) {
     QMessageBox box(QMessageBox::Warning, Caption(), Text(msg, {}), QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(tr("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(tr("いいえ(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(defaultYes ? yes : no);
     box.setEscapeButton(no);
     box.exec();

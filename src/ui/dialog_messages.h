@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "resources/string_table.h"
@@ -12,6 +13,8 @@ namespace tintwell {
 // a modal box captioned "Tintwell" with the exclamation icon; tests install their own so that
 // nothing modal waits for a click.
 class DialogMessages {
+    Q_DECLARE_TR_FUNCTIONS(DialogMessages)
+
   public:
     virtual ~DialogMessages() = default;
 

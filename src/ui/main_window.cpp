@@ -149,18 +149,18 @@ void MainWindow::BuildButtons(const DialogUnits& du) {
         int x, y, w, h;
     };
     const ButtonSpec buttons[] = {
-        {ControlId::DeleteFiles, "消去", 7, 138, 39, 14},
-        {ControlId::ClearAll, "全消去", 47, 138, 39, 14},
+        {ControlId::DeleteFiles, QT_TR_NOOP("消去"), 7, 138, 39, 14},
+        {ControlId::ClearAll, QT_TR_NOOP("全消去"), 47, 138, 39, 14},
         {ControlId::PaletteSettings, "", 47, 154, 65, 14},
         {ControlId::OutputDepth, "", 113, 154, 25, 14},
-        {ControlId::Merge, "色まとめ", 95, 170, 43, 14},
-        {ControlId::Help, "ヘルプ", 7, 186, 39, 14},
-        {ControlId::Abort, "中止", 47, 186, 39, 14},
-        {ControlId::Output, "ファイル出力", 87, 186, 51, 14},
-        {ControlId::SavePalette, "パレット保存", 87, 138, 51, 14},
+        {ControlId::Merge, QT_TR_NOOP("色まとめ"), 95, 170, 43, 14},
+        {ControlId::Help, QT_TR_NOOP("ヘルプ"), 7, 186, 39, 14},
+        {ControlId::Abort, QT_TR_NOOP("中止"), 47, 186, 39, 14},
+        {ControlId::Output, QT_TR_NOOP("ファイル出力"), 87, 186, 51, 14},
+        {ControlId::SavePalette, QT_TR_NOOP("パレット保存"), 87, 138, 51, 14},
     };
     for (const ButtonSpec& spec : buttons) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.text), this);
+        auto* button = new QPushButton(tr(spec.text), this);
         button->setObjectName(QStringLiteral("button%1").arg(static_cast<int>(spec.id)));
         button->setGeometry(du.Rect(spec.x, spec.y, spec.w, spec.h));
         // Enter never presses a button of this window for the user.
@@ -170,7 +170,7 @@ void MainWindow::BuildButtons(const DialogUnits& du) {
     status_ = new StatusField(this);
     status_->setObjectName(QStringLiteral("status1030"));
     status_->setGeometry(du.Rect(7, 170, 86, 14));
-    auto* label = new QLabel(QStringLiteral("パレット"), this);
+    auto* label = new QLabel(tr("パレット"), this);
     label->setGeometry(du.Rect(7, 157, 36, 10));
     controls_[ControlId::FileList] = fileList_;
     controls_[ControlId::ColorList] = colorList_;

@@ -11,15 +11,10 @@
 #include "ui/utf8_text.h"
 
 namespace tintwell {
-namespace {
-
-const QString kCaption = QStringLiteral("出力ディレクトリを指定して下さい");
-
-}  // namespace
 
 OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("outputDirDialog"));
-    setWindowTitle(kCaption);
+    setWindowTitle(Caption());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
@@ -29,14 +24,14 @@ OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QD
     edit_ = new QLineEdit(directory, this);
     edit_->setObjectName(QStringLiteral("edit1027"));
     edit_->setGeometry(du.Rect(7, 15, 136, 15));
-    auto* browse = new QPushButton(QStringLiteral("参　照"), this);
+    auto* browse = new QPushButton(tr("参　照"), this);
     browse->setObjectName(QStringLiteral("browse"));
     browse->setGeometry(du.Rect(146, 14, 34, 17));
-    ok_ = new QPushButton(QStringLiteral("出　力"), this);
+    ok_ = new QPushButton(tr("出　力"), this);
     ok_->setObjectName(QStringLiteral("ok"));
     ok_->setGeometry(du.Rect(130, 56, 50, 14));
     ok_->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setGeometry(du.Rect(77, 56, 50, 14));
     setTabOrder(edit_, browse);
@@ -44,7 +39,8 @@ OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QD
     setTabOrder(ok_, cancel);
 
     chooseFolder_ = [](QWidget* owner, const QString& start) {
-        return QFileDialog::getExistingDirectory(owner, kCaption, start, QFileDialog::ShowDirsOnly);
+        return QFileDialog::getExistingDirectory(owner, Caption(), start,
+                                                 QFileDialog::ShowDirsOnly);
     };
     connect(edit_, &QLineEdit::textChanged, this, &OutputDirDialog::UpdateOk);
     connect(browse, &QPushButton::clicked, this, &OutputDirDialog::Browse);
@@ -52,6 +48,10 @@ OutputDirDialog::OutputDirDialog(const QString& directory, QWidget* parent) : QD
     connect(cancel, &QPushButton::clicked, this, &OutputDirDialog::reject);
     UpdateOk();
     edit_->setFocus();
+}
+
+QString OutputDirDialog::Caption() {
+    return tr("出力ディレクトリを指定して下さい");
 }
 
 QString OutputDirDialog::Directory() const {

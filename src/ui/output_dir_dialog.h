@@ -23,6 +23,8 @@ class OutputDirDialog final : public QDialog {
 
     // The folder text without leading white space (the dialog's result after OK).
     [[nodiscard]] QString Directory() const;
+    // The dialog's caption, which the folder chooser shows too.
+    [[nodiscard]] static QString Caption();
     // Tests replace the system's folder chooser.
     void SetFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
 

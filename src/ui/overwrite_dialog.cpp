@@ -10,7 +10,7 @@ namespace tintwell {
 
 OverwriteDialog::OverwriteDialog(const QString& path, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("overwriteDialog"));
-    setWindowTitle(QStringLiteral("上書きの確認"));
+    setWindowTitle(tr("上書きの確認"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
@@ -24,7 +24,7 @@ OverwriteDialog::OverwriteDialog(const QString& path, QWidget* parent) : QDialog
     pathLabel->setGeometry(du.Rect(26, 13, 164, 14));
     pathLabel->setText(QFontMetrics(font()).elidedText(path, Qt::ElideMiddle, pathLabel->width()));
     pathLabel->setToolTip(path);
-    auto* question = new QLabel(QStringLiteral("は、すでに存在します。上書きしますか？"), this);
+    auto* question = new QLabel(tr("は、すでに存在します。上書きしますか？"), this);
     question->setGeometry(du.Rect(26, 35, 164, 14));
 
     struct ButtonInfo {
@@ -34,14 +34,14 @@ OverwriteDialog::OverwriteDialog(const QString& path, QWidget* parent) : QDialog
         OverwriteAnswer answer;
     };
     const ButtonInfo infos[] = {
-        {"yes", "はい", 7, OverwriteAnswer::Yes},
-        {"all", "すべて上書き", 59, OverwriteAnswer::All},
-        {"no", "いいえ", 111, OverwriteAnswer::No},
-        {"cancel", "ｷｬﾝｾﾙ", 163, OverwriteAnswer::Cancel},
+        {"yes", QT_TR_NOOP("はい"), 7, OverwriteAnswer::Yes},
+        {"all", QT_TR_NOOP("すべて上書き"), 59, OverwriteAnswer::All},
+        {"no", QT_TR_NOOP("いいえ"), 111, OverwriteAnswer::No},
+        {"cancel", QT_TR_NOOP("ｷｬﾝｾﾙ"), 163, OverwriteAnswer::Cancel},
     };
     QPushButton* previous = nullptr;
     for (const ButtonInfo& info : infos) {
-        auto* button = new QPushButton(QString::fromUtf8(info.text), this);
+        auto* button = new QPushButton(tr(info.text), this);
         button->setObjectName(QString::fromLatin1(info.name));
         button->setGeometry(du.Rect(info.x, 68, 50, 14));
         const OverwriteAnswer answer = info.answer;

@@ -32,7 +32,7 @@ int IndexOf(PaletteFormat format) {
 }
 
 QString NoteText(PaletteFormat format) {
-    return QStringLiteral("拡張子 (%1) は不要です")
+    return PaletteSaveDialog::tr("拡張子 (%1) は不要です")
         .arg(QString::fromLatin1(PaletteExtension(format).data(),
                                  static_cast<qsizetype>(PaletteExtension(format).size())));
 }
@@ -44,17 +44,17 @@ PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
                                      std::filesystem::path paletteDir, QWidget* parent)
     : QDialog(parent), paletteDir_(std::move(paletteDir)) {
     setObjectName(QStringLiteral("paletteSaveDialog"));
-    setWindowTitle(QStringLiteral("パレットの保存"));
+    setWindowTitle(tr("パレットの保存"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(187 + kExtraWidth, 77));
 
-    overwrite_ = new QRadioButton(QStringLiteral("現在のファイルに上書きする"), this);
+    overwrite_ = new QRadioButton(tr("現在のファイルに上書きする"), this);
     overwrite_->setObjectName(QStringLiteral("radio1042"));
     overwrite_->setGeometry(du.Rect(7, 7, 101, 13));
-    newName_ = new QRadioButton(QStringLiteral("名前を付けて保存する"), this);
+    newName_ = new QRadioButton(tr("名前を付けて保存する"), this);
     newName_->setObjectName(QStringLiteral("radio1043"));
     newName_->setGeometry(du.Rect(7, 23, 83, 13));
     name_ = new QLineEdit(this);
@@ -68,11 +68,11 @@ PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
     note_ = new QLabel(NoteText(PaletteFormat::Act), this);
     note_->setObjectName(QStringLiteral("static1045"));
     note_->setGeometry(du.Rect(97, 39, 83 + kExtraWidth, 9));
-    save_ = new QPushButton(QStringLiteral("保存"), this);
+    save_ = new QPushButton(tr("保存"), this);
     save_->setObjectName(QStringLiteral("ok"));
     save_->setGeometry(du.Rect(130 + kExtraWidth, 56, 50, 14));
     save_->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setGeometry(du.Rect(77 + kExtraWidth, 56, 50, 14));
     setTabOrder(overwrite_, newName_);

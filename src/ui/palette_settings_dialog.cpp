@@ -13,13 +13,13 @@
 namespace tintwell {
 QStringList PaletteSettingsDialog::Entries(const QStringList& titles) {
     QStringList entries = titles;
-    entries.append(FromUtf8(kBuiltInPaletteEntry));
+    entries.append(FromUtf8(BuiltInPaletteEntry()));
     std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
     // The leading blank sorts the built-in entry first; keep it there whatever the titles.
-    entries.removeOne(FromUtf8(kBuiltInPaletteEntry));
-    entries.prepend(FromUtf8(kBuiltInPaletteEntry));
+    entries.removeOne(FromUtf8(BuiltInPaletteEntry()));
+    entries.prepend(FromUtf8(BuiltInPaletteEntry()));
     return entries;
 }
 
@@ -36,18 +36,19 @@ PaletteSettingsDialog::PaletteSettingsDialog(const PaletteSettings& current,
                                              const QStringList& titles, QWidget* parent)
     : QDialog(parent), pal256Name_(pal256Name), pal16Name_(pal16Name) {
     setObjectName(QStringLiteral("paletteSettingsDialog"));
-    setWindowTitle(QStringLiteral("パレットの設定"));
+    setWindowTitle(tr("パレットの設定"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
     setFixedSize(du.Size(238, 98));
 
-    const char* modeTexts[] = {"256色固定パレットを使用する", "16色固定パレットを使用する",
-                               "ＲＧＢのビット数を設定する"};
+    const char* modeTexts[] = {QT_TR_NOOP("256色固定パレットを使用する"),
+                               QT_TR_NOOP("16色固定パレットを使用する"),
+                               QT_TR_NOOP("ＲＧＢのビット数を設定する")};
     const int modeRects[][4] = {{7, 9, 104, 9}, {7, 30, 104, 9}, {7, 51, 94, 9}};
     auto* group = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
-        modes_[i] = new QRadioButton(QString::fromUtf8(modeTexts[i]), this);
+        modes_[i] = new QRadioButton(tr(modeTexts[i]), this);
         modes_[i]->setObjectName(QStringLiteral("mode%1").arg(1037 + i));
         modes_[i]->setGeometry(
             du.Rect(modeRects[i][0], modeRects[i][1], modeRects[i][2], modeRects[i][3]));
@@ -82,11 +83,11 @@ PaletteSettingsDialog::PaletteSettingsDialog(const PaletteSettings& current,
         bits_[c]->setCurrentIndex(std::clamp(8 - bitsNow[c], 0, 7));
     }
 
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setGeometry(du.Rect(127, 77, 50, 14));
     cancel->setAutoDefault(false);
-    auto* ok = new QPushButton(QStringLiteral("設　定"), this);
+    auto* ok = new QPushButton(tr("設　定"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setGeometry(du.Rect(181, 77, 50, 14));
     ok->setDefault(true);

@@ -14,15 +14,14 @@ RefusalListDialog::RefusalListDialog(const QList<Refusal>& refusals, QWidget* pa
     setObjectName(QStringLiteral("refusalList"));
     setWindowTitle(QString::fromUtf8(MessageText(Msg::AppName).data()));
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(QStringLiteral("ほかにも読み込めなかったファイルがあります（%1 件）。")
-                                 .arg(refusals.size()),
-                             this);
+    auto* label = new QLabel(
+        tr("ほかにも読み込めなかったファイルがあります（%1 件）。").arg(refusals.size()), this);
     layout->addWidget(label);
 
     auto* list = new QTreeWidget(this);
     list->setObjectName(QStringLiteral("refusals"));
     list->setRootIsDecorated(false);
-    list->setHeaderLabels({QStringLiteral("ファイル"), QStringLiteral("理由")});
+    list->setHeaderLabels({tr("ファイル"), tr("理由")});
     for (const Refusal& refusal : refusals) {
         // A message without a file (the limit of 128) names no file.
         auto* item = new QTreeWidgetItem(

@@ -364,7 +364,7 @@ class MainWindowTest : public QObject {
     void paletteDialogEnablingAndPrefixSelection() {
         const QStringList titles = {"zeta", "Alpha", "beta2", "Beta"};
         const QStringList entries = PaletteSettingsDialog::Entries(titles);
-        QCOMPARE(entries, (QStringList{QString::fromUtf8(kBuiltInPaletteEntry.data()), "Alpha",
+        QCOMPARE(entries, (QStringList{QString::fromUtf8(BuiltInPaletteEntry().data()), "Alpha",
                                        "Beta", "beta2", "zeta"}));
         QCOMPARE(PaletteSettingsDialog::PrefixMatch(entries, "BETA2"), 3);
         QCOMPARE(PaletteSettingsDialog::PrefixMatch(entries, "al"), 1);
