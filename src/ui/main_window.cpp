@@ -225,14 +225,18 @@ void MainWindow::ConnectControls() {
     connect(colorList_, &QTreeView::doubleClicked, this, &MainWindow::OnColorListDblClk);
     // What depends on a list's selection follows every change of it, by mouse or keyboard,
     // once the view has made it; a selection the window puts back itself is already settled.
+    // While a job runs the commands ignore the selection, and a merge changes it at every
+    // removed row, so it is not even read then.
     const auto colorsChanged = [this] {
-        if (!applyingSelection_) workspace_->OnColorListClick(SelectionOf(*colorList_));
+        if (applyingSelection_ || workspace_->Busy()) return;
+        workspace_->OnColorListClick(SelectionOf(*colorList_));
     };
     connect(colorList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             colorsChanged);
     connect(colorList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             colorsChanged);
     connect(fileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (workspace_->Busy()) return;
         workspace_->OnFileListClick(
             static_cast<int>(fileList_->selectionModel()->selectedRows().size()));
     });
