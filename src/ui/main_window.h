@@ -9,6 +9,7 @@
 
 #include "jobs/settings.h"
 #include "jobs/workspace.h"
+#include "ui/list_view.h"
 #include "ui/qt_workspace_view.h"
 
 class QPushButton;
@@ -94,11 +95,5 @@ class MainWindow final : public QDialog {
 // The program's icon from the resources: 16, 32 and 48 pixels (the SVG is installed for the
 // desktop; reading it here would need Qt's SVG module).
 [[nodiscard]] QIcon ApplicationIcon();
-
-// The rows selected in a list and its current row, as the Workspace's commands take them.
-[[nodiscard]] Selection SelectionOf(const QTreeView& list);
-// Puts a selection the Workspace handed back into a list: exactly these rows, the focus on
-// its row (also the anchor of a later Shift-click), scrolled into view.
-void ApplySelection(QTreeView& list, const Selection& selection);
 
 }  // namespace tintwell
