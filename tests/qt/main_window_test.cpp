@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QPersistentModelIndex>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPersistentModelIndex>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
