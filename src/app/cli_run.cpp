@@ -57,8 +57,9 @@ struct FileEntry {
     std::string path;
     Status status = Status::Pending;
     std::string message;
-    bool listed = false;   // in the file list after the drop
-    bool written = false;  // reached by the output job
+    std::string_view format;  // the input format, once the file is listed
+    bool listed = false;      // in the file list after the drop
+    bool written = false;     // reached by the output job
 };
 
 unsigned ScanThreads() {
@@ -122,8 +123,11 @@ class CliView final : public HeadlessView {
         return OverwriteAnswer::No;
     }
 
+    void RefusalDetail(std::string_view detail) override { detail_ = detail; }
+
     void ShowMessage(Msg msg, const std::string& path) override {
         const std::string text = FormatMessage(msg, path);
+        const std::string_view detail = std::exchange(detail_, {});
         FileEntry* e = Owner(msg, path);
         if (e == nullptr) {
             if (phase_ == Phase::Setup) {
@@ -143,6 +147,7 @@ class CliView final : public HeadlessView {
         if (phase_ == Phase::Writing && EndsOutput(msg, path, *e)) outputEnded_ = true;
         // Messages such as "読み出しエラーです" do not name their file; the tool does.
         e->message = text.find(e->path) == std::string::npos ? text + " (" + e->path + ")" : text;
+        if (!detail.empty()) e->message += ": " + std::string(detail);
         Print(e->message);
     }
 
@@ -213,6 +218,7 @@ class CliView final : public HeadlessView {
     std::size_t current_ = static_cast<std::size_t>(-1);
     std::vector<std::pair<std::size_t, std::string>> outputs_;
     bool progressShown_ = false;
+    std::string_view detail_;  // the reason for the refusal that the next message reports
     bool setupFailed_ = false;
     std::string setupMessage_;
     bool outputEnded_ = false;
@@ -275,6 +281,7 @@ bool Batch::Setup() {
     }
     ws_.emplace(view_, settings, WorkspaceOptions{paletteDir, RunMode::Inline, ScanThreads()});
     running.store(&*ws_);
+    ws_->SetKeyColor(o_.keyColor);
     ws_->Initialise();
     if (view_.SetupFailed()) return false;  // a short palette file: its message is out
     if (o_.paletteFile) {
@@ -313,6 +320,9 @@ void Batch::Analyse() {
     for (FileEntry& e : files_) {
         if (e.listed) {
             e.status = Status::Analysed;
+            for (const FileRecord& record : ws_->Files()) {
+                if (record.path == e.path) e.format = record.format;
+            }
         } else if (e.status == Status::Pending) {
             e.status = Status::Skipped;
             e.message = HasBmpExtension(e.path) ? e.path +
@@ -486,7 +496,8 @@ void Batch::PrintJson() {
         const FileEntry& e = files_[i];
         out_ << (i ? "," : "") << "{\"path\":" << JsonString(e.path)
              << ",\"status\":" << JsonString(StatusName(e.status))
-             << ",\"message\":" << (e.message.empty() ? "null" : JsonString(e.message)) << '}';
+             << ",\"message\":" << (e.message.empty() ? "null" : JsonString(e.message))
+             << ",\"format\":" << (e.format.empty() ? "null" : JsonString(e.format)) << '}';
     }
     out_ << "]}\n";
 }

@@ -11,20 +11,23 @@
 
 namespace tintwell {
 
-BitmapScan ScanFile(const std::string& path) {
+BitmapScan ScanFile(const std::string& path, const TrueColorRule& rule) {
     InputFile file(PathFromUtf8(path));
     if (!file.IsOpen()) {
         BitmapScan failed;
         failed.error = Msg::CannotOpen;
         return failed;
     }
-    return ScanBitmap(file.Stream());
+    return ScanBitmap(file.Stream(), rule);
 }
 
 void ScanInOrder(std::span<const std::string> paths, unsigned threads,
                  const std::function<bool(std::size_t)>& want,
-                 const std::function<bool(std::size_t, const BitmapScan&)>& deliver) {
-    const auto scanOne = [&](std::size_t i) { return want(i) ? ScanFile(paths[i]) : BitmapScan{}; };
+                 const std::function<bool(std::size_t, const BitmapScan&)>& deliver,
+                 const TrueColorRule& rule) {
+    const auto scanOne = [&](std::size_t i) {
+        return want(i) ? ScanFile(paths[i], rule) : BitmapScan{};
+    };
     if (threads <= 1 || paths.size() <= 1) {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             if (!deliver(i, scanOne(i))) return;

@@ -17,12 +17,14 @@ namespace tintwell {
 // `want(i)` says (on a scanning thread, before any reading) whether file i is worth scanning;
 // an unwanted file is handed over with Msg::None and empty counts. `deliver(i, scan)` returns
 // false to stop: no later file is handed over and the scanning threads stop after the file
-// in hand. `threads` of 0 or 1 scans on the calling thread alone.
+// in hand. `threads` of 0 or 1 scans on the calling thread alone. Every file is scanned
+// with `rule` for its true-color pixels.
 void ScanInOrder(std::span<const std::string> paths, unsigned threads,
                  const std::function<bool(std::size_t)>& want,
-                 const std::function<bool(std::size_t, const BitmapScan&)>& deliver);
+                 const std::function<bool(std::size_t, const BitmapScan&)>& deliver,
+                 const TrueColorRule& rule = {});
 
 // The scan of one file by path (CannotOpen when it cannot be opened).
-[[nodiscard]] BitmapScan ScanFile(const std::string& path);
+[[nodiscard]] BitmapScan ScanFile(const std::string& path, const TrueColorRule& rule = {});
 
 }  // namespace tintwell

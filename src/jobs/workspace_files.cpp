@@ -16,8 +16,10 @@ bool Workspace::OnDropFiles(std::vector<std::string> paths) {
 void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
     // The limit counts every dropped item, folders and other files too.
     int total = static_cast<int>(paths.size());
+    TrueColorRule rule;
     const bool started = OnOwner([&] {
         EnterBusy(true);
+        rule = TrueColorRuleFor(settings_, table_);
         if (FileCount() + total > kMaxFiles) {
             ShowMessage(Msg::TooManyFiles);
             total = 0;
@@ -36,7 +38,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
             OnOwner([&] { more = AddDroppedFile(i, total, paths[i], scan); });
             return more;
         };
-        ScanInOrder(paths, scanThreads_, want, deliver);
+        ScanInOrder(paths, scanThreads_, want, deliver, rule);
     }
 
     OnOwner([&] {
@@ -63,12 +65,14 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
     const std::string_view baseName = BaseNamePart(path);
     if (files_.ContainsBaseName(baseName)) return true;
     if (scan.error != Msg::None) {
-        ShowMessage(scan.error, path);
+        ShowRefusal(scan, path);
         return true;
     }
 
     FileRecord record;
     record.path = path;
+    record.rule = scan.rule;
+    record.format = scan.format;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
     const int position = files_.InsertFileRecord(std::move(record));
     view_.FileRowInserted(position, std::string(baseName));
@@ -178,8 +182,10 @@ void Workspace::OnFileListClick(int selectedCount) {
 
 void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
     const int total = static_cast<int>(paths.size());
+    TrueColorRule rule;
     OnOwner([&] {
         EnterBusy(false);
+        rule = TrueColorRuleFor(settings_, table_);
         DrawProgress(-1, total);
     });
 
@@ -194,17 +200,19 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
             const int position = static_cast<int>(i) - removed;
             FileRecord& record = files_.At(position);
             if (scan.error != Msg::None) {
-                ShowMessage(scan.error, record.path);
+                ShowRefusal(scan, record.path);
                 DropFileRecord(position);
                 ++removed;
                 return;
             }
             record.indexMap = {};
             record.indexCounts = {};
+            record.rule = scan.rule;
+            record.format = scan.format;
             MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
         });
     };
-    ScanInOrder(paths, scanThreads_, want, deliver);
+    ScanInOrder(paths, scanThreads_, want, deliver, rule);
 
     OnOwner([&] {
         LeaveBusy();

@@ -203,16 +203,18 @@ void Workspace::OutputJob() {
         if (stopped) break;
 
         OutputIndexMap map{};
+        TrueColorRule rule;
         const int row = static_cast<int>(i);
         const bool mapped = OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
+            rule = files_.At(row).rule;
             if (writing.empty()) takeInHand(row);
         });
         if (!mapped) break;
         std::shared_ptr<InputFile> source = std::move(in);
-        auto task = [source, out, map, &colors, depth] {
+        auto task = [source, out, map, rule, &colors, depth] {
             return out->Write([&](std::ostream& os) {
-                return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map);
+                return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map, rule);
             });
         };
         writing.push_back(Write{row, input, output, replace, std::move(out),
