@@ -128,12 +128,12 @@ class BmpBuilder {
             writeU16le(b, 20, static_cast<std::uint16_t>(height_));
             writeU16le(b, 22, planes_);
             writeU16le(b, 24, bitCount_);
-        } else if (infoSize_ >= 20) {
+        } else if (infoSize_ >= 16) {
             writeU32le(b, 18, static_cast<std::uint32_t>(width_));
             writeU32le(b, 22, static_cast<std::uint32_t>(height_));
             writeU16le(b, 26, planes_);
             writeU16le(b, 28, bitCount_);
-            writeU32le(b, 30, compression_);
+            if (infoSize_ >= 20) writeU32le(b, 30, compression_);
             if (infoSize_ >= 40) {
                 writeU32le(b, 38, static_cast<std::uint32_t>(xPels_));
                 writeU32le(b, 42, static_cast<std::uint32_t>(yPels_));
