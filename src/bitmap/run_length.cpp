@@ -1,7 +1,8 @@
 #include "bitmap/run_length.h"
 
-#include <algorithm>
 #include <cstring>
+
+#include "bitmap/bmp_header.h"
 
 namespace tintwell {
 namespace {
@@ -18,16 +19,26 @@ bool ByteSource::Refill() {
     return size_ > 0;
 }
 
+RunLengthDecoder::RunLengthDecoder(std::istream& in, std::size_t width, std::uint64_t rows,
+                                   bool fourBit)
+    : bytes_(in),
+      width_(width),
+      paddedWidth_(
+          static_cast<std::size_t>(RowStride(static_cast<std::int64_t>(width), fourBit ? 4 : 8)) *
+          (fourBit ? 2 : 1)),
+      rows_(rows),
+      fourBit_(fourBit) {}
+
 bool RunLengthDecoder::Absolute(std::uint8_t* row, std::size_t count) {
     const std::size_t bytes = fourBit_ ? (count + 1) / 2 : count;
     for (std::size_t i = 0; i < bytes; ++i) {
         const int b = bytes_.Next();
         if (b < 0) return false;
         if (fourBit_) {
-            row[x_++] = static_cast<std::uint8_t>(b >> 4);
-            if (2 * i + 1 < count) row[x_++] = static_cast<std::uint8_t>(b & 0x0F);
+            Put(row, b >> 4);
+            if (2 * i + 1 < count) Put(row, b & 0x0F);
         } else {
-            row[x_++] = static_cast<std::uint8_t>(b);
+            Put(row, b);
         }
     }
     // Absolute runs end on a 2-byte boundary.
@@ -50,14 +61,12 @@ Msg RunLengthDecoder::DecodeRow(std::uint8_t* row, std::string_view& detail) {
         const int value = bytes_.Next();
         if (value < 0) break;
         if (count > 0) {
-            if (x_ + static_cast<std::size_t>(count) > width_) {
+            if (x_ + static_cast<std::size_t>(count) > paddedWidth_) {
                 return refuse("RLE8 with a run past the end of a row",
                               "RLE4 with a run past the end of a row");
             }
-            for (int i = 0; i < count; ++i) {
-                row[x_++] = static_cast<std::uint8_t>(
-                    !fourBit_ ? value : (i % 2 == 0 ? value >> 4 : value & 0x0F));
-            }
+            for (int i = 0; i < count; ++i)
+                Put(row, !fourBit_ ? value : (i % 2 == 0 ? value >> 4 : value & 0x0F));
             continue;
         }
         switch (value) {
@@ -74,7 +83,7 @@ Msg RunLengthDecoder::DecodeRow(std::uint8_t* row, std::string_view& detail) {
                     ended_ = true;
                     return Msg::None;
                 }
-                if (x_ + static_cast<std::size_t>(dx) > width_ ||
+                if (x_ + static_cast<std::size_t>(dx) > paddedWidth_ ||
                     current + static_cast<std::uint64_t>(dy) >= rows_) {
                     return refuse("RLE8 with a delta past the end of the image",
                                   "RLE4 with a delta past the end of the image");
@@ -87,7 +96,7 @@ Msg RunLengthDecoder::DecodeRow(std::uint8_t* row, std::string_view& detail) {
                 break;
             }
             default:  // absolute run
-                if (x_ + static_cast<std::size_t>(value) > width_) {
+                if (x_ + static_cast<std::size_t>(value) > paddedWidth_) {
                     return refuse("RLE8 with an absolute run past the end of a row",
                                   "RLE4 with an absolute run past the end of a row");
                 }

@@ -38,11 +38,12 @@ class ByteSource {
 //   0, 2, dx, dy   delta: move dx right and dy rows on; skipped pixels are index 0
 //   0, n >= 3      absolute run: n indices follow (RLE4: two a byte), padded to 2 bytes
 // Data that ends without an end-of-bitmap leaves the rest of the image at index 0, as other
-// decoders take it; a run or delta past the row or the image is refused.
+// decoders take it. Runs may cover the row's padding up to its 4-byte boundary, as
+// ImageMagick writes them for odd widths; those pixels are dropped. A run or delta past
+// that, or past the last row, is refused.
 class RunLengthDecoder {
   public:
-    RunLengthDecoder(std::istream& in, std::size_t width, std::uint64_t rows, bool fourBit)
-        : bytes_(in), width_(width), rows_(rows), fourBit_(fourBit) {}
+    RunLengthDecoder(std::istream& in, std::size_t width, std::uint64_t rows, bool fourBit);
 
     // Decodes the next row into `row` (width bytes). Msg::None or ReadError with `detail`.
     [[nodiscard]] Msg DecodeRow(std::uint8_t* row, std::string_view& detail);
@@ -50,9 +51,15 @@ class RunLengthDecoder {
   private:
     // Fills `count` pixels from x on with a run; false when the data ended inside it.
     bool Absolute(std::uint8_t* row, std::size_t count);
+    // Puts one pixel at x and moves on; a pixel in the row's padding is dropped.
+    void Put(std::uint8_t* row, int index) {
+        if (x_ < width_) row[x_] = static_cast<std::uint8_t>(index);
+        ++x_;
+    }
 
     ByteSource bytes_;
     std::size_t width_;
+    std::size_t paddedWidth_;  // pixels up to the row's 4-byte boundary
     std::uint64_t rows_;
     bool fourBit_;
     std::size_t x_ = 0;           // where the next pixel of the current row goes
