@@ -124,7 +124,7 @@ HeaderResult CheckMasks(const BmpHeader& h) {
     const std::uint64_t inside = h.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     for (std::uint32_t mask : {m.red, m.green, m.blue, m.alpha}) {
         if ((mask & ~inside) != 0 || !Contiguous(mask)) {
-            return {Msg::Unsupported, {}, "bit field masks that are not one run of bits each"};
+            return {Msg::Unsupported, {}, "bit field masks with gaps or outside the pixel"};
         }
     }
     if (m.red == 0 || m.green == 0 || m.blue == 0) {
@@ -133,6 +133,7 @@ HeaderResult CheckMasks(const BmpHeader& h) {
     return {};
 }
 
+// The refusal of a bit-field bitmap whose masks lie outside its header region.
 HeaderResult MissingMasks() {
     return {Msg::InvalidData, {}, "bit field masks missing from the header"};
 }
@@ -248,7 +249,8 @@ HeaderResult ReadBmpHeader(std::istream& in) {
     // Run-length rows are any length; their decoder checks each run against the row.
     h.dataSize = static_cast<std::uint64_t>(length) - h.offBits;
     if (runLength) {
-        if (h.rows > 0 && (h.width == 0 || kMaxRunLengthPixels / h.rows < std::uint64_t(h.width))) {
+        if (h.rows > 0 &&
+            (h.width == 0 || kMaxRunLengthPixels / h.rows < static_cast<std::uint64_t>(h.width))) {
             return {Msg::ReadError, {}, "a run-length bitmap too large to decode"};
         }
     } else if (h.rows > 0 && (h.stride == 0 || h.dataSize / h.stride < h.rows)) {
