@@ -147,10 +147,11 @@ def rescale_pillow(pixels, channels):
 
 
 def with_key(pixels, alpha):
-    """Alpha 0 is the key color unless no pixel of the image has any alpha."""
+    """Alpha 0 is the key color unless no pixel of the image has any alpha. `alpha` is an
+    image whose fourth channel holds it, a list of values, or None for none."""
     if alpha is None:
         return pixels
-    a = [p[3] for p in alpha.getdata()]
+    a = [p[3] for p in alpha.getdata()] if hasattr(alpha, "getdata") else alpha
     if not any(a):
         return pixels
     return [KEY if a[i] == 0 else pixels[i] for i in range(len(pixels))]
@@ -167,14 +168,16 @@ def references(path, alpha):
         channels = bit_field_channels(path)
         if channels and max(channels) <= 8:
             pixels = rescale_pillow(pixels, channels)
-        found.append(("Pillow", image.size, with_key(pixels, alpha)))
+        own = image if alpha is None and image.mode == "RGBA" else alpha
+        found.append(("Pillow", image.size, with_key(pixels, own)))
     except Exception:
         pass
     try:
         size = tuple(int(v) for v in run(["identify", "-format", "%w %h", path]).stdout.split())
-        raw = run(["convert", path, "-depth", "8", "rgb:-"]).stdout
-        pixels = [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
-        found.append(("ImageMagick", size, with_key(pixels, alpha)))
+        raw = run(["convert", path, "-depth", "8", "rgba:-"]).stdout
+        pixels = [tuple(raw[i:i + 3]) for i in range(0, len(raw), 4)]
+        own = alpha if alpha is not None else [raw[i + 3] for i in range(0, len(raw), 4)]
+        found.append(("ImageMagick", size, with_key(pixels, own)))
     except subprocess.CalledProcessError:
         pass
     return found
