@@ -5,7 +5,7 @@
 #   make windows cross-build the engine, tintwell-cli.exe and the suites for Windows
 #                (MinGW-w64) and run them under Wine
 #   make bench   run the benchmarks and the batch timing against a plain copy
-#   make fuzz    run both libFuzzer targets for FUZZ_SECONDS in all (default 60)
+#   make fuzz    run the libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)

@@ -4,6 +4,8 @@
 #   bmp_fuzzer        one bitmap through scan, map, write and read back (inputs <= 4096 bytes)
 #   workspace_fuzzer  a palette file and two or three bitmaps through the Workspace: one
 #                     table, sort, merge, output at 16 or 256 colors (inputs <= 8192 bytes)
+#   palette_fuzzer    one palette file through the content decoder and every writer
+#                     (inputs <= 4096 bytes)
 # Seed corpora of small valid inputs are written into BUILD_DIR/fuzz-corpus/TARGET. Prints
 # the executions and the findings of each target; crashing inputs are kept in
 # BUILD_DIR/fuzz-findings/TARGET. Exits non-zero when there is a finding.
@@ -16,8 +18,8 @@ fi
 build=$1
 seconds=$2
 seeder="$build/fuzz/bmp_seed_corpus"
-targets=(bmp_fuzzer workspace_fuzzer)
-declare -A max_len=([bmp_fuzzer]=4096 [workspace_fuzzer]=8192)
+targets=(bmp_fuzzer workspace_fuzzer palette_fuzzer)
+declare -A max_len=([bmp_fuzzer]=4096 [workspace_fuzzer]=8192 [palette_fuzzer]=4096)
 
 for tool in "$seeder" "${targets[@]/#/$build/fuzz/}"; do
     if [[ ! -x $tool ]]; then
@@ -26,7 +28,8 @@ for tool in "$seeder" "${targets[@]/#/$build/fuzz/}"; do
     fi
 done
 
-mkdir -p "$build/fuzz-corpus/bmp_fuzzer" "$build/fuzz-corpus/workspace_fuzzer"
+mkdir -p "$build/fuzz-corpus/bmp_fuzzer" "$build/fuzz-corpus/workspace_fuzzer" \
+    "$build/fuzz-corpus/palette_fuzzer"
 "$seeder" "$build/fuzz-corpus/bmp_fuzzer" "$build/fuzz-corpus/workspace_fuzzer"
 
 share=$((seconds / ${#targets[@]}))

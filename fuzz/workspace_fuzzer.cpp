@@ -37,7 +37,7 @@
 #include "jobs/output_directory.h"
 #include "jobs/workspace.h"
 #include "output_check.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 #include "support/bmp_builder.h"
 
 namespace {
@@ -237,7 +237,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The palette file: a good one gives the table its colors, a short one says so once
     // and falls back to the built-in palette.
     if (paletteGiven) {
-        const bool good = palette.size() >= kActFileSize;
+        const PaletteReadResult expected = DecodePaletteFile(palette, PaletteFormat::Act);
+        const bool good = expected.fault == PaletteFault::None;
         const std::string& name = mode == 1 ? ws.Pal256Name() : ws.Pal16Name();
         if (good != (name == "p")) Fail("the palette name does not follow the file");
         if (good != view.messages.empty()) Fail("a palette message does not follow the file");
@@ -245,8 +246,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ws.ColorCount() != entries) Fail("a fixed mode does not list its palette");
         for (int p = 0; good && p < entries; ++p) {
             const ColorSlot& c = ws.Table().AtPosition(p);
-            if (c.red != palette[3 * p] || c.green != palette[3 * p + 1] ||
-                c.blue != palette[3 * p + 2]) {
+            const Rgb& e = expected.entries[static_cast<std::size_t>(p)];
+            if (c.red != e.red || c.green != e.green || c.blue != e.blue) {
                 Fail("the table does not hold the palette file's colors");
             }
         }
@@ -291,12 +292,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CheckOutput(ws, row, outDir, depth);
     }
 
-    // The palette file saved and read back: the list colors, then zeros.
-    const fs::path saved = root / "saved.act";
-    if (ws.WritePaletteFile(saved) != Msg::None) Fail("the palette could not be saved");
-    const ActReadResult back = ReadActFile(saved);
-    if (back.status != ActReadStatus::Ok || back.bytes != EncodeActPalette(ws.Table().Palette())) {
-        Fail("the saved palette does not read back as the list");
+    // The palette file saved in every format and read back: the list colors, then black.
+    const std::vector<Rgb> list = ws.Table().Palette();
+    const std::size_t listed = std::min<std::size_t>(list.size(), kPaletteEntries);
+    for (const char* name : {"saved.act", "saved.gpl", "saved.pal", "saved.hex"}) {
+        const fs::path saved = root / name;
+        // An empty hex palette is an empty file, which no reader can tell from nothing.
+        if (listed == 0 && saved.extension() == ".hex") continue;
+        if (ws.WritePaletteFile(saved) != Msg::None) Fail("the palette could not be saved");
+        const PaletteReadResult back = ReadPaletteFile(saved);
+        if (back.fault != PaletteFault::None ||
+            !std::equal(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(listed),
+                        back.entries.begin()) ||
+            !std::all_of(back.entries.begin() + static_cast<std::ptrdiff_t>(listed),
+                         back.entries.end(), [](const Rgb& c) { return c == Rgb{}; })) {
+            Fail("the saved palette does not read back as the list");
+        }
     }
 
     std::error_code ec;

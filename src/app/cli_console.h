@@ -20,8 +20,10 @@ class Utf8Console {
     Utf8Console(const Utf8Console&) = delete;
     Utf8Console& operator=(const Utf8Console&) = delete;
 
+#ifdef _WIN32
   private:
     unsigned int savedCodePage_ = 0;
+#endif
 };
 
 }  // namespace tintwell::cli

@@ -1,9 +1,13 @@
 #include "app/cli_options.h"
 
+#include "palette/palette_file.h"
+
 #include <charconv>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "jobs/file_paths.h"
 
 namespace tintwell::cli {
 namespace {
@@ -82,9 +86,12 @@ std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args)
     return split;
 }
 
-// Palette files end in ".act" (more than the extension alone).
-bool NamesActFile(const std::string& path) {
-    return path.size() > 4 && path.compare(path.size() - 4, 4, ".act") == 0;
+// A palette file to read: found by its palette name, which is an .act file's title or
+// another format's whole name, so ".act" must be in lower case (see PaletteFilePath).
+bool NamesPaletteToRead(const std::string& path) {
+    const std::optional<PaletteFormat> format = PaletteFormatOfExtension(path);
+    return format &&
+           (*format != PaletteFormat::Act || path.compare(path.size() - 4, 4, ".act") == 0);
 }
 
 }  // namespace
@@ -103,10 +110,12 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
                          16 in fixed16 mode)
       --key-color COLOR  the color of transparent pixels (alpha 0) in 16- and 32-bit
                          files: R,G,B or rrggbb (default 255,0,255)
-  -p, --palette FILE     .act file for the fixed modes (default: the built-in palette)
+  -p, --palette FILE     palette file for the fixed modes: .act, GIMP .gpl, JASC-PAL
+                         .pal or .hex (default: the built-in palette)
       --sort ORDER       none (default: order of first appearance) | pixels (most
                          pixels first) | pixels-asc
-      --save-palette F   write the common palette as a 768-byte .act file
+      --save-palette F   write the common palette to F in the format its extension
+                         names: .act (768 bytes), .gpl, .pal (JASC-PAL) or .hex
   -f, --force            overwrite existing output files (otherwise they are left
                          alone and reported)
       --json             print the result as JSON on standard output
@@ -116,8 +125,10 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
 
 Files are taken in base-name order; only .bmp files are read, a later file with
 the same base name (ignoring case) is skipped, and at most 128 files are taken.
-A palette file given with -p must hold 768 bytes; a shorter one stops the run
-rather than falling back to the built-in palette. Writing stops at a file that
+A palette file given with -p is read by its content: a 768-byte .act (or 772
+with a count), a GIMP, JASC-PAL or hex palette; a palette of fewer than 256
+colors is filled up with black. A file that is none of these, or holds more
+than 256 colors, stops the run rather than falling back to the built-in palette. Writing stops at a file that
 cannot be opened or created, or whose output would be the file itself; the
 files after it are not written and no palette file is saved.
 
@@ -280,13 +291,13 @@ ParseResult Parse(const std::vector<std::string>& rawArgs) {
         result.error = "no input files";
     } else if (o.mode != PaletteMode::RgbBits && bitsGiven) {
         result.error = "--bits works in rgb mode only";
-    } else if (o.paletteFile && !NamesActFile(*o.paletteFile)) {
-        // Palette files are found by name with ".act" appended, as the window finds them.
-        result.error = "--palette takes a file whose name ends in .act";
-    } else if (o.savePalette && !NamesActFile(*o.savePalette)) {
+    } else if (o.paletteFile && !NamesPaletteToRead(*o.paletteFile)) {
+        // Palette files are found by their palette name, as the window finds them.
+        result.error = "--palette takes a file whose name ends in .act, .gpl, .pal or .hex";
+    } else if (o.savePalette && !PaletteFormatOfExtension(*o.savePalette)) {
         // A palette name forgotten before the file list would otherwise take the first
         // bitmap's path and overwrite it.
-        result.error = "--save-palette takes a file whose name ends in .act";
+        result.error = "--save-palette takes a file whose name ends in .act, .gpl, .pal or .hex";
     } else if (o.mode == PaletteMode::RgbBits && o.paletteFile) {
         result.error = "--palette works in the fixed modes only (-m fixed256 or fixed16)";
     } else if (o.mode != PaletteMode::RgbBits && o.sort != SortOrder::None) {

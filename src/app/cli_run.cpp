@@ -11,9 +11,11 @@
 
 #include "app/cli_options.h"
 #include "app/json_writer.h"
+#include "jobs/dropped_items.h"
 #include "jobs/file_paths.h"
 #include "jobs/output_directory.h"
 #include "jobs/workspace.h"
+#include "palette/palette_file.h"
 
 namespace tintwell::cli {
 namespace {
@@ -114,6 +116,16 @@ class CliView final : public HeadlessView {
     }
 
     OverwriteAnswer AskOverwrite(const std::string& path) override {
+        // A folder is never replaced, -f or not: the file is refused and the job goes on.
+        std::error_code ec;
+        if (fs::is_directory(PathFromUtf8(path), ec)) {
+            if (FileEntry* e = ByOutput(path)) {
+                e->status = Status::Failed;
+                e->message = path + ": is a folder, not written";
+                Print(e->message);
+            }
+            return OverwriteAnswer::No;
+        }
         if (force_) return OverwriteAnswer::Yes;
         if (FileEntry* e = ByOutput(path)) {
             e->status = Status::Exists;
@@ -133,7 +145,11 @@ class CliView final : public HeadlessView {
             if (phase_ == Phase::Setup) {
                 // Only the palette file can fail here; its message does not name it.
                 setupFailed_ = true;
-                setupMessage_ = paletteFile_.empty() ? text : text + " (" + paletteFile_ + ")";
+                setupMessage_ =
+                    paletteFile_.empty()
+                        ? text
+                        : text + " (" + paletteFile_ +
+                              "): " + PaletteFaultText(ReadPaletteFile(PathFromUtf8(paletteFile_)));
                 Print(setupMessage_);
                 return;
             }
@@ -276,7 +292,11 @@ bool Batch::Setup() {
         view_.SetPaletteFile(*o_.paletteFile);
         const fs::path file = PathFromUtf8(*o_.paletteFile);
         paletteDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-        paletteName = Utf8FromPath(file.stem());
+        // The palette name finds the file again: an .act file's title, another's whole name.
+        const std::string fileName = Utf8FromPath(file.filename());
+        paletteName = PaletteFormatOfExtension(fileName) == PaletteFormat::Act
+                          ? Utf8FromPath(file.stem())
+                          : fileName;
         (o_.mode == PaletteMode::Fixed256 ? settings.pal256 : settings.pal16) = paletteName;
     }
     ws_.emplace(view_, settings, WorkspaceOptions{paletteDir, RunMode::Inline, ScanThreads()});
@@ -440,8 +460,15 @@ void Batch::RefuseAll(const std::string& why) {
     }
 }
 
+// The palette file follows the rule of the outputs: what stands at its path is kept and
+// reported unless -f.
 bool Batch::SavePalette() {
-    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette));
+    std::error_code ec;
+    if (!o_.force && fs::exists(fs::symlink_status(PathFromUtf8(*o_.savePalette), ec))) {
+        view_.Print(*o_.savePalette + ": exists, left alone (use -f to overwrite)");
+        return false;
+    }
+    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette), o_.force);
     if (result == Msg::None) return true;
     std::string text = FormatMessage(result, *o_.savePalette);
     if (text.find(*o_.savePalette) == std::string::npos) text += " (" + *o_.savePalette + ")";
@@ -503,12 +530,13 @@ void Batch::PrintJson() {
 }
 
 int Batch::Run() {
-    for (const std::string& path : o_.files) {
+    // A folder argument stands for the bitmaps inside it, as a dropped folder does.
+    for (const std::string& path : ExpandFolders(o_.files)) {
         FileEntry entry;
         entry.path = path;
         files_.push_back(std::move(entry));
     }
-    if (static_cast<int>(o_.files.size()) > kMaxFiles) {
+    if (static_cast<int>(files_.size()) > kMaxFiles) {
         err_ << MessageText(Msg::TooManyFiles) << '\n';
         RefuseAll(std::string(MessageText(Msg::TooManyFiles)));
         if (o_.json) PrintJson();

@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -18,6 +20,9 @@
 #include "ui/main_window.h"
 
 namespace {
+
+// The program was ended by a signal (a logout, kill): nothing may then wait for the user.
+bool stoppedBySignal = false;
 
 #ifndef _WIN32
 int signalPipe[2] = {-1, -1};
@@ -37,6 +42,7 @@ void QuitOnStopSignals(QApplication& app) {
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const auto got = read(signalPipe[0], &byte, 1);
+        stoppedBySignal = true;
         // exit, not quit: quit asks the window to close, which it refuses while a job runs.
         QCoreApplication::exit(0);
     });
@@ -85,7 +91,9 @@ int main(int argc, char** argv) {
     // is read first; a job changes it only on this thread, which no longer runs its steps.
     const tintwell::Settings last = window->ExportSettings();
     window.reset();
-    tintwell::SaveSettings(last, store);
-    (void)store.Sync();
+    tintwell::SaveSettingsAtExit(last, store, [](const QString& text) {
+        std::fprintf(stderr, "tintwell: %s\n", text.toUtf8().constData());
+        if (!stoppedBySignal) QMessageBox::warning(nullptr, QStringLiteral("Tintwell"), text);
+    });
     return status;
 }

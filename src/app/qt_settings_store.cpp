@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <limits>
 
+#include "resources/string_table.h"
+
 namespace tintwell {
 
 namespace {
@@ -91,6 +93,15 @@ bool QtSettingsStore::Sync() {
 
 QString QtSettingsStore::Location() const {
     return settings_->fileName();
+}
+
+bool SaveSettingsAtExit(const Settings& settings, QtSettingsStore& store,
+                        const std::function<void(const QString&)>& say) {
+    SaveSettings(settings, store);
+    if (store.Sync()) return true;
+    say(QString::fromUtf8(FormatMessage(Msg::SettingsNotSaved)) + QLatin1Char('\n') +
+        store.Location());
+    return false;
 }
 
 }  // namespace tintwell

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,5 +61,11 @@ class QtSettingsStore final : public SettingsStore {
   private:
     std::unique_ptr<QSettings> settings_;
 };
+
+// Writes the six values at exit and makes them permanent. When they cannot be kept (a
+// read-only settings folder, a full disk) `say` gets message 251 with the store's location,
+// so the loss is not silent; returns whether they were kept.
+bool SaveSettingsAtExit(const Settings& settings, QtSettingsStore& store,
+                        const std::function<void(const QString&)>& say);
 
 }  // namespace tintwell

@@ -244,16 +244,17 @@ HeaderResult ReadBmpHeader(std::istream& in) {
         return {Msg::InvalidData, {}, "a short color table"};
     }
 
+    // Rows of no pixels are no image: the header's data is invalid.
+    if (h.rows > 0 && h.stride == 0) return {Msg::InvalidData, {}, "rows of no pixels"};
     // Every row must be in the file before a buffer is sized for it; the division keeps a
-    // huge claimed size from overflowing. A width of 0 gives rows that cannot be read.
-    // Run-length rows are any length; their decoder checks each run against the row.
+    // huge claimed size from overflowing. Run-length rows are any length; their decoder
+    // checks each run against the row.
     h.dataSize = static_cast<std::uint64_t>(length) - h.offBits;
     if (runLength) {
-        if (h.rows > 0 &&
-            (h.width == 0 || kMaxRunLengthPixels / h.rows < static_cast<std::uint64_t>(h.width))) {
+        if (h.rows > 0 && kMaxRunLengthPixels / h.rows < static_cast<std::uint64_t>(h.width)) {
             return {Msg::ReadError, {}, "a run-length bitmap too large to decode"};
         }
-    } else if (h.rows > 0 && (h.stride == 0 || h.dataSize / h.stride < h.rows)) {
+    } else if (h.rows > 0 && h.dataSize / h.stride < h.rows) {
         return {Msg::ReadError, {}, "pixel rows missing from the end of the file"};
     }
 

@@ -1,5 +1,6 @@
 #include "jobs/file_io.h"
 
+#include <optional>
 #include <streambuf>
 #include <system_error>
 
@@ -53,25 +54,34 @@ class TempFileBuf final : public std::streambuf {
 
 }  // namespace
 
-InputFile::InputFile(const fs::path& path)
-    : buffer_(std::make_unique_for_overwrite<char[]>(kStreamBuffer)) {
-    stream_.rdbuf()->pubsetbuf(buffer_.get(), kStreamBuffer);
-    // Only regular files are read: a directory opens as a stream on some systems, and
-    // opening a named pipe or a device could block for ever or never reach its end.
-    const native::EntryKind kind = native::KindOf(path);
-    if (kind == native::EntryKind::Directory || kind == native::EntryKind::Other) return;
-    stream_.open(path, std::ios::binary);
+InputFile::InputFile(const fs::path& path) : buffer_(path), stream_(&buffer_) {}
+
+namespace {
+
+// Where writing to `path` lands: the path itself or, for a link, the path its chain of
+// links ends at (a relative link read from the link's folder), which need not exist yet.
+// Nothing for a chain that does not end.
+std::optional<fs::path> FollowLinks(fs::path path) {
+    constexpr int kMaxLinks = 40;  // as the systems' own limit on nested links
+    for (int link = 0; link < kMaxLinks; ++link) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+        const fs::path to = fs::read_symlink(path, ec);
+        if (ec) return std::nullopt;
+        path = to.is_absolute() ? to : path.parent_path() / to;
+    }
+    return std::nullopt;
 }
 
+}  // namespace
+
 std::unique_ptr<OutputFile> OutputFile::Create(const fs::path& target) {
-    std::error_code ec;
     // A link at the target is written through, as opening it for writing would: the file
-    // it points to is replaced and the link stays.
-    fs::path resolved = target;
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        resolved = fs::weakly_canonical(target, ec);
-        if (ec) return nullptr;
-    }
+    // it points to is replaced, or made when it is missing, and the link stays. The link
+    // itself is never replaced; when its target's folder is missing nothing can be made.
+    const std::optional<fs::path> followed = FollowLinks(target);
+    if (!followed) return nullptr;
+    fs::path resolved = *followed;
     switch (native::KindOf(resolved)) {
         case native::EntryKind::Missing:
             break;
@@ -117,11 +127,12 @@ native::CommitResult OutputFile::Commit(bool replace) {
     return result;
 }
 
-Msg WriteFileAtomically(const fs::path& target, const std::function<Msg(std::ostream&)>& write) {
+Msg WriteFileAtomically(const fs::path& target, const std::function<Msg(std::ostream&)>& write,
+                        bool replace) {
     const auto file = OutputFile::Create(target);
     if (!file) return Msg::CannotCreate;
     if (const Msg written = file->Write(write); written != Msg::None) return written;
-    return file->Commit(true) == native::CommitResult::Committed ? Msg::None : Msg::CannotCreate;
+    return file->Commit(replace) == native::CommitResult::Committed ? Msg::None : Msg::CannotCreate;
 }
 
 }  // namespace tintwell

@@ -1,27 +1,30 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
+#include <istream>
 #include <memory>
 #include <ostream>
 
+#include "jobs/file_fingerprint.h"
 #include "jobs/native_file.h"
 #include "resources/string_table.h"
 
 namespace tintwell {
 
-// An input file opened for binary reading through a large buffer, so row-sized reads do
-// not turn into one system call each.
+// An input file (regular files only) opened for binary reading in large blocks, so
+// row-sized reads do not turn into one system call each, and fingerprinted as it is read.
 class InputFile {
   public:
     explicit InputFile(const std::filesystem::path& path);
-    [[nodiscard]] bool IsOpen() const { return stream_.is_open(); }
+    [[nodiscard]] bool IsOpen() const { return buffer_.IsOpen(); }
     [[nodiscard]] std::istream& Stream() { return stream_; }
+    // The file as opened, with a hash of every block read so far.
+    [[nodiscard]] const FileFingerprint& Fingerprint() const { return buffer_.Fingerprint(); }
 
   private:
-    std::unique_ptr<char[]> buffer_;
-    std::ifstream stream_;
+    FingerprintFileBuf buffer_;
+    std::istream stream_;
 };
 
 // An output file written without a visible name beside its target and given the target's
@@ -57,11 +60,13 @@ class OutputFile {
     bool written_ = false;
 };
 
-// Writes `target` as an OutputFile that replaces an existing regular file when complete.
+// Writes `target` as an OutputFile that, with `replace`, replaces an existing regular file
+// when complete; without it, anything that stands at the target by then is left alone.
 // Returns Msg::None; CannotCreate (228) when the file cannot be made or named; WriteError
 // (229) when writing fails; or what `write` returned. On every failure the old file stays
 // as it was and nothing else is left behind.
 [[nodiscard]] Msg WriteFileAtomically(const std::filesystem::path& target,
-                                      const std::function<Msg(std::ostream&)>& write);
+                                      const std::function<Msg(std::ostream&)>& write,
+                                      bool replace = true);
 
 }  // namespace tintwell

@@ -5,17 +5,20 @@
 #include <vector>
 
 #include "bitmap/true_color.h"
+#include "jobs/file_fingerprint.h"
 #include "palette/color_table.h"
 
 namespace tintwell {
 
 inline constexpr int kMaxFiles = 128;
 
-// One input file: its path as dropped and its map into the color table.
+// One input file: its path as dropped, its map into the color table, and what the file
+// was when that map was made.
 struct FileRecord {
     std::string path;
     IndexMap indexMap{};
     IndexCounts indexCounts{};
+    FileFingerprint analysed;
     TrueColorRule rule;       // how its true-color pixels were numbered; the writer needs it
     std::string_view format;  // the input format's short name (a static text)
 

@@ -61,6 +61,9 @@ DirectoryCheckResult CheckOutputDirectory(std::string_view text) {
     const auto status = std::filesystem::symlink_status(PathFromUtf8(result.path), ec);
     if (ec || !std::filesystem::exists(status)) {
         result.verdict = DirectoryCheck::AskCreate;
+    } else if (!std::filesystem::is_directory(PathFromUtf8(result.path), ec)) {
+        // Each output would then fail to be created inside it.
+        result.verdict = DirectoryCheck::NotAFolder;
     } else if (!IsWritablePlace(PathFromUtf8(result.path))) {
         result.verdict = DirectoryCheck::NotWritable;
     }

@@ -11,6 +11,7 @@ enum class DirectoryCheck {
     Accept,       // close the dialog with the text as it stands
     AskCreate,    // the folder does not exist: ask message 231, then MakeDirectoryPath
     NotWritable,  // message 230, stay in the dialog
+    NotAFolder,   // a file (or anything but a folder) has the name: message 250, stay
     TooLong,      // message 248 with the path, stay in the dialog
 };
 

@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "jobs/text_input.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 namespace tintwell {
 
@@ -33,6 +33,14 @@ bool PaletteOverwriteQuestionNeeded(const std::filesystem::path& paletteDir,
     if (!IsPaletteName(name)) return false;
     std::error_code ec;
     return std::filesystem::exists(PaletteFilePath(paletteDir, name), ec);
+}
+
+std::string PaletteSaveName(std::string_view nameText, PaletteFormat format) {
+    std::string name(nameText);
+    if (format == PaletteFormat::Act || IsBlank(name)) return name;
+    const std::optional<PaletteFormat> typed = PaletteFormatOfExtension(name);
+    if (typed && *typed != PaletteFormat::Act) return name;
+    return name + std::string(PaletteExtension(format));
 }
 
 }  // namespace tintwell

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "palette/palette_file.h"
 #include "palette/palette_settings.h"
 
 namespace tintwell {
@@ -36,5 +37,12 @@ enum class PaletteNameSetting { Pal256, Pal16, None };
 [[nodiscard]] bool PaletteOverwriteQuestionNeeded(const std::filesystem::path& paletteDir,
                                                   PaletteSaveChoice choice,
                                                   std::string_view nameText);
+
+// The palette name a new name typed in the dialog is saved under in `format`: an .act keeps
+// the name as typed (".act" is appended to form the file, even to "x.act"); another format
+// gets its extension unless the name already ends in it, in any letter case. A name that
+// ends in the extension of a format other than the one chosen keeps it, and so its format:
+// the dialog's choice follows the typed extension. A blank name stays blank.
+[[nodiscard]] std::string PaletteSaveName(std::string_view nameText, PaletteFormat format);
 
 }  // namespace tintwell

@@ -11,22 +11,25 @@
 
 namespace tintwell {
 
-BitmapScan ScanFile(const std::string& path, const TrueColorRule& rule) {
+// Runs on a worker: touches no Workspace state.
+FileScan ScanFile(const std::string& path, const TrueColorRule& rule) {
     InputFile file(PathFromUtf8(path));
+    FileScan scan;
     if (!file.IsOpen()) {
-        BitmapScan failed;
-        failed.error = Msg::CannotOpen;
-        return failed;
+        scan.error = Msg::CannotOpen;
+        return scan;
     }
-    return ScanBitmap(file.Stream(), rule);
+    static_cast<BitmapScan&>(scan) = ScanBitmap(file.Stream(), rule);
+    scan.fingerprint = file.Fingerprint();
+    return scan;
 }
 
 void ScanInOrder(std::span<const std::string> paths, unsigned threads,
                  const std::function<bool(std::size_t)>& want,
-                 const std::function<bool(std::size_t, const BitmapScan&)>& deliver,
+                 const std::function<bool(std::size_t, const FileScan&)>& deliver,
                  const TrueColorRule& rule) {
     const auto scanOne = [&](std::size_t i) {
-        return want(i) ? ScanFile(paths[i], rule) : BitmapScan{};
+        return want(i) ? ScanFile(paths[i], rule) : FileScan{};
     };
     if (threads <= 1 || paths.size() <= 1) {
         for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -38,7 +41,7 @@ void ScanInOrder(std::span<const std::string> paths, unsigned threads,
     // Workers take the next unscanned file; the consumer waits for the file it needs next.
     // At most `window` files are scanned ahead of the consumer, so memory stays bounded.
     const std::size_t window = 2 * threads;
-    std::vector<std::optional<BitmapScan>> done(paths.size());
+    std::vector<std::optional<FileScan>> done(paths.size());
     std::mutex mutex;
     std::condition_variable changed;
     std::size_t nextToScan = 0;
@@ -56,7 +59,7 @@ void ScanInOrder(std::span<const std::string> paths, unsigned threads,
                 if (stop || nextToScan >= paths.size()) return;
                 i = nextToScan++;
             }
-            BitmapScan result = scanOne(i);
+            FileScan result = scanOne(i);
             {
                 std::lock_guard lock(mutex);
                 done[i] = std::move(result);
@@ -70,7 +73,7 @@ void ScanInOrder(std::span<const std::string> paths, unsigned threads,
         pool.emplace_back(worker);
 
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        BitmapScan result;
+        FileScan result;
         {
             std::unique_lock lock(mutex);
             changed.wait(lock, [&] { return done[i].has_value(); });

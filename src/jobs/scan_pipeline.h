@@ -7,8 +7,14 @@
 #include <string>
 
 #include "bitmap/analyser.h"
+#include "jobs/file_fingerprint.h"
 
 namespace tintwell {
+
+// The scan of one file and the fingerprint of the bytes it was made from.
+struct FileScan : BitmapScan {
+    FileFingerprint fingerprint;
+};
 
 // Scans files on up to `threads` threads ahead of the consumer and hands the results over
 // one by one in the order of `paths`, on the calling thread. This is what lets both cores
@@ -21,10 +27,10 @@ namespace tintwell {
 // with `rule` for its true-color pixels.
 void ScanInOrder(std::span<const std::string> paths, unsigned threads,
                  const std::function<bool(std::size_t)>& want,
-                 const std::function<bool(std::size_t, const BitmapScan&)>& deliver,
+                 const std::function<bool(std::size_t, const FileScan&)>& deliver,
                  const TrueColorRule& rule = {});
 
 // The scan of one file by path (CannotOpen when it cannot be opened).
-[[nodiscard]] BitmapScan ScanFile(const std::string& path, const TrueColorRule& rule = {});
+[[nodiscard]] FileScan ScanFile(const std::string& path, const TrueColorRule& rule = {});
 
 }  // namespace tintwell

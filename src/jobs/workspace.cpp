@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 namespace tintwell {
 

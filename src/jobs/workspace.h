@@ -15,6 +15,7 @@
 #include "jobs/job_runner.h"
 #include "jobs/palette_choice.h"
 #include "jobs/palette_save.h"
+#include "jobs/scan_pipeline.h"
 #include "jobs/settings.h"
 #include "jobs/workspace_view.h"
 #include "palette/color_table.h"
@@ -99,8 +100,10 @@ class Workspace final : private ColorListObserver {
     // palette folder. True when a file was written.
     bool OnSavePalette(PaletteSaveChoice choice, std::string_view name);
     // Writes the common palette to `path` (768 bytes, atomically) without any message:
-    // Msg::None, PathTooLong, CannotCreate or WriteError.
-    [[nodiscard]] Msg WritePaletteFile(const std::filesystem::path& path) const;
+    // Msg::None, PathTooLong, CannotCreate or WriteError. Without `replace` whatever stands
+    // at `path` when the file is named is left alone (CannotCreate).
+    [[nodiscard]] Msg WritePaletteFile(const std::filesystem::path& path,
+                                       bool replace = true) const;
 
     // Button 1010: asks the running job to stop at its next poll. It only sets a lock-free
     // atomic flag, so any thread and a signal handler may call it.
@@ -167,8 +170,7 @@ class Workspace final : private ColorListObserver {
     // Removes a record and row without touching the table (its map is not valid).
     void DropFileRecord(int position);
     // One dropped item on the owner thread; false stops the drop.
-    bool AddDroppedFile(std::size_t item, int total, const std::string& path,
-                        const BitmapScan& scan);
+    bool AddDroppedFile(std::size_t item, int total, const std::string& path, const FileScan& scan);
 
     // Job bodies, on the worker (or inline). Every state change is one OnOwner call, and
     // the last one leaves the busy state: after it the worker only returns, so the next

@@ -2,6 +2,7 @@
 #include <array>
 #include <utility>
 
+#include "jobs/dropped_items.h"
 #include "jobs/file_paths.h"
 #include "jobs/scan_pipeline.h"
 #include "jobs/workspace.h"
@@ -13,8 +14,10 @@ bool Workspace::OnDropFiles(std::vector<std::string> paths) {
     return runner_.Start([this, paths = std::move(paths)] { AddFilesJob(paths); });
 }
 
-void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
-    // The limit counts every dropped item, folders and other files too.
+void Workspace::AddFilesJob(const std::vector<std::string>& dropped) {
+    // A folder stands for the bitmaps inside it. The limit counts every item after that,
+    // other files too.
+    const std::vector<std::string> paths = ExpandFolders(dropped);
     int total = static_cast<int>(paths.size());
     TrueColorRule rule;
     const bool started = OnOwner([&] {
@@ -33,7 +36,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
         const auto want = [&paths](std::size_t i) {
             return HasBmpExtension(paths[i]) && !IsPathTooLong(paths[i]);
         };
-        const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
+        const auto deliver = [&](std::size_t i, const FileScan& scan) {
             bool more = false;
             OnOwner([&] { more = AddDroppedFile(i, total, paths[i], scan); });
             return more;
@@ -49,7 +52,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& paths) {
 }
 
 bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& path,
-                               const BitmapScan& scan) {
+                               const FileScan& scan) {
     DrawProgress(static_cast<int>(item), total);
     if (runner_.TakeAbort()) return false;
     if (FileCount() >= kMaxFiles) {
@@ -71,6 +74,7 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
 
     FileRecord record;
     record.path = path;
+    record.analysed = scan.fingerprint;
     record.rule = scan.rule;
     record.format = scan.format;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
@@ -193,7 +197,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
     // removing or writing it later would corrupt counts and colors, so it leaves the list.
     int removed = 0;
     const auto want = [](std::size_t) { return true; };
-    const auto deliver = [&](std::size_t i, const BitmapScan& scan) {
+    const auto deliver = [&](std::size_t i, const FileScan& scan) {
         return OnOwner([&] {
             DrawProgress(static_cast<int>(i), total);
             AnswerAbortAndGoOn();
@@ -207,6 +211,7 @@ void Workspace::ReanalyseJob(const std::vector<std::string>& paths) {
             }
             record.indexMap = {};
             record.indexCounts = {};
+            record.analysed = scan.fingerprint;
             record.rule = scan.rule;
             record.format = scan.format;
             MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);

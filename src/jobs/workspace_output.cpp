@@ -12,7 +12,7 @@
 #include "jobs/output_directory.h"
 #include "jobs/text_input.h"
 #include "jobs/workspace.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 namespace tintwell {
 namespace {
@@ -130,7 +130,10 @@ void Workspace::OutputJob() {
         writing.pop_front();
         Msg result = w.written.get();
         if (result == Msg::None) result = commit(w);
-        const std::string& named = result == Msg::CannotCreate        ? w.output
+        // A failure to make or write the output names the output; the message text alone
+        // would not say which of many files failed.
+        const bool aboutOutput = result == Msg::CannotCreate || result == Msg::WriteError;
+        const std::string& named = aboutOutput                        ? w.output
                                    : result == Msg::InexplicableError ? ""
                                                                       : w.input;
         const bool reached = OnOwner([&] {
@@ -203,18 +206,27 @@ void Workspace::OutputJob() {
         if (stopped) break;
 
         OutputIndexMap map{};
+        FileFingerprint analysed;
         TrueColorRule rule;
         const int row = static_cast<int>(i);
         const bool mapped = OnOwner([&] {
             map = table_.BuildOutputIndexMap(files_.At(row).indexMap);
+            analysed = files_.At(row).analysed;
             rule = files_.At(row).rule;
             if (writing.empty()) takeInHand(row);
         });
         if (!mapped) break;
         std::shared_ptr<InputFile> source = std::move(in);
-        auto task = [source, out, map, rule, &colors, depth] {
+        // Runs on a worker: touches no Workspace state. The map fits only the content that
+        // was analysed; a file rewritten since then is refused before its output is named,
+        // so whatever stands at the output stays as it was.
+        auto task = [source, out, map, rule, analysed = std::move(analysed), &colors, depth] {
             return out->Write([&](std::ostream& os) {
-                return WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map, rule);
+                if (!SameContent(analysed, source->Fingerprint())) return Msg::ChangedSinceAnalysis;
+                const Msg result =
+                    WriteBitmap(source->Stream(), os, OutputPalette{colors, depth}, map, rule);
+                return SameContent(analysed, source->Fingerprint()) ? result
+                                                                    : Msg::ChangedSinceAnalysis;
             });
         };
         writing.push_back(Write{row, input, output, replace, std::move(out),
@@ -273,8 +285,6 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
         ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
         return false;
     }
-    *setting = fileName;
-
     // The per-user data folder may not exist before the first palette is saved.
     std::error_code ec;
     std::filesystem::create_directories(paletteDir_, ec);
@@ -283,17 +293,26 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
         ShowMessage(result, Utf8FromPath(path));
         return false;
     }
+    // Only a complete file becomes the setting: a name without its file would silently
+    // give the built-in palette at the next start.
+    *setting = fileName;
     return true;
 }
 
-Msg Workspace::WritePaletteFile(const std::filesystem::path& path) const {
+Msg Workspace::WritePaletteFile(const std::filesystem::path& path, bool replace) const {
     if (IsPathTooLong(Utf8FromPath(path))) return Msg::PathTooLong;
-    const ActBytes bytes = EncodeActPalette(table_.Palette());
-    return WriteFileAtomically(path, [&bytes](std::ostream& out) {
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return out ? Msg::None : Msg::WriteError;
-    });
+    // The extension chooses the format; a file of any other name is written as an .act.
+    const std::string bytes =
+        EncodePaletteFile(PaletteFormatOfExtension(Utf8FromPath(path)).value_or(PaletteFormat::Act),
+                          table_.Palette(), Utf8FromPath(path.stem()));
+    return WriteFileAtomically(
+        path,
+        [&bytes](std::ostream& out) {
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
+            return out ? Msg::None : Msg::WriteError;
+        },
+        replace);
 }
 
 }  // namespace tintwell

@@ -39,6 +39,9 @@ enum class Msg : int {
     PaletteExistsQuestion = 246,    // the palette file exists: overwrite?
     FullColorOverflow = 247,        // a 24-bit input gained colors since its analysis
     PathTooLong = 248,              // a path longer than the platform takes
+    ChangedSinceAnalysis = 249,     // an input's content is no longer what was analysed
+    NotADirectory = 250,            // the output folder text names a file
+    SettingsNotSaved = 251,         // the settings could not be written at exit
     AppName = 57344,                // "Tintwell"
     // Fixed texts outside the string table, shown as they stand.
     MergeInternalError = -1020,   // "内部エラー：OnMerge"

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "palette/palette_file.h"
 #include "ui/color_edit_dialog.h"
 #include "ui/color_list_model.h"
 #include "ui/dialog_units.h"
@@ -88,13 +89,12 @@ void ApplySelection(QTreeView& list, const Selection& selection) {
         const QModelIndex index = list.model()->index(row, 0);
         if (index.isValid()) rows.select(index, index);
     }
-    model->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The view's own setCurrentIndex, not the selection model's: only it also makes the row
+    // the anchor of a later Shift-click. It selects that row alone; the rows are set after.
     const QModelIndex focus = list.model()->index(selection.focus, 0);
-    if (focus.isValid()) {
-        // NoUpdate keeps the selection as set and makes the row the anchor of Shift-clicks.
-        model->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
-        list.scrollTo(focus);
-    }
+    if (focus.isValid()) list.setCurrentIndex(focus);
+    model->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (focus.isValid()) list.scrollTo(focus);
 }
 
 MainWindow::MainWindow(const Settings& settings, WorkspaceOptions options, QWidget* parent)
@@ -209,6 +209,19 @@ void MainWindow::BuildControls() {
     connect(Button(ControlId::SavePalette), &QPushButton::clicked, this,
             &MainWindow::OnSavePalette);
     connect(colorList_, &QTreeView::doubleClicked, this, &MainWindow::OnColorListDblClk);
+    // What depends on a list's selection follows every change of it, by mouse or keyboard,
+    // once the view has made it; a selection the window puts back itself is already settled.
+    const auto colorsChanged = [this] {
+        if (!applyingSelection_) workspace_->OnColorListClick(SelectionOf(*colorList_));
+    };
+    connect(colorList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            colorsChanged);
+    connect(colorList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            colorsChanged);
+    connect(fileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        workspace_->OnFileListClick(
+            static_cast<int>(fileList_->selectionModel()->selectedRows().size()));
+    });
     connect(colorList_->header(), &QHeaderView::sectionClicked, this,
             &MainWindow::OnColorColumnClick);
 }
@@ -216,7 +229,7 @@ void MainWindow::BuildControls() {
 void MainWindow::Initialise(const QRect& desktop) {
     workspace_->Initialise();
     const QPoint position =
-        CorrectedWindowPosition(QPoint(settings_.xpos, settings_.ypos), desktop);
+        CorrectedWindowPosition(QPoint(settings_.xpos, settings_.ypos), size(), desktop);
     settings_.xpos = position.x();
     settings_.ypos = position.y();
     move(position);
@@ -227,11 +240,19 @@ bool MainWindow::DropFiles(const QStringList& paths) {
     items.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths)
         items.push_back(ToUtf8(path));
-    return workspace_->OnDropFiles(std::move(items));
+    view_.CollectRefusals();
+    const bool started = workspace_->OnDropFiles(std::move(items));
+    if (!started) view_.EndRefusalList();
+    return started;
 }
 
 Settings MainWindow::ExportSettings() const {
     Settings settings = settings_;
+    // Still shown: the program is ending without a close (a signal, the session's end).
+    if (isVisible()) {
+        settings.xpos = pos().x();
+        settings.ypos = pos().y();
+    }
     workspace_->ExportSettings(settings);
     return settings;
 }
@@ -289,13 +310,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == fileList_->viewport()) {
-            workspace_->OnFileListClick(
-                static_cast<int>(fileList_->selectionModel()->selectedRows().size()));
-        } else if (watched == colorList_->viewport()) {
-            workspace_->OnColorListClick(SelectionOf(*colorList_));
-        }
+    // Only the left button clicks in the lists: the others neither select nor click.
+    const QEvent::Type type = event->type();
+    if ((watched == fileList_->viewport() || watched == colorList_->viewport()) &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+         type == QEvent::MouseButtonDblClick) &&
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -303,23 +324,24 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::OnColorColumnClick(int column) {
     if (workspace_->Busy()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The sort settles the state of the selection it hands back; the moves of the rows and
+    // the selection put back are not clicks.
+    applyingSelection_ = true;
     const std::optional<Selection> after =
         workspace_->OnColorColumnClick(column, SelectionOf(*colorList_));
-    if (after) ApplySelection(*colorList_, *after);
+    if (after) {
+        ApplySelection(*colorList_, *after);
+        // A sort shows the list from its top, wherever the focused row went.
+        colorList_->scrollToTop();
+    }
+    applyingSelection_ = false;
     QApplication::restoreOverrideCursor();
 }
 
 QStringList MainWindow::PaletteTitles() const {
     QStringList titles;
-    std::error_code ec;
-    const std::filesystem::path& folder = workspace_->PaletteDir();
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::filesystem::path& path = it->path();
-        const QString extension = QString::fromUtf8(path.extension().string().c_str());
-        if (extension.compare(QStringLiteral(".act"), Qt::CaseInsensitive) != 0) continue;
-        if (!it->is_regular_file(ec)) continue;
-        titles.append(QString::fromUtf8(path.stem().string().c_str()));
+    for (const std::string& name : PaletteNamesInFolder(workspace_->PaletteDir())) {
+        titles.append(QString::fromStdString(name));
     }
     return titles;
 }

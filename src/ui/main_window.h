@@ -82,6 +82,7 @@ class MainWindow final : public QDialog {
     StatusField* status_ = nullptr;
     std::map<ControlId, QWidget*> controls_;
     QPointer<HelpDialog> help_;
+    bool applyingSelection_ = false;  // the window puts back a selection the Workspace chose
     // Last, so it is destroyed first: a running job ends while the widgets still exist.
     std::unique_ptr<Workspace> workspace_;
 };

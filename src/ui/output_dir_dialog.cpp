@@ -92,6 +92,9 @@ void OutputDirDialog::accept() {
         case DirectoryCheck::NotWritable:
             messages.Show(this, Msg::DirectoryNotWritable);
             return;
+        case DirectoryCheck::NotAFolder:
+            messages.Show(this, Msg::NotADirectory, QString::fromUtf8(check.path.c_str()));
+            return;
         case DirectoryCheck::TooLong:
             messages.Show(this, Msg::PathTooLong, QString::fromUtf8(check.path.c_str()));
             return;

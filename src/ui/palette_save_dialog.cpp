@@ -1,15 +1,43 @@
 #include "ui/palette_save_dialog.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
 
 #include "jobs/text_input.h"
 #include "ui/dialog_messages.h"
 #include "ui/dialog_units.h"
 
 namespace tintwell {
+namespace {
+
+// The format combo's entries, in this order; the first is the default.
+constexpr PaletteFormat kFormats[] = {PaletteFormat::Act, PaletteFormat::Gpl,
+                                      PaletteFormat::JascPal, PaletteFormat::Hex};
+
+// The dialog is wider than its template by the format combo and the gap before it; the
+// buttons keep their distance from the right edge.
+constexpr int kFormatWidth = 54;
+constexpr int kExtraWidth = kFormatWidth + 3;
+
+int IndexOf(PaletteFormat format) {
+    return static_cast<int>(std::find(std::begin(kFormats), std::end(kFormats), format) -
+                            std::begin(kFormats));
+}
+
+QString NoteText(PaletteFormat format) {
+    return QStringLiteral("拡張子 (%1) は不要です")
+        .arg(QString::fromLatin1(PaletteExtension(format).data(),
+                                 static_cast<qsizetype>(PaletteExtension(format).size())));
+}
+
+}  // namespace
 
 PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
                                      const std::string& pal256Name, const std::string& pal16Name,
@@ -21,7 +49,7 @@ PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFontProportional(11));
     const DialogUnits du(font());
-    setFixedSize(du.Size(187, 77));
+    setFixedSize(du.Size(187 + kExtraWidth, 77));
 
     overwrite_ = new QRadioButton(QStringLiteral("現在のファイルに上書きする"), this);
     overwrite_->setObjectName(QStringLiteral("radio1042"));
@@ -32,27 +60,39 @@ PaletteSaveDialog::PaletteSaveDialog(PaletteMode mode, int outputDepth,
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("edit1044"));
     name_->setGeometry(du.Rect(94, 23, 86, 13));
-    note_ = new QLabel(QStringLiteral("拡張子 (.act) は不要です"), this);
+    format_ = new QComboBox(this);
+    format_->setObjectName(QStringLiteral("format"));
+    format_->setGeometry(du.Rect(183, 23, kFormatWidth, 13));
+    format_->addItems({QStringLiteral(".act"), QStringLiteral(".gpl (GIMP)"),
+                       QStringLiteral(".pal (JASC)"), QStringLiteral(".hex")});
+    note_ = new QLabel(NoteText(PaletteFormat::Act), this);
     note_->setObjectName(QStringLiteral("static1045"));
-    note_->setGeometry(du.Rect(97, 39, 83, 9));
+    note_->setGeometry(du.Rect(97, 39, 83 + kExtraWidth, 9));
     save_ = new QPushButton(QStringLiteral("保存"), this);
     save_->setObjectName(QStringLiteral("ok"));
-    save_->setGeometry(du.Rect(130, 56, 50, 14));
+    save_->setGeometry(du.Rect(130 + kExtraWidth, 56, 50, 14));
     save_->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
-    cancel->setGeometry(du.Rect(77, 56, 50, 14));
+    cancel->setGeometry(du.Rect(77 + kExtraWidth, 56, 50, 14));
     setTabOrder(overwrite_, newName_);
     setTabOrder(newName_, name_);
-    setTabOrder(name_, save_);
+    setTabOrder(name_, format_);
+    setTabOrder(format_, save_);
     setTabOrder(save_, cancel);
 
     connect(overwrite_, &QRadioButton::clicked, this, &PaletteSaveDialog::UpdateState);
     connect(newName_, &QRadioButton::clicked, this, &PaletteSaveDialog::UpdateState);
     connect(name_, &QLineEdit::textChanged, this, &PaletteSaveDialog::UpdateSaveButton);
+    connect(name_, &QLineEdit::textEdited, this, &PaletteSaveDialog::OnNameEdited);
+    connect(format_, &QComboBox::activated, this, &PaletteSaveDialog::OnFormatChosen);
     connect(save_, &QPushButton::clicked, this, &PaletteSaveDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &PaletteSaveDialog::reject);
 
+    // The current file's format, shown while it is overwritten.
+    const std::string& current =
+        PaletteSettingForDepth(outputDepth) == PaletteNameSetting::Pal16 ? pal16Name : pal256Name;
+    currentFormat_ = PaletteFormatOfExtension(current).value_or(PaletteFormat::Act);
     if (OverwriteChoiceOffered(mode, outputDepth, pal256Name, pal16Name)) {
         overwrite_->setChecked(true);
         overwrite_->setFocus();
@@ -67,23 +107,59 @@ PaletteSaveChoice PaletteSaveDialog::Choice() const {
     return newName_->isChecked() ? PaletteSaveChoice::NewName : PaletteSaveChoice::Overwrite;
 }
 
-std::string PaletteSaveDialog::Name() const {
+PaletteFormat PaletteSaveDialog::Format() const {
+    return kFormats[std::clamp(format_->currentIndex(), 0, 3)];
+}
+
+std::string PaletteSaveDialog::NameText() const {
     const QByteArray bytes = name_->text().toUtf8();
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+std::string PaletteSaveDialog::Name() const {
+    return PaletteSaveName(NameText(), Format());
+}
+
+// A typed .gpl, .pal or .hex chooses that format, as a file dialog's typed extension does.
+void PaletteSaveDialog::OnNameEdited() {
+    const std::optional<PaletteFormat> typed = PaletteFormatOfExtension(NameText());
+    if (!typed || *typed == PaletteFormat::Act) return;
+    format_->setCurrentIndex(IndexOf(*typed));
+    note_->setText(NoteText(*typed));
+}
+
+// Choosing a format drops another format's extension typed before, so name and choice agree.
+void PaletteSaveDialog::OnFormatChosen() {
+    const std::string name = NameText();
+    const std::optional<PaletteFormat> typed = PaletteFormatOfExtension(name);
+    if (typed && *typed != PaletteFormat::Act && *typed != Format()) {
+        name_->setText(QString::fromUtf8(name.substr(0, name.size() - 4).c_str()));
+    }
+    note_->setText(NoteText(Format()));
+}
+
 void PaletteSaveDialog::UpdateState() {
-    const std::string trimmed = TrimLeadingSpace(Name());
-    if (trimmed != Name()) name_->setText(QString::fromUtf8(trimmed.c_str()));
+    const std::string trimmed = TrimLeadingSpace(NameText());
+    if (trimmed != NameText()) name_->setText(QString::fromUtf8(trimmed.c_str()));
     const bool newName = Choice() == PaletteSaveChoice::NewName;
     name_->setEnabled(newName);
     note_->setEnabled(newName);
+    // Overwriting keeps the current file's format, which its name says; the choice made for
+    // a new name comes back with it.
+    if (newName) {
+        format_->setCurrentIndex(newNameFormat_);
+    } else {
+        if (format_->isEnabled()) newNameFormat_ = format_->currentIndex();
+        format_->setCurrentIndex(IndexOf(currentFormat_));
+    }
+    format_->setEnabled(newName);
+    note_->setText(NoteText(Format()));
     UpdateSaveButton();
     if (newName) name_->setFocus();
 }
 
 void PaletteSaveDialog::UpdateSaveButton() {
-    save_->setEnabled(SaveButtonEnabled(Choice(), Name()));
+    save_->setEnabled(SaveButtonEnabled(Choice(), NameText()));
 }
 
 void PaletteSaveDialog::accept() {

@@ -7,6 +7,7 @@
 #include "jobs/palette_save.h"
 #include "palette/palette_settings.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,6 +21,8 @@ namespace tintwell {
 // mode of that depth and its palette comes from a named file. The name field and its note
 // are enabled only for a new name, which then takes the focus; "保存" needs a name that is
 // more than white space. A new name whose file exists is saved only after Yes to 246.
+// Beside the name, the format of a new file (combo "format": .act, the default, .gpl, .pal,
+// .hex); typing one of those extensions chooses it, and the note names its extension.
 class PaletteSaveDialog final : public QDialog {
     Q_OBJECT
   public:
@@ -28,8 +31,10 @@ class PaletteSaveDialog final : public QDialog {
                       QWidget* parent = nullptr);
 
     [[nodiscard]] PaletteSaveChoice Choice() const;
-    // The name field's text, UTF-8 (the Workspace removes its leading white space).
+    // The palette name to save under, UTF-8: the name field's text with the chosen format's
+    // extension where PaletteSaveName adds one (the Workspace removes leading white space).
     [[nodiscard]] std::string Name() const;
+    [[nodiscard]] PaletteFormat Format() const;
 
   public slots:
     void accept() override;
@@ -38,12 +43,18 @@ class PaletteSaveDialog final : public QDialog {
     // After opening and on every click of a radio button.
     void UpdateState();
     void UpdateSaveButton();
+    void OnNameEdited();
+    void OnFormatChosen();
+    [[nodiscard]] std::string NameText() const;
 
     std::filesystem::path paletteDir_;
     QRadioButton* overwrite_ = nullptr;
     QRadioButton* newName_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLabel* note_ = nullptr;
+    QComboBox* format_ = nullptr;
+    PaletteFormat currentFormat_ = PaletteFormat::Act;
+    int newNameFormat_ = 0;  // the combo's entry for a new name
     QPushButton* save_ = nullptr;
 };
 

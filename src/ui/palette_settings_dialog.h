@@ -14,12 +14,13 @@ namespace tintwell {
 
 // The palette settings dialog (template 132, "パレットの設定"): the mode radios 1037-1039,
 // the sorted palette lists 1041 (256 colors) and 1042 (16 colors) that start with the
-// built-in entry and hold the titles of the palette folder's .act files, and the bit lists
+// built-in entry and hold the names of the palette folder's palette files, and the bit lists
 // 1014-1016 ("8".."1"). A list is enabled only in its mode. OK hands back a PaletteChoice.
 class PaletteSettingsDialog final : public QDialog {
     Q_OBJECT
   public:
-    // `titles`: the palette files' names without folder and extension, in any order.
+    // `titles`: the palette names of the folder's files (an .act file's title, another
+    // format's whole file name; see PaletteNamesInFolder), in any order.
     PaletteSettingsDialog(const PaletteSettings& current, const std::string& pal256Name,
                           const std::string& pal16Name, const QStringList& titles,
                           QWidget* parent = nullptr);

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <utility>
 
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
@@ -27,6 +28,10 @@ QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
         box.exec();
     };
     askOverwrite_ = [this](const QString& path) { return OverwriteDialog::Ask(path, w_.window); };
+    showRefusals_ = [this](const QList<Refusal>& refusals) {
+        RefusalListDialog dialog(refusals, w_.window);
+        dialog.exec();
+    };
 }
 
 QtWorkspaceView::~QtWorkspaceView() {
@@ -143,8 +148,33 @@ void QtWorkspaceView::RedrawWindow() {
 }
 
 void QtWorkspaceView::ShowMessage(Msg msg, const std::string& path) {
-    const std::string text = FormatMessage(msg, path);
-    showMessage_(msg, FromUtf8(text));
+    std::string utf8 = FormatMessage(msg, path);
+    // Texts such as "書き込みエラーです。" do not name their file: the path goes below them.
+    if (!path.empty() && utf8.find(path) == std::string::npos) utf8 += "\n" + path;
+    const QString text = FromUtf8(utf8);
+    if (collecting_ && firstShown_) {
+        refusals_.append(Refusal{msg, FromUtf8(path), text});
+        return;
+    }
+    firstShown_ = true;
+    showMessage_(msg, text);
+}
+
+void QtWorkspaceView::CollectRefusals() {
+    collecting_ = true;
+    firstShown_ = false;
+    refusals_.clear();
+}
+
+void QtWorkspaceView::EndRefusalList() {
+    collecting_ = false;
+    firstShown_ = false;
+    if (refusals_.isEmpty()) return;
+    // Queued, so the job's last owner call returns first and the window has left the busy
+    // state while the list is open.
+    QMetaObject::invokeMethod(
+        this, [this, refusals = std::exchange(refusals_, {})] { showRefusals_(refusals); },
+        Qt::QueuedConnection);
 }
 
 OverwriteAnswer QtWorkspaceView::AskOverwrite(const std::string& path) {
@@ -152,6 +182,7 @@ OverwriteAnswer QtWorkspaceView::AskOverwrite(const std::string& path) {
 }
 
 void QtWorkspaceView::JobFinished() {
+    EndRefusalList();
     emit jobFinished();
 }
 

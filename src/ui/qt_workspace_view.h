@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "jobs/workspace_view.h"
+#include "ui/refusal_list_dialog.h"
 
 class QAbstractItemView;
 class QPushButton;
@@ -43,6 +44,8 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
   public:
     // Shows a message; the default is a warning box captioned "Tintwell".
     using MessagePresenter = std::function<void(Msg msg, const QString& text)>;
+    // Shows the refusals of a drop after its first; the default is the RefusalListDialog.
+    using RefusalListPresenter = std::function<void(const QList<Refusal>& refusals)>;
     // Asks the overwrite question; the default is the overwrite dialog.
     using OverwritePresenter = std::function<OverwriteAnswer(const QString& path)>;
 
@@ -55,6 +58,15 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
     void SetOverwritePresenter(OverwritePresenter presenter) {
         askOverwrite_ = std::move(presenter);
     }
+    void SetRefusalListPresenter(RefusalListPresenter presenter) {
+        showRefusals_ = std::move(presenter);
+    }
+
+    // The next job is a drop: its first message is shown as always, the ones after it are
+    // kept and shown together in one list once the job has ended (and the window is no
+    // longer busy). Ended by JobFinished, or by EndRefusalList when the drop did not start.
+    void CollectRefusals();
+    void EndRefusalList();
 
     void FileRowInserted(int row, const std::string& baseName) override;
     void FileRowAboutToBeRemoved(int row) override;
@@ -102,6 +114,10 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
     ViewWidgets w_;
     MessagePresenter showMessage_;
     OverwritePresenter askOverwrite_;
+    RefusalListPresenter showRefusals_;
+    bool collecting_ = false;
+    bool firstShown_ = false;
+    QList<Refusal> refusals_;
 };
 
 }  // namespace tintwell

@@ -10,6 +10,7 @@
 #include "app/cli_run.h"
 #include "bitmap/analyser.h"
 #include "jobs/file_paths.h"
+#include "palette/palette_file.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
@@ -87,6 +88,9 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
                                                {"-d", "64", "a.bmp"},
                                                {"--sort", "pixels", "-m", "fixed256", "a.bmp"},
                                                {"-p", "x.act", "a.bmp"},
+                                               {"-m", "fixed16", "-p", "x.txt", "a.bmp"},
+                                               {"-m", "fixed16", "-p", "x.ACT", "a.bmp"},
+                                               {"--save-palette", "x.txt", "a.bmp"},
                                                {"--bogus", "a.bmp"},
                                                {"--save-palette", "a.bmp", "b.bmp"},
                                                {"--key-color", "255,0", "a.bmp"},
@@ -263,6 +267,58 @@ TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
     EXPECT_GT(ReadAll(old).size(), 1078u);
 }
 
+// What stands at an output or palette path is never lost: an existing palette file is kept
+// and reported without -f like an output; a folder is never written over, -f or not; a link
+// is written through (its target made when its folder exists), never replaced.
+TEST(CliTest, WhatStandsAtAnOutputPathIsKeptOrWrittenThrough) {
+    TempDir dir;
+    const auto in = dir.Write("in/pic.bmp", Rgb24());
+    const auto pal = dir.Write("pal.act", {'o', 'l', 'd'});
+    CliResult r = RunTool({"-q", "--save-palette", pal.string(), in.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(pal.string() + ": exists, left alone (use -f"), std::string::npos);
+    EXPECT_EQ(ReadAll(pal), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    r = RunTool({"-q", "-f", "--save-palette", pal.string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAll(pal).size(), 768u);
+    // Written palettes, like bitmaps, may spell their extension in any letter case.
+    r = RunTool({"-q", "--save-palette", (dir / "upper.ACT").string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAll(dir / "upper.ACT").size(), 768u);
+
+    fs::create_directories(dir / "folder/pic.bmp");
+    for (const char* force : {"-q", "-f"}) {
+        r = RunTool({"-q", force, "-o", (dir / "folder").string(), in.string()});
+        EXPECT_EQ(r.status, 1) << force << r.err;
+        EXPECT_NE(r.err.find("pic.bmp: is a folder, not written"), std::string::npos) << r.err;
+        EXPECT_TRUE(fs::is_directory(dir / "folder/pic.bmp"));
+    }
+
+#ifdef _WIN32
+    GTEST_SKIP() << "links need a privilege on Windows";
+#else
+    // A dangling link whose target's folder exists: the target is made, the link stays.
+    fs::create_directories(dir / "links");
+    fs::create_directories(dir / "elsewhere");
+    fs::create_symlink("../elsewhere/made.bmp", dir / "links/pic.bmp");
+    r = RunTool({"-q", "-f", "-o", (dir / "links").string(), in.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "links/pic.bmp"));
+    EXPECT_GT(ReadAll(dir / "elsewhere/made.bmp").size(), 54u);
+    // One whose target's folder is missing: refused with 228, the link as it was.
+    fs::remove(dir / "links/pic.bmp");
+    fs::create_symlink(dir / "missing/made.bmp", dir / "links/pic.bmp");
+    r = RunTool({"-q", "-f", "-o", (dir / "links").string(), in.string()});
+    EXPECT_EQ(r.status, 2);  // the job ended before any file was written
+    EXPECT_NE(r.err.find(FormatMessage(Msg::CannotCreate, (dir / "links/pic.bmp").string())),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "links/pic.bmp"));
+    EXPECT_EQ(fs::read_symlink(dir / "links/pic.bmp"), dir / "missing/made.bmp");
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+#endif
+}
+
 TEST(CliTest, OutputOntoTheInputItselfIsRefusedHoweverWritten) {
     TempDir dir;
     const auto in = dir.Write("src/pic.bmp", Rgb24());
@@ -326,9 +382,11 @@ TEST(CliTest, RefusedFilesAreNamedAndTheRestIsDone) {
     const auto good = dir.Write("good.bmp", Rgb24());
     const auto bad = dir.Write("bad.bmp", {'B', 'M', 1, 2, 3});
     const auto jpeg = dir.Write("jpeg.bmp", BmpBuilder(2, 2, 24).Compression(4).Bytes());
-    CliResult r =
-        RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(), jpeg.string()});
+    const auto narrow = dir.Write("narrow.bmp", BmpBuilder(0, 2, 8).Bytes());
+    CliResult r = RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(),
+                           jpeg.string(), narrow.string()});
     EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(FormatMessage(Msg::InvalidData, narrow.string())), std::string::npos);
     EXPECT_NE(r.err.find("「" + bad.string() + "」はデータが不正です。"), std::string::npos);
     // The message number's text, then why in words.
     EXPECT_NE(r.err.find("「" + jpeg.string() +
@@ -385,25 +443,77 @@ TEST(CliTest, SortByPixelsOrdersThePalette) {
     EXPECT_FALSE(order("pixels-asc"));
 }
 
-TEST(CliTest, FixedPaletteFromActFile) {
+TEST(CliTest, FixedPaletteFromEveryFormat) {
     TempDir dir;
     const auto in = dir.Write("p.bmp", Rgb24());
     std::vector<std::uint8_t> act(768, 0);
     act[3] = 250;  // entry 1 is nearly red
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
     dir.Write("mine.act", act);
-    CliResult r =
-        RunTool({"--json", "-m", "fixed16", "-p", (dir / "mine.act").string(), in.string()});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\"depth\":16"), std::string::npos);
-    EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2}"),
-              std::string::npos);
+    dir.Write("mine.gpl", bytes("GIMP Palette\nName: mine\n0 0 0\tBlack\n250 0 0\tRed\n"));
+    dir.Write("mine.pal", bytes("JASC-PAL\r\n0100\r\n2\r\n0 0 0\r\n250 0 0\r\n"));
+    dir.Write("MINE.HEX", bytes("000000\nfa0000\n"));
+    for (const char* name : {"mine.act", "mine.gpl", "mine.pal", "MINE.HEX"}) {
+        const CliResult r =
+            RunTool({"--json", "-m", "fixed16", "-p", (dir / name).string(), in.string()});
+        EXPECT_EQ(r.status, 0) << name << r.err;
+        EXPECT_NE(r.out.find("\"depth\":16"), std::string::npos) << name;
+        EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2}"),
+                  std::string::npos)
+            << name;
+    }
+    // A refused palette file stops the run; the detail line says why.
     act.resize(767);
     dir.Write("short.act", act);
-    r = RunTool({"-m", "fixed256", "-p", (dir / "short.act").string(), in.string()});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。 (" +
-                         (dir / "short.act").string() + ")"),
-              std::string::npos);
+    dir.Write("riff.pal", bytes(std::string("RIFF\x10\0\0\0PAL data", 16)));
+    for (const auto& [name, why] :
+         {std::pair{"short.act", "shorter than the 768 bytes"}, std::pair{"riff.pal", "RIFF"}}) {
+        const CliResult r = RunTool({"-m", "fixed256", "-p", (dir / name).string(), in.string()});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("256色パレットファイルのデータが不正です。 (" + (dir / name).string() +
+                             "): "),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+    }
+}
+
+// A folder argument stands for the bitmaps directly inside it, as a dropped folder does.
+TEST(CliTest, AFolderArgumentTakesTheBitmapsInsideIt) {
+    TempDir dir;
+    dir.Write("in/b.bmp", Rgb24());
+    dir.Write("in/a.bmp", Rgb24());
+    dir.Write("in/sub/c.bmp", Rgb24());
+    const CliResult r = RunTool({"--json", (dir / "in").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t a = r.out.find(JsonPath(dir / "in" / "a.bmp"));
+    const std::size_t b = r.out.find(JsonPath(dir / "in" / "b.bmp"));
+    EXPECT_NE(a, std::string::npos) << r.out;
+    EXPECT_LT(a, b) << r.out;
+    EXPECT_EQ(r.out.find("c.bmp"), std::string::npos) << r.out;
+}
+
+// --save-palette writes the format its extension names, in any letter case; each reads back
+// as the list colors.
+TEST(CliTest, SavePaletteInTheFormatOfItsExtension) {
+    TempDir dir;
+    const auto in = dir.Write("p.bmp", Rgb24());
+    for (const auto& [name, format] :
+         {std::pair{"p.act", PaletteFormat::Act}, std::pair{"P.GPL", PaletteFormat::Gpl},
+          std::pair{"p.Pal", PaletteFormat::JascPal}, std::pair{"p.hex", PaletteFormat::Hex}}) {
+        const CliResult r = RunTool({"-q", "--save-palette", (dir / name).string(), in.string()});
+        ASSERT_EQ(r.status, 0) << name << r.err;
+        const PaletteReadResult back = ReadPaletteFile(dir / name);
+        EXPECT_EQ(back.fault, PaletteFault::None) << name;
+        EXPECT_EQ(back.format, format) << name;
+        EXPECT_EQ(back.entries[0], (Rgb{255, 0, 0})) << name;
+        EXPECT_EQ(back.entries[2], (Rgb{0, 0, 255})) << name;
+        EXPECT_EQ(back.entries[3], Rgb{}) << name;
+    }
+    const auto gpl = ReadAll(dir / "P.GPL");
+    EXPECT_EQ(std::string(gpl.begin(), gpl.end()).substr(0, 21), "GIMP Palette\nName: P\n");
 }
 
 // The palette file is never written over an input, whatever link leads there, nor over
@@ -422,7 +532,7 @@ TEST(CliTest, ThePaletteFileTakesNoInputsPlace) {
     EXPECT_EQ(ReadAll(in), before);
 #ifndef _WIN32
     ASSERT_EQ(mkfifo((dir / "pipe.act").c_str(), 0600), 0);
-    r = RunTool({"-q", "--save-palette", (dir / "pipe.act").string(), in.string()});
+    r = RunTool({"-q", "-f", "--save-palette", (dir / "pipe.act").string(), in.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(FormatMessage(Msg::CannotCreate, (dir / "pipe.act").string())),
               std::string::npos);

@@ -117,7 +117,7 @@ std::vector<RefusalCase> RefusalCases() {
         {"NegativeWidthTruncated", Prefix(BmpBuilder(-4, 2, 8).DistinctPalette(4).Bytes(), 70),
          Msg::Unsupported},
         {"Bits16Truncated", Prefix(BmpBuilder(4, 2, 16).Bytes(), 60), Msg::ReadError},
-        {"WidthZeroWithRows", BmpBuilder(0, 3, 8).DistinctPalette(2).Bytes(), Msg::ReadError},
+        {"WidthZeroWithRows", BmpBuilder(0, 3, 8).DistinctPalette(2).Bytes(), Msg::InvalidData},
         {"LastRowShort", Prefix(Good8(), Good8().size() - 1), Msg::ReadError},
         {"TopDownLastRowShort",
          Prefix(BmpBuilder(4, -2, 8).DistinctPalette(4).Bytes(), Good8().size() - 1),

@@ -307,7 +307,7 @@ TEST(WriteBitmap, RefusesWhatTheAnalyserRefuses) {
          Msg::Unsupported},
         {"NegativeWidth", BmpBuilder(-4, 2, 8).Bytes(), Msg::Unsupported},
         {"Truncated", truncated, Msg::ReadError},
-        {"WidthZero", BmpBuilder(0, 2, 8).Bytes(), Msg::ReadError},
+        {"WidthZero", BmpBuilder(0, 2, 8).Bytes(), Msg::InvalidData},
         // A 24-bit file that gained a 257th color since its analysis.
         {"GainedColor", BmpBuilder(257, 1, 24).Pixels(many).Bytes(), Msg::FullColorOverflow},
     };

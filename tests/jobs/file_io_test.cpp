@@ -138,6 +138,54 @@ TEST(FileIoTest, InputFileOpensOnlyRegularFiles) {
     EXPECT_TRUE(in.Stream().read(b, 3));
 }
 
+// An input file gives its bytes wherever the reader seeks, across block boundaries, and
+// its fingerprint tells a rewrite of the same size and time from the content that was read.
+TEST(FileIoTest, InputFileReadsAnywhereAndFingerprintsWhatItRead) {
+    test::TempDir dir;
+    std::vector<std::uint8_t> bytes(kFingerprintBlock * 2 + 100);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    const auto f = dir.Write("f.bmp", bytes);
+    const auto readAt = [](InputFile& in, std::size_t at, std::size_t n) {
+        std::vector<std::uint8_t> got(n);
+        in.Stream().seekg(static_cast<std::streamoff>(at));
+        in.Stream().read(reinterpret_cast<char*>(got.data()), static_cast<std::streamsize>(n));
+        return got;
+    };
+    const auto slice = [&](std::size_t at, std::size_t n) {
+        return std::vector<std::uint8_t>(bytes.begin() + static_cast<long>(at),
+                                         bytes.begin() + static_cast<long>(at + n));
+    };
+
+    InputFile first(f);
+    EXPECT_EQ(readAt(first, kFingerprintBlock - 10, 20), slice(kFingerprintBlock - 10, 20));
+    EXPECT_EQ(readAt(first, 3, 5), slice(3, 5));
+    first.Stream().seekg(0, std::ios::end);
+    EXPECT_EQ(static_cast<std::size_t>(first.Stream().tellg()), bytes.size());
+    EXPECT_EQ(readAt(first, bytes.size() - 4, 4), slice(bytes.size() - 4, 4));
+    const FileFingerprint analysed = first.Fingerprint();
+    EXPECT_EQ(analysed.size, bytes.size());
+
+    // Read again, whole or in part: the same content.
+    InputFile again(f);
+    EXPECT_EQ(readAt(again, 0, bytes.size()), bytes);
+    EXPECT_TRUE(SameContent(analysed, again.Fingerprint()));
+
+    // One byte changed in the middle block, with size and time as they were.
+    const auto time = fs::last_write_time(f);
+    bytes[kFingerprintBlock + 5] ^= 0xFF;
+    dir.Write("f.bmp", bytes);
+    fs::last_write_time(f, time);
+    InputFile changed(f);
+    EXPECT_EQ(readAt(changed, 0, bytes.size()), bytes);
+    EXPECT_FALSE(SameContent(analysed, changed.Fingerprint()));
+    // Only blocks that both readings saw are compared: one that never reached the change
+    // cannot tell.
+    InputFile head(f);
+    EXPECT_EQ(readAt(head, 0, 8), slice(0, 8));
+    EXPECT_TRUE(SameContent(analysed, head.Fingerprint()));
+}
+
 // Both forms of an unnamed file commit alike: without replacing, whatever stands at the
 // target is never touched and the finished file may still replace it after a yes;
 // replacing keeps the old file's permissions; a file never committed leaves nothing.

@@ -18,6 +18,7 @@ TEST(CheckOutputDirectoryTest, Verdicts) {
     TempDir dir;
     const std::string base = dir.Path().string();
     std::filesystem::create_directories(dir / "out");
+    dir.Write("file.bmp", {1});
     const struct {
         std::string text;
         DirectoryCheck verdict;
@@ -36,6 +37,8 @@ TEST(CheckOutputDirectoryTest, Verdicts) {
         {base + "/" + std::string(300, 'n'), DirectoryCheck::TooLong,
          base + "/" + std::string(300, 'n')},
         {"/", DirectoryCheck::Accept, "/"},
+        {base + "/file.bmp", DirectoryCheck::NotAFolder, base + "/file.bmp"},
+        {base + "/file.bmp/", DirectoryCheck::NotAFolder, base + "/file.bmp"},
 #ifdef _WIN32
         {base + "\\out\\", DirectoryCheck::Accept, base + "\\out"},
         {base.substr(0, 2) + "\\", DirectoryCheck::Accept, base.substr(0, 2) + "\\"},

@@ -10,7 +10,7 @@
 
 #include "jobs/palette_save.h"
 #include "jobs/text_input.h"
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 #include "workspace_fixture.h"
 
 namespace tintwell::test {
@@ -102,6 +102,47 @@ TEST_F(PaletteSaveTest, NamesAreTrimmedAndAlwaysGetTheExtension) {
     EXPECT_EQ(ws->Pal256Name(), "");
 }
 
+TEST(PaletteSaveName, TheChosenFormatsExtensionOnce) {
+    struct Case {
+        const char* typed;
+        PaletteFormat format;
+        const char* name;
+    };
+    constexpr Case kCases[] = {
+        {"mine", PaletteFormat::Act, "mine"},
+        {"x.act", PaletteFormat::Act, "x.act"},
+        {"mine", PaletteFormat::Gpl, "mine.gpl"},
+        {"mine.GPL", PaletteFormat::Gpl, "mine.GPL"},
+        {"mine", PaletteFormat::JascPal, "mine.pal"},
+        {"mine", PaletteFormat::Hex, "mine.hex"},
+        {"x.act", PaletteFormat::Hex, "x.act.hex"},
+        {"x.pal", PaletteFormat::Hex, "x.pal"},
+        {"  ", PaletteFormat::Gpl, "  "},
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(PaletteSaveName(c.typed, c.format), c.name) << c.typed;
+    }
+}
+
+// A palette saved in another format is named with its extension; overwriting it later keeps
+// that format, and the fixed mode loads it.
+TEST_F(PaletteSaveTest, OtherFormatsKeepTheirFormat) {
+    Make(0);
+    EXPECT_TRUE(
+        ws->OnSavePalette(PaletteSaveChoice::NewName, PaletteSaveName("mine", PaletteFormat::Gpl)));
+    EXPECT_EQ(ws->Pal256Name(), "mine.gpl");
+    const PaletteReadResult saved = ReadPaletteFile(Palettes() / "mine.gpl");
+    EXPECT_EQ(saved.fault, PaletteFault::None);
+    EXPECT_EQ(saved.format, PaletteFormat::Gpl);
+    auto session = ws->OnColorListDblClk({{0}, 0});
+    ASSERT_TRUE(session.has_value());
+    session->Ok(0xAB, 0xCD, 0xEF);
+    EXPECT_TRUE(ws->OnSavePalette(PaletteSaveChoice::Overwrite, ""));
+    EXPECT_EQ(ReadPaletteFile(Palettes() / "mine.gpl").format, PaletteFormat::Gpl);
+    ws->OnClearAll();
+    EXPECT_EQ(ListColors().front(), 0xABCDEFu);
+}
+
 TEST_F(PaletteSaveTest, AWhiteSpaceNameIsRefused) {
     Make();
     for (const char* blank : {"", "   ", "\t", "\u3000 "}) {
@@ -144,11 +185,12 @@ TEST_F(PaletteSaveTest, OverwriteRewritesTheCurrentFileAndItTakesEffectAtTheNext
 TEST_F(PaletteSaveTest, ACreateFailureIsReportedWithThePath) {
     dir.Write("palettes", {1});  // a file where the folder should be
     Make();
+    const std::string before = ws->Pal256Name();
     EXPECT_FALSE(ws->OnSavePalette(PaletteSaveChoice::NewName, "p"));
     const std::string path = PaletteFilePath(Palettes(), "p").string();
     EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, path)}));
-    // The new name was taken before the write, as the dialog's choice.
-    EXPECT_EQ(ws->Pal256Name(), "p");
+    // Only a complete file becomes the setting: the old name stays.
+    EXPECT_EQ(ws->Pal256Name(), before);
 }
 
 TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
@@ -159,15 +201,8 @@ TEST_F(PaletteSaveTest, AWriteErrorIsReportedAndTheOldFileStays) {
     GTEST_SKIP() << "needs a file size limit (POSIX RLIMIT_FSIZE)";
 #else
     // Files may not grow past 100 bytes for a moment: the write fails part way.
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = ws->OnSavePalette(PaletteSaveChoice::NewName, "p");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    bool written = true;
+    WithFileSizeLimit(100, [&] { written = ws->OnSavePalette(PaletteSaveChoice::NewName, "p"); });
 
     EXPECT_FALSE(written);
     const std::string path = PaletteFilePath(Palettes(), "p").string();

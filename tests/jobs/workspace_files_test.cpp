@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/dropped_items.h"
 #include "workspace_fixture.h"
 
 namespace tintwell::test {
@@ -102,28 +103,45 @@ TEST_F(WorkspaceTest, SameBaseNameFromAnotherFolderIsSkippedSilently) {
     EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(WorkspaceTest, FoldersAndOtherFilesAreSkippedButCountTowardsTheDrop) {
+// A folder stands for the bitmaps directly inside it, in name order; its sub-folders and
+// other files are left out, and only the bitmaps count towards the limit of 128.
+TEST_F(WorkspaceTest, AFolderAddsTheBitmapsInsideItInNameOrder) {
     Make();
-    std::filesystem::create_directories(dir / "folder");
+    const std::string b = Bmp("folder/b.bmp", {0x0000BB});
+    const std::string a = Bmp("folder/A.BMP", {0x0000AA});
+    (void)dir.Write("folder/notes.txt", {'h', 'i'});
+    (void)Bmp("folder/sub/c.bmp", {0x0000CC});
+    std::filesystem::create_directories(dir / "empty");
     const std::string text = dir.Write("notes.txt", {'h', 'i'}).string();
-    const std::string a = Bmp("a.bmp", {0x123456});
-    Drop({(dir / "folder").string(), text, a});
-    EXPECT_EQ(Names(), (Strings{"a"}));
+    const std::string d = Bmp("d.bmp", {0x0000DD});
+    const std::string folder = (dir / "folder").string();
+    EXPECT_EQ(ExpandFolders({text, folder, (dir / "empty").string(), d}), (Strings{text, a, b, d}));
+
+    Drop({text, folder, (dir / "empty").string(), d});
+    EXPECT_EQ(Names(), (Strings{"A", "b", "d"}));
+    // Colors enter in name order within the folder.
+    EXPECT_EQ(ListColors(), (std::vector<std::uint32_t>{0x0000AA, 0x0000BB, 0x0000DD}));
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_EQ(view.progress.front(), std::make_pair(-1, 3));
+    EXPECT_EQ(view.progress.front(), std::make_pair(-1, 4));
+
+    for (int i = 0; i < 126; ++i)
+        (void)Bmp("many/f" + std::to_string(1000 + i) + ".bmp", {0x10});
+    Drop({(dir / "many").string()});
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::TooManyFiles)}));
+    EXPECT_EQ(ws->FileCount(), 3);
+    ExpectConsistent();
 }
 
 TEST_F(WorkspaceTest, RefusedFilesShowTheirMessageWithThePath) {
     Make();
     const std::string notBitmap =
         dir.Write("text.bmp", std::vector<std::uint8_t>(64, 'x')).string();
-    std::filesystem::create_directories(dir / "folder.bmp");
-    const std::string folder = (dir / "folder.bmp").string();
+    const std::string missing = (dir / "missing.bmp").string();
     const std::string longPath = (dir / (std::string(300, 'n') + ".bmp")).string();
     const std::string good = Bmp("good.bmp", {0xABCDEF});
-    Drop({notBitmap, folder, longPath, good});
+    Drop({notBitmap, missing, longPath, good});
     EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::NotBitmap, notBitmap),
-                                      FormatMessage(Msg::CannotOpen, folder),
+                                      FormatMessage(Msg::CannotOpen, missing),
                                       FormatMessage(Msg::PathTooLong, longPath)}));
     EXPECT_EQ(Names(), (Strings{"good"}));
     ExpectConsistent();

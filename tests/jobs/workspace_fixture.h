@@ -14,7 +14,30 @@
 #include "support/counted_bitmap.h"
 #include "support/temp_dir.h"
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 namespace tintwell::test {
+
+#ifndef _WIN32
+// Runs `run` while no file may grow past `bytes` (a full disk, as a write sees it); the
+// signal the limit would raise is ignored, so the write just fails.
+template <typename Run>
+void WithFileSizeLimit(rlim_t bytes, Run run) {
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    run();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+}
+#endif
 
 // A Workspace on a recording view, with files in a fresh temporary folder.
 class WorkspaceTest : public ::testing::Test {

@@ -10,13 +10,16 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,6 +33,7 @@
 #include "ui/overwrite_dialog.h"
 #include "ui/palette_save_dialog.h"
 #include "ui/palette_settings_dialog.h"
+#include "ui/refusal_list_dialog.h"
 #include "ui/status_field.h"
 #include "ui/window_position.h"
 
@@ -53,6 +57,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<MainWindow> window_;
     QStringList messages_;
+    QList<QList<Refusal>> refusalLists_;
 
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir_->filePath(name);
@@ -78,6 +83,8 @@ class MainWindowTest : public QObject {
                                        RunMode::Threaded, 2});
         window_->view().SetMessagePresenter(
             [this](Msg, const QString& text) { messages_.append(text); });
+        window_->view().SetRefusalListPresenter(
+            [this](const QList<Refusal>& refusals) { refusalLists_.append(refusals); });
         window_->Initialise(kDesktop);
     }
     Workspace& Ws() { return window_->workspace(); }
@@ -122,6 +129,7 @@ class MainWindowTest : public QObject {
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         messages_.clear();
+        refusalLists_.clear();
     }
     void cleanup() { window_.reset(); }
 
@@ -161,6 +169,49 @@ class MainWindowTest : public QObject {
         QVERIFY(window_->DropFiles({File("d.bmp", 0x500000)}));
         QTRY_VERIFY(!Ws().Busy());
         QCOMPARE(Rows(window_->FileList()).size(), 5);
+    }
+
+    // A dropped folder adds the bitmaps directly inside it, in name order. Of the files the
+    // drop refuses, the first is a message box as always; the others come after the drop as
+    // one list, each with its path and its message.
+    void droppedFolderAddsItsBitmapsAndRefusalsComeAsOneList() {
+        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("pics/sub")));
+        const QString b = File(QStringLiteral("pics/b.bmp"), 0x200000);
+        const QString a = File(QStringLiteral("pics/a.bmp"), 0x100000);
+        File(QStringLiteral("pics/sub/c.bmp"), 0x300000);
+        QStringList bad;
+        for (const char* name : {"pics/x1.bmp", "pics/x2.bmp", "pics/x3.bmp"})
+            bad.append(Write(QString::fromLatin1(name), QByteArray(64, 'x')));
+        Open();
+        Drop({dir_->filePath(QStringLiteral("pics"))});
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b"}));
+        QCOMPARE(messages_, QStringList{QString::fromStdString(
+                                FormatMessage(Msg::NotBitmap, bad[0].toStdString()))});
+        QTRY_COMPARE(refusalLists_.size(), 1);
+        const QList<Refusal>& list = refusalLists_.front();
+        QCOMPARE(list.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(list[i].msg, Msg::NotBitmap);
+            QCOMPARE(list[i].path, bad[i + 1]);
+            QCOMPARE(list[i].text, QString::fromStdString(
+                                       FormatMessage(Msg::NotBitmap, bad[i + 1].toStdString())));
+        }
+        QVERIFY(ControlsMatch());
+
+        // The dialog lists them by file name with the reason.
+        RefusalListDialog dialog(list);
+        auto* tree = dialog.findChild<QTreeWidget*>(QStringLiteral("refusals"));
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("x2.bmp"));
+        QCOMPARE(tree->topLevelItem(0)->toolTip(0), bad[1]);
+
+        // One refusal is one box and no list; a folder of nothing new adds nothing.
+        messages_.clear();
+        Drop({bad[0], dir_->filePath(QStringLiteral("pics/sub"))});
+        QCOMPARE(messages_.size(), 1);
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b", "c"}));
+        QTest::qWait(10);
+        QCOMPARE(refusalLists_.size(), 1);
     }
 
     // The abort button stops a drop before the next file; delete and clear work on the
@@ -336,19 +387,103 @@ class MainWindowTest : public QObject {
         QCOMPARE(choice.bits.red, 5);
     }
 
+    // The merge status and button follow every change of the color list's selection, by
+    // mouse or keyboard, as the view has made it; only the left button clicks.
+    void colorListStateFollowsEverySelectionChange() {
+        Open();
+        Drop({File("a.bmp", 0x102030, 5)});
+        QTreeView* colors = window_->ColorList();
+        QPushButton* merge = window_->Button(ControlId::Merge);
+        const auto status = [&](long long others, long long target) {
+            return QString::fromUtf8(FormatNumbers(Msg::MergeStatus, {others, target}));
+        };
+        const struct {
+            const char* step;
+            std::function<void()> act;
+            std::vector<int> rows;
+            QString text;
+        } steps[] = {
+            {"ctrl-clicks",
+             [&] {
+                 ClickRow(colors, 1);
+                 ClickRow(colors, 2, Qt::ControlModifier);
+                 ClickRow(colors, 4, Qt::ControlModifier);
+             },
+             {1, 2, 4},
+             status(2, 4)},
+            {"plain click on a selected row", [&] { ClickRow(colors, 2); }, {2}, QString()},
+            {"right click elsewhere",
+             [&] {
+                 const QRect rect = colors->visualRect(colors->model()->index(0, 0));
+                 QTest::mouseClick(colors->viewport(), Qt::RightButton, {}, rect.center());
+             },
+             {2},
+             QString()},
+            {"ctrl+a",
+             [&] { QTest::keyClick(colors, Qt::Key_A, Qt::ControlModifier); },
+             {0, 1, 2, 3, 4},
+             status(4, 2)},
+            {"down", [&] { QTest::keyClick(colors, Qt::Key_Down); }, {3}, QString()},
+            {"shift+up",
+             [&] { QTest::keyClick(colors, Qt::Key_Up, Qt::ShiftModifier); },
+             {2, 3},
+             status(1, 2)},
+        };
+        for (const auto& s : steps) {
+            s.act();
+            QCOMPARE(SelectionOf(*colors).rows, s.rows);
+            QVERIFY2(merge->isEnabled() == !s.text.isEmpty(), s.step);
+            QVERIFY2(window_->Status()->text() == s.text, s.step);
+            QVERIFY2(ControlsMatch(), s.step);
+        }
+        merge->click();
+        QTRY_VERIFY(!Ws().Busy());
+        QVERIFY(messages_.isEmpty());
+        QCOMPARE(colors->model()->rowCount(), 4);
+    }
+
+    // A sort shows the list from row 0, and after a color-distance sort row 0 (the
+    // reference) is the anchor of a Shift-click.
+    void aSortShowsRowZeroAndAnchorsThere() {
+        Open();
+        Drop({File("a.bmp", 0x102030, 80)});
+        QTreeView* colors = window_->ColorList();
+        QHeaderView* header = colors->header();
+        const auto clickHeading = [&](int column) {
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+        };
+        // Row 10 (11 pixels) goes far down in the first sort, most pixels first.
+        for (int column : {1, 0}) {
+            ClickRow(colors, 10);
+            clickHeading(column);
+            QCOMPARE(colors->verticalScrollBar()->value(), 0);
+        }
+        QCOMPARE(SelectionOf(*colors).rows, std::vector<int>{0});
+        ClickRow(colors, 3, Qt::ShiftModifier);
+        QCOMPARE(SelectionOf(*colors).rows, (std::vector<int>{0, 1, 2, 3}));
+        QCOMPARE(SelectionOf(*colors).focus, 3);
+    }
+
+    // A 400 x 300 window: half its width and its title bar must stay on the desktop.
     void positionIsCorrectedAgainstTheDesktop_data() {
         QTest::addColumn<QPoint>("stored");
         QTest::addColumn<QPoint>("expected");
         QTest::newRow("inside") << QPoint(300, 200) << QPoint(300, 200);
         QTest::newRow("x beyond") << QPoint(5000, 200) << QPoint(100, 200);
         QTest::newRow("x negative") << QPoint(-10, 200) << QPoint(100, 200);
-        QTest::newRow("x on the right edge") << QPoint(1024, 200) << QPoint(1024, 200);
+        QTest::newRow("x on the right edge") << QPoint(1024, 200) << QPoint(100, 200);
+        QTest::newRow("90 % off the right edge") << QPoint(984, 200) << QPoint(100, 200);
+        QTest::newRow("half off the right edge") << QPoint(824, 200) << QPoint(824, 200);
         QTest::newRow("y beyond") << QPoint(10, 769) << QPoint(10, 100);
+        QTest::newRow("title bar below the bottom edge") << QPoint(10, 750) << QPoint(10, 100);
+        QTest::newRow("title bar on the bottom edge") << QPoint(10, 736) << QPoint(10, 736);
     }
     void positionIsCorrectedAgainstTheDesktop() {
         QFETCH(QPoint, stored);
         QFETCH(QPoint, expected);
-        QCOMPARE(CorrectedWindowPosition(stored, kDesktop), expected);
+        QCOMPARE(CorrectedWindowPosition(stored, QSize(400, 300), kDesktop), expected);
     }
 
     // Start-up and exit through the settings file: a bad Type and position are corrected, a
@@ -390,6 +525,29 @@ class MainWindowTest : public QObject {
         QCOMPARE(raw.value("Set/OutDir").toString(), QDir::currentPath());
         QCOMPARE(raw.value("Pal/Pal256").toString(), QString());
         QVERIFY(raw.contains("Pal/Pal16"));
+    }
+
+    // Every message about a file names it: a text without the path gets it on its own line.
+    void messagesNameTheirFile() {
+        Open();
+        window_->view().ShowMessage(Msg::WriteError, "/out/a.bmp");
+        window_->view().ShowMessage(Msg::CannotCreate, "/out/b.bmp");
+        window_->view().ShowMessage(Msg::InexplicableError, "");
+        QCOMPARE(messages_,
+                 (QStringList{QStringLiteral("書き込みエラーです。\n/out/a.bmp"),
+                              QString::fromUtf8(FormatMessage(Msg::CannotCreate, "/out/b.bmp")),
+                              QStringLiteral("不可解な内部エラー")}));
+    }
+
+    // The program ended by a signal closes no window: the position it stands at is kept.
+    void thePositionIsKeptWhenTheProgramEndsWithoutAClose() {
+        Open();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->move(130, 70);
+        QTRY_COMPARE(window_->pos(), QPoint(130, 70));
+        const Settings kept = window_->ExportSettings();
+        QCOMPARE(QPoint(kept.xpos, kept.ypos), QPoint(130, 70));
     }
 };
 

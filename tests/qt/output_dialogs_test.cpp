@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -18,6 +19,7 @@ using tintwell::Msg;
 using tintwell::OutputDirDialog;
 using tintwell::OverwriteAnswer;
 using tintwell::OverwriteDialog;
+using tintwell::PaletteFormat;
 using tintwell::PaletteMode;
 using tintwell::PaletteSaveChoice;
 using tintwell::PaletteSaveDialog;
@@ -119,7 +121,7 @@ class OutputDialogsTest : public QObject {
 
     // OK's checks: an existing writable folder is taken as it is; a missing one is created
     // after Yes to 231 (No stays); one that cannot be created gives 232, an unwritable one
-    // 230, both staying. The result is the text without leading white space.
+    // 230, a file 250, all staying. The result is the text without leading white space.
     void outputDirOkRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("yes");
@@ -132,6 +134,7 @@ class OutputDialogsTest : public QObject {
         QTest::newRow("missing, yes") << "T/a/b/c" << true << true << true << 0 << "T/a/b/c";
         QTest::newRow("missing, no") << "T/n" << false << false << true << 0 << "";
         QTest::newRow("under a file") << "T/file/sub" << true << false << true << 232 << "";
+        QTest::newRow("a file") << "T/file" << true << false << false << 250 << "";
 #ifdef Q_OS_LINUX
         QTest::newRow("not writable") << "/proc" << true << false << false << 230 << "";
 #endif
@@ -286,6 +289,58 @@ class OutputDialogsTest : public QObject {
             if (!yes) QCOMPARE(dialog.focusWidget(), name);
             if (yes) QCOMPARE(dialog.Name(), std::string("pal1"));
         }
+    }
+
+    // The format beside the name: .act by default and while overwriting (the current file
+    // keeps its own); a chosen format adds its extension once, a typed extension chooses
+    // its format, and the existing-file question looks at the file of that format.
+    void paletteSaveFormatChoice() {
+        QFile(Path(QStringLiteral("pal1.gpl"))).open(QIODevice::WriteOnly);
+        messages_.asked.clear();
+        messages_.yes = true;
+        PaletteSaveDialog dialog(PaletteMode::Fixed256, 256, "p.gpl", "",
+                                 temp_.path().toStdString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* format = Child<QComboBox>(dialog, "format");
+        auto* name = Child<QLineEdit>(dialog, "edit1044");
+        auto* note = Child<QLabel>(dialog, "static1045");
+        auto* overwrite = Child<QRadioButton>(dialog, "radio1042");
+        auto* newName = Child<QRadioButton>(dialog, "radio1043");
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);  // the current file's
+        QVERIFY(!format->isEnabled());
+        QTest::mouseClick(newName, Qt::LeftButton);
+        QVERIFY(format->isEnabled());
+        QCOMPARE(dialog.Format(), PaletteFormat::Act);
+        QCOMPARE(note->text(), QStringLiteral("拡張子 (.act) は不要です"));
+
+        QTest::keyClicks(name, QStringLiteral("pal1"));
+        QCOMPARE(dialog.Name(), std::string("pal1"));
+        format->setCurrentIndex(1);
+        emit format->activated(1);
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);
+        QCOMPARE(dialog.Name(), std::string("pal1.gpl"));
+        QCOMPARE(note->text(), QStringLiteral("拡張子 (.gpl) は不要です"));
+        QTest::mouseClick(overwrite, Qt::LeftButton);
+        QTest::mouseClick(newName, Qt::LeftButton);
+        QCOMPARE(dialog.Format(), PaletteFormat::Gpl);  // the new name's choice comes back
+
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("x.HEX"));
+        QCOMPARE(dialog.Format(), PaletteFormat::Hex);
+        QCOMPARE(dialog.Name(), std::string("x.HEX"));
+        format->setCurrentIndex(2);
+        emit format->activated(2);  // the typed extension goes with the other format
+        QCOMPARE(name->text(), QStringLiteral("x"));
+        QCOMPARE(dialog.Name(), std::string("x.pal"));
+
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("pal1.gpl"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(messages_.asked,
+                 (std::vector<std::pair<Msg, bool>>{{Msg::PaletteExistsQuestion, false}}));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Name(), std::string("pal1.gpl"));
     }
 };
 

@@ -16,8 +16,13 @@
 
 #include "app/qt_settings_store.h"
 #include "jobs/settings.h"
+#include "resources/string_table.h"
 
+using tintwell::DefaultSettings;
+using tintwell::MessageText;
+using tintwell::Msg;
 using tintwell::QtSettingsStore;
+using tintwell::SaveSettingsAtExit;
 using tintwell::Settings;
 using tintwell::SettingsStore;
 
@@ -137,6 +142,7 @@ class SettingsStoreTest : public QObject {
     void firstRunWritesAllSixInOrder();
     void valuesKeepTheirTypes();
     void defaultStoreUsesOrganisationAndApplication();
+    void settingsThatCannotBeKeptAreReported();
 
   private:
     QString FilePath(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
@@ -542,6 +548,26 @@ void SettingsStoreTest::defaultStoreUsesOrganisationAndApplication() {
 #else
     QVERIFY2(location.endsWith(QStringLiteral("/Qorvel_SA/Tintwell.conf")), qPrintable(location));
 #endif
+}
+
+// Settings that cannot be written at exit are not lost without a word: a store whose folder
+// is a file cannot be written, as root too (who may write into a read-only folder).
+void SettingsStoreTest::settingsThatCannotBeKeptAreReported() {
+    QFile blocker(FilePath("config"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QStringList said;
+    const auto say = [&](const QString& text) { said.append(text); };
+    {
+        QtSettingsStore store(FilePath("config/Tintwell.conf"), QSettings::IniFormat);
+        QVERIFY(!SaveSettingsAtExit(DefaultSettings(), store, say));
+        QCOMPARE(said, (QStringList{QString::fromUtf8(MessageText(Msg::SettingsNotSaved).data()) +
+                                    QLatin1Char('\n') + store.Location()}));
+    }
+    said.clear();
+    QtSettingsStore store(FilePath("settings.ini"), QSettings::IniFormat);
+    QVERIFY(SaveSettingsAtExit(DefaultSettings(), store, say));
+    QVERIFY(said.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)

@@ -1,4 +1,4 @@
-#include "palette/act_file.h"
+#include "palette/palette_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "palette/act_file.h"
+#include "support/temp_dir.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -48,45 +51,21 @@ class ActFileTest : public ::testing::Test {
     fs::path dir_;
 };
 
-struct ReadCase {
-    std::size_t size;
-    ActReadStatus status;
-};
-
-TEST_F(ActFileTest, ReadTakesFirst768Bytes) {
-    constexpr ReadCase kCases[] = {
-        {0, ActReadStatus::TooShort},
-        {767, ActReadStatus::TooShort},
-        {768, ActReadStatus::Ok},
-        {772, ActReadStatus::Ok},
-    };
-    for (const ReadCase& c : kCases) {
-        const std::string name = "size" + std::to_string(c.size);
-        WritePalette(name, c.size);
-        const ActReadResult result = ReadActFile(PaletteFilePath(dir_, name));
-        EXPECT_EQ(result.status, c.status) << c.size << " bytes";
-        if (c.status == ActReadStatus::Ok) {
-            EXPECT_EQ(result.bytes[0], Pattern(0));
-            EXPECT_EQ(result.bytes[767], Pattern(767)) << c.size << " bytes";
-        }
-    }
-}
-
 TEST_F(ActFileTest, ReadMissingFileOrDirectoryCannotOpen) {
-    EXPECT_EQ(ReadActFile(dir_ / "absent.act").status, ActReadStatus::CannotOpen);
+    EXPECT_EQ(ReadPaletteFile(dir_ / "absent.act").fault, PaletteFault::CannotOpen);
     fs::create_directories(dir_ / "folder.act");
-    EXPECT_EQ(ReadActFile(dir_ / "folder.act").status, ActReadStatus::CannotOpen);
+    EXPECT_EQ(ReadPaletteFile(dir_ / "folder.act").fault, PaletteFault::CannotOpen);
 #ifndef _WIN32
     // A named pipe would block the reader until someone writes into it.
     ASSERT_EQ(mkfifo((dir_ / "pipe.act").c_str(), 0600), 0);
-    EXPECT_EQ(ReadActFile(dir_ / "pipe.act").status, ActReadStatus::CannotOpen);
+    EXPECT_EQ(ReadPaletteFile(dir_ / "pipe.act").fault, PaletteFault::CannotOpen);
 #endif
 }
 
 struct LoadCase {
     const char* label;
-    std::size_t fileSize;  // 0: no file at all
-    bool expectFile;       // palette taken from the file
+    std::size_t fileSize;
+    bool expectFile;  // palette taken from the file
     Msg message256;
     Msg message16;
 };
@@ -94,13 +73,14 @@ struct LoadCase {
 TEST_F(ActFileTest, LoadFixedPalettes) {
     constexpr LoadCase kCases[] = {
         {"missing", 0, false, Msg::None, Msg::None},
+        {"empty", 0, false, Msg::BadPalette256, Msg::BadPalette16},
         {"short", 767, false, Msg::BadPalette256, Msg::BadPalette16},
         {"exact", 768, true, Msg::None, Msg::None},
         {"long", 772, true, Msg::None, Msg::None},
     };
     for (const LoadCase& c : kCases) {
         SCOPED_TRACE(c.label);
-        if (c.fileSize > 0) WritePalette(c.label, c.fileSize);
+        if (c.message256 != Msg::None || c.expectFile) WritePalette(c.label, c.fileSize);
 
         // Garbage in the target shows whether the built-in table is copied first.
         FixedPalette256 p256;
@@ -149,10 +129,16 @@ TEST_F(ActFileTest, NonAsciiNameRoundTrips) {
     EXPECT_EQ(p16[15], PatternEntry(15));
 }
 
-TEST(PaletteFilePath, AlwaysAppendsExtension) {
+TEST(PaletteFilePath, ActTitlesAndOtherFileNames) {
     const fs::path dir = fs::path("pal");
     EXPECT_EQ(PaletteFilePath(dir, "x"), dir / "x.act");
     EXPECT_EQ(PaletteFilePath(dir, "x.act"), dir / "x.act.act");
+    EXPECT_EQ(PaletteFilePath(dir, "x.ACT"), dir / "x.ACT.act");
+    // The other formats are named with their extension, in any letter case.
+    EXPECT_EQ(PaletteFilePath(dir, "x.gpl"), dir / "x.gpl");
+    EXPECT_EQ(PaletteFilePath(dir, "x.pal"), dir / "x.pal");
+    EXPECT_EQ(PaletteFilePath(dir, "X.HEX"), dir / "X.HEX");
+    EXPECT_EQ(PaletteFilePath(dir, ".gpl"), dir / ".gpl.act");
 }
 
 TEST(IsPaletteName, NamesStayInsideTheFolder) {
