@@ -14,6 +14,7 @@
 #include "bitmap/analyser.h"
 #include "bitmap/bmp_header.h"
 #include "bitmap/writer.h"
+#include "indexed_pixels.h"
 #include "output_check.h"
 #include "palette/fixed_palettes.h"
 #include "support/bmp_builder.h"
@@ -22,7 +23,8 @@ namespace {
 
 using namespace tintwell;
 
-// Inputs with more pixels than this are scanned but not written, so runs stay fast.
+// Inputs with more pixels than this (only run-length data claims so many in a few bytes)
+// are read as far as their headers, so runs stay fast.
 constexpr std::uint64_t kMaxWrittenPixels = std::uint64_t{1} << 20;
 
 // Stops the run with a message: libFuzzer saves the input that got here.
@@ -35,10 +37,27 @@ std::uint32_t Key(const Rgb& c) {
     return (static_cast<std::uint32_t>(c.red) << 16) | (c.green << 8) | c.blue;
 }
 
-// Maps the scan into `table`, writes the input with the table's palette, and checks that
-// the output is accepted and that every pixel has its slot's color.
-void WriteAndCheck(const std::string& input, const BitmapScan& scan, const HeaderResult& header,
-                   const PaletteSettings& settings, ColorTable& table, int depth) {
+std::uint32_t Masked(const Rgb& c, const ChannelMask& m) {
+    return Key(Rgb{static_cast<std::uint8_t>(c.red & m.red),
+                   static_cast<std::uint8_t>(c.green & m.green),
+                   static_cast<std::uint8_t>(c.blue & m.blue)});
+}
+
+// Scans with the mode's rule, maps into `table`, writes the input with the table's palette,
+// and checks that the output is accepted, that every pixel has the color of the slot its
+// file index maps to, and that this is the color the mode gives the pixel: the pixel's own
+// under the masks, or its nearest fixed color.
+void WriteAndCheck(const std::string& input, const PaletteSettings& settings, ColorTable& table,
+                   int depth) {
+    std::istringstream scanIn(input);
+    const BitmapScan scan = ScanBitmap(scanIn, TrueColorRuleFor(settings, table));
+    if (scan.error != Msg::None) {
+        // Only RGB mode may refuse what the plain scan took: too many colors after the cut.
+        if (scan.error != Msg::TooManyColors24 || settings.mode != PaletteMode::RgbBits) {
+            Fail("the mode's rule refuses a file that the plain scan took");
+        }
+        return;
+    }
     IndexMap indexMap{};
     IndexCounts counts{};
     MapScan(scan, settings, table, indexMap, counts);
@@ -48,50 +67,53 @@ void WriteAndCheck(const std::string& input, const BitmapScan& scan, const Heade
     const std::vector<Rgb> palette = table.Palette();
     std::istringstream in(input);
     std::stringstream out;
-    const Msg written =
-        WriteBitmap(in, out, OutputPalette{palette, depth}, table.BuildOutputIndexMap(indexMap));
+    const Msg written = WriteBitmap(in, out, OutputPalette{palette, depth},
+                                    table.BuildOutputIndexMap(indexMap), scan.rule);
     if (written != Msg::None) Fail("the writer refused a file the analyser accepted");
 
+    const auto pixels = fuzz::IndexPixels(input, scan.rule);
+    if (!pixels.ok) Fail("the rows of an accepted file do not decode again");
+    const auto reference = test::DecodeBmp(std::vector<std::uint8_t>(input.begin(), input.end()));
+    if (reference.ok && reference.pixels != pixels.colors) {
+        Fail("the decoders disagree with the reference decoder");
+    }
+
     const std::string output = out.str();
-    const auto& h = header.header;
     if (const char* fault = fuzz::OutputHeaderFault(
             std::span(reinterpret_cast<const std::uint8_t*>(output.data()), output.size()), depth,
-            h.width, h.height)) {
+            pixels.width, pixels.height)) {
         Fail(fault);
     }
     std::istringstream back(output);
     const BitmapScan rescan = ScanBitmap(back);
     if (rescan.error != Msg::None) Fail("the reader refused the writer's output");
-
-    // The color each input color should come out as: the color of its slot.
-    std::unordered_map<std::uint32_t, Rgb> expected;
-    for (int k = 0; k < kFileIndexCount; ++k) {
-        if (scan.useCounts[k] == 0) continue;
-        const ColorQuad q = scan.palette[k];
-        const ColorSlot& slot = table.Slot(indexMap[k]);
-        expected[Key(Rgb{q.red, q.green, q.blue})] = Rgb{slot.red, slot.green, slot.blue};
-    }
-    const auto original = test::DecodeBmp(std::vector<std::uint8_t>(input.begin(), input.end()));
     const auto decoded = test::DecodeBmp(std::vector<std::uint8_t>(output.begin(), output.end()));
-    if (!original.ok) Fail("the reference decoder refused an accepted input");
     if (!decoded.ok) Fail("the reference decoder refused the output");
-    if (decoded.height != original.height || decoded.width != original.width ||
-        decoded.pixels.size() != original.pixels.size()) {
-        Fail("the output has another shape");
-    }
+    if (decoded.pixels.size() != pixels.colors.size()) Fail("the output has another shape");
     std::int64_t total = 0;
     for (std::int64_t n : rescan.useCounts)
         total += n;
     if (total != static_cast<std::int64_t>(decoded.pixels.size())) Fail("pixel count changed");
-    for (std::size_t i = 0; i < original.pixels.size(); ++i) {
-        const auto it = expected.find(Key(original.pixels[i]));
-        if (it == expected.end()) Fail("a pixel color the scan did not see");
-        if (!(decoded.pixels[i] == it->second)) Fail("a pixel changed color");
-        if (settings.mode == PaletteMode::RgbBits && settings.mask.red == 0xFF &&
-            settings.mask.green == 0xFF && settings.mask.blue == 0xFF &&
-            !(decoded.pixels[i] == original.pixels[i])) {
-            Fail("a pixel changed color with all bits kept");
+
+    std::unordered_map<std::uint32_t, Rgb> nearest;
+    for (std::size_t i = 0; i < pixels.colors.size(); ++i) {
+        const Rgb& color = pixels.colors[i];
+        const ColorSlot& slot = table.Slot(indexMap[pixels.indices[i]]);
+        const Rgb expected{slot.red, slot.green, slot.blue};
+        if (!(decoded.pixels[i] == expected)) Fail("a pixel changed color");
+        if (settings.mode == PaletteMode::RgbBits) {
+            if (Masked(expected, settings.mask) != Masked(color, settings.mask)) {
+                Fail("a pixel left its color under the masks");
+            }
+            continue;
         }
+        auto [it, added] = nearest.try_emplace(Key(color));
+        if (added) {
+            const ColorSlot& s = table.Slot(
+                table.FindNearestColor(ColorQuad{color.blue, color.green, color.red, 0}));
+            it->second = Rgb{s.red, s.green, s.blue};
+        }
+        if (!(it->second == expected)) Fail("a pixel did not take its nearest fixed color");
     }
 }
 
@@ -99,6 +121,13 @@ void WriteAndCheck(const std::string& input, const BitmapScan& scan, const Heade
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
+    std::istringstream first(input);
+    const HeaderResult claimed = ReadBmpHeader(first);
+    if (claimed.error == Msg::None &&
+        static_cast<std::uint64_t>(claimed.header.width) * claimed.header.rows >
+            kMaxWrittenPixels) {
+        return 0;
+    }
     std::istringstream in(input);
     const BitmapScan scan = ScanBitmap(in);
     if (scan.error != Msg::None) {
@@ -110,15 +139,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Msg expected =
             scan.error == Msg::TooManyColors24 ? Msg::FullColorOverflow : scan.error;
         if (written != expected) Fail("writer and analyser refuse differently");
-        return 0;
+        // A true-color file of more than 256 colors still goes to the modes that take it.
+        if (scan.error != Msg::TooManyColors24) return 0;
     }
 
-    std::istringstream headerIn(input);
-    const HeaderResult header = ReadBmpHeader(headerIn);
-    if (header.error != Msg::None) Fail("the header reader refused an accepted file");
-    if (static_cast<std::uint64_t>(header.header.width) * header.header.rows > kMaxWrittenPixels) {
-        return 0;
-    }
+    if (claimed.error != Msg::None) Fail("the header reader refused an accepted file");
 
     // The last two bytes pick the settings, so the corpus explores them along with the file:
     // every channel's bits 1..8 on its own.
@@ -135,17 +160,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ColorTable fixedTable;
     rgbTable.Clear();
     fixedTable.Clear();
-    WriteAndCheck(input, scan, header, rgb, rgbTable, pick & 0x40 ? 16 : 256);
+    WriteAndCheck(input, rgb, rgbTable, pick & 0x40 ? 16 : 256);
 
     PaletteSettings fixed;
     if (pick & 0x20) {
         fixed.mode = PaletteMode::Fixed16;
         fixedTable.FillFixedPalette(BuiltInPalette16());
-        WriteAndCheck(input, scan, header, fixed, fixedTable, pick & 0x10 ? 16 : 256);
+        WriteAndCheck(input, fixed, fixedTable, pick & 0x10 ? 16 : 256);
     } else {
         fixed.mode = PaletteMode::Fixed256;
         fixedTable.FillFixedPalette(BuiltInPalette256());
-        WriteAndCheck(input, scan, header, fixed, fixedTable, 256);
+        WriteAndCheck(input, fixed, fixedTable, 256);
     }
     return 0;
 }

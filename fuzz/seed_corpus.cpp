@@ -47,6 +47,10 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < rgb.size(); ++i) {
         rgb[i] = static_cast<std::uint32_t>((i % 7) * 0x2A1F0B);
     }
+    // More colors than a file index holds: the fixed modes and RGB mode with few bits take it.
+    std::vector<std::uint32_t> many(300);
+    for (std::size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<std::uint32_t>(i * 0x010305 + 0x402000);
 
     const std::vector<std::string> seeds = {
         BmpBuilder(10, 3, 8).DistinctPalette(16).Pixels(ramp).String(),
@@ -60,6 +64,46 @@ int main(int argc, char** argv) {
         BmpBuilder(4, 0, 8).DistinctPalette(2).String(),
         BmpBuilder(2, 2, 8).DistinctPalette(4).Gap(9).PadByte(0xFF).Pixels(ramp).String(),
         BmpBuilder(1, 1, 24).Pixels({0x123456}).String(),
+        // 11..: the other encodings, so every decoder is reached from the start.
+        BmpBuilder(13, 2, 1).DistinctPalette(2).Pixels(ramp).String(),
+        BmpBuilder(7, 2, 2).InfoSize(12).DistinctPalette(3).Pixels(ramp).String(),
+        BmpBuilder(6, 3, 8)
+            .Compression(1)
+            .DistinctPalette(16)
+            .Data({3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 2, 9, 0, 0, 6, 4, 0, 1})
+            .String(),
+        BmpBuilder(7, 3, 4)
+            .Compression(2)
+            .DistinctPalette(16)
+            .Data({5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 2, 2, 0, 2, 0xAB, 0, 1})
+            .String(),
+        BmpBuilder(5, 2, 8)
+            .Compression(1)
+            .DistinctPalette(4)
+            .Data({2, 1, 0, 4, 1, 2, 3, 0})
+            .String(),
+        BmpBuilder(5, 2, 16).Compression(3).Masks(0xF800, 0x07E0, 0x001F).Pixels(rgb).String(),
+        BmpBuilder(5, 2, 16).Pixels(rgb).String(),
+        BmpBuilder(4, 2, 16)
+            .Compression(6)
+            .Masks(0x0F00, 0x00F0, 0x000F, 0xF000)
+            .Pixels({0xF800, 0x1080, 0x0FFF, 0x8123, 0x0001, 0xFFFF, 0x7000, 0x0F0F})
+            .String(),
+        BmpBuilder(4, 2, 32).Pixels({0x80102030, 0x00FFFFFF, 0xFF000001, 0x00ABCDEF}).String(),
+        BmpBuilder(4, -2, 32)
+            .InfoSize(124)
+            .Compression(3)
+            .Masks(0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000)
+            .Pixels({0x7FF00200, 0x000003FF, 0xC0000000, 0x40100401})
+            .String(),
+        BmpBuilder(3, 2, 32)
+            .InfoSize(56)
+            .Compression(3)
+            .Masks(0xFF, 0xFF00, 0xFF0000)
+            .Pixels(rgb)
+            .String(),
+        BmpBuilder(4, 2, 8).InfoSize(16).DistinctPalette(5).Pixels(ramp).String(),
+        BmpBuilder(300, 1, 24).Pixels(many).String(),
     };
     if (!WriteAll(dir, "seed-", ".bmp", seeds)) return 1;
     std::printf("%zu seed files in %s\n", seeds.size(), dir.string().c_str());
@@ -94,13 +138,18 @@ int main(int argc, char** argv) {
         return s;
     };
     const std::vector<std::string> workspaceSeeds = {
-        input(0x80 | 0x10 | 0x04, 7, 0, {0, 2, 4}),   // rgb 8 bits, three files, merge
-        input(0x80 | 0x08 | 0x04, 4, 0, {1, 3, 10}),  // rgb 5,6,7 bits, distance sort
-        input(0x20 | 0x80, 0, 0, {1, 5}),             // rgb 1 bit, 16 colors
-        input(0x01 | 0x04, 0, 768, {0, 2, 6}),        // fixed256 with a palette file
-        input(0x02 | 0x20, 0, 768, {1, 4}),           // fixed16 with a palette file
-        input(0x01, 0, 700, {7, 9}),                  // fixed256, a short palette file
-        input(0x02 | 0x40 | 0x80, 0, 0, {8, 10}),     // fixed16 built-in, a merge refused
+        input(0x80 | 0x10 | 0x04, 7, 0, {0, 2, 4}),     // rgb 8 bits, three files, merge
+        input(0x80 | 0x08 | 0x04, 4, 0, {1, 3, 10}),    // rgb 5,6,7 bits, distance sort
+        input(0x20 | 0x80, 0, 0, {1, 5}),               // rgb 1 bit, 16 colors
+        input(0x01 | 0x04, 0, 768, {0, 2, 6}),          // fixed256 with a palette file
+        input(0x02 | 0x20, 0, 768, {1, 4}),             // fixed16 with a palette file
+        input(0x01, 0, 700, {7, 9}),                    // fixed256, a short palette file
+        input(0x02 | 0x40 | 0x80, 0, 0, {8, 10}),       // fixed16 built-in, a merge refused
+        input(0x01 | 0x04, 0, 0, {23, 13, 18}),         // fixed256, over 256 colors, RLE, alpha
+        input(0x80 | 0x04, 2, 0, {23, 14, 16}),         // rgb 3,4,5 bits, over 256 colors
+        input(0x02 | 0x04, 0, 0, {11, 15, 20}),         // fixed16: 1-bit, RLE8, 32-bit
+        input(0x80 | 0x08 | 0x04, 7, 0, {17, 19, 21}),  // rgb 8 bits, the bit-field files
+        input(0x80 | 0x04, 0, 0, {12, 22, 16}),         // rgb 1 bit: 2-bit, OS/2 2.x, 16-bit
     };
     if (!WriteAll(workspaceDir, "seed-", ".in", workspaceSeeds)) return 1;
     std::printf("%zu seed files in %s\n", workspaceSeeds.size(), workspaceDir.string().c_str());

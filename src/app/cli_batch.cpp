@@ -35,6 +35,7 @@ bool Batch::Setup() {
     ws_.emplace(view_, settings,
                 WorkspaceOptions{paletteDir, RunMode::Inline, DefaultWorkerCount()});
     SetRunning(&*ws_);
+    ws_->SetKeyColor(o_.keyColor);
     ws_->Initialise();
     if (view_.SetupFailed()) return false;  // a short palette file: its message is out
     if (o_.paletteFile) {
@@ -73,6 +74,9 @@ void Batch::Analyse() {
     for (FileEntry& e : files_) {
         if (e.listed) {
             e.status = Status::Analysed;
+            for (const FileRecord& record : ws_->Files()) {
+                if (record.path == e.path) e.format = record.format;
+            }
         } else if (e.status == Status::Pending) {
             e.status = Status::Skipped;
             e.message = HasBmpExtension(e.path) ? e.path +

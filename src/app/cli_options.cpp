@@ -37,6 +37,30 @@ bool ParseBits(std::string_view text, ChannelBits& bits) {
     return true;
 }
 
+// "R,G,B" with each 0..255, or six hex digits "rrggbb" (a leading '#' allowed).
+bool ParseKeyColor(std::string_view text, Rgb& color) {
+    int values[3] = {0, 0, 0};
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() == 6 && text.find(',') == std::string_view::npos) {
+        for (int i = 0; i < 3; ++i) {
+            const char* at = text.data() + 2 * i;
+            auto [ptr, ec] = std::from_chars(at, at + 2, values[i], 16);
+            if (ec != std::errc{} || ptr != at + 2) return false;
+        }
+    } else {
+        for (int i = 0; i < 3; ++i) {
+            const std::size_t comma = text.find(',');
+            if ((comma == std::string_view::npos) != (i == 2)) return false;
+            if (!ParseInt(text.substr(0, comma), values[i])) return false;
+            if (values[i] < 0 || values[i] > 255) return false;
+            text.remove_prefix(i == 2 ? text.size() : comma + 1);
+        }
+    }
+    color = {static_cast<std::uint8_t>(values[0]), static_cast<std::uint8_t>(values[1]),
+             static_cast<std::uint8_t>(values[2])};
+    return true;
+}
+
 // Short flags may be grouped as usual: "-fq" is "-f -q", and "-fqo out" is "-f -q -o out".
 // Grouping stops at the first letter that is not a flag, which takes the rest as its value.
 std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args) {
@@ -84,6 +108,8 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
                          all three (default 8)
   -d, --depth N          16 or 256 palette entries in the output (default 256;
                          16 in fixed16 mode)
+      --key-color COLOR  the color of transparent pixels (alpha 0) in 16- and 32-bit
+                         files: R,G,B or rrggbb (default 255,0,255)
   -p, --palette FILE     palette file for the fixed modes: .act, GIMP .gpl, JASC-PAL
                          .pal or .hex (default: the built-in palette)
       --sort ORDER       none (default: order of first appearance) | pixels (most
@@ -178,6 +204,12 @@ const OptionSpec kOptions[] = {
          if (!ParseInt(v, depth) || (depth != 16 && depth != 256))
              return "depth must be 16 or 256: '" + v + "'";
          p.options.depth = depth;
+         return {};
+     }},
+    {"", "--key-color", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (!ParseKeyColor(v, p.options.keyColor))
+             return "key color must be R,G,B (each 0..255) or rrggbb: '" + v + "'";
          return {};
      }},
     {"-p", "--palette", true,

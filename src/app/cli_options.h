@@ -17,7 +17,8 @@ struct Options {
     std::optional<std::string> outputDir;
     PaletteMode mode = PaletteMode::RgbBits;
     ChannelBits bits;
-    std::optional<int> depth;  // default: 16 in Fixed16 mode, else 256
+    std::optional<int> depth;   // default: 16 in Fixed16 mode, else 256
+    Rgb keyColor{255, 0, 255};  // what pixels with alpha 0 become
     std::optional<std::string> paletteFile;
     SortOrder sort = SortOrder::None;
     std::optional<std::string> savePalette;

@@ -54,7 +54,8 @@ void Batch::PrintJson() {
         const FileEntry& e = files_[i];
         out_ << (i ? "," : "") << "{\"path\":" << JsonString(e.path)
              << ",\"status\":" << JsonString(StatusName(e.status))
-             << ",\"message\":" << (e.message.empty() ? "null" : JsonString(e.message)) << '}';
+             << ",\"message\":" << (e.message.empty() ? "null" : JsonString(e.message))
+             << ",\"format\":" << (e.format.empty() ? "null" : JsonString(e.format)) << '}';
     }
     out_ << "]}\n";
 }

@@ -88,6 +88,7 @@ void CliView::ShowMessage(Msg msg, const std::string& path) {
         return;
     }
     const std::string text = FormatMessage(msg, path);
+    const std::string_view detail = std::exchange(detail_, {});
     FileEntry* e = Owner(msg, path);
     if (e == nullptr) {
         if (phase_ == Phase::Setup) {
@@ -108,6 +109,7 @@ void CliView::ShowMessage(Msg msg, const std::string& path) {
     const bool sameFile = msg == Msg::SameFile;
     e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
     e->message = Named(msg, path, e->path);
+    if (!detail.empty()) e->message += ": " + std::string(detail);
     Print(e->message);
 }
 

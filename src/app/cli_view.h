@@ -26,8 +26,9 @@ struct FileEntry {
     std::string path;
     Status status = Status::Pending;
     std::string message;
-    bool listed = false;   // in the file list after the drop
-    bool written = false;  // reached by the output job
+    std::string_view format;  // the input format, once the file is listed
+    bool listed = false;      // in the file list after the drop
+    bool written = false;     // reached by the output job
 };
 
 // A stop asked for by a signal reaches the Workspace under way through these (cli_run.cpp).
@@ -74,6 +75,9 @@ class CliView final : public HeadlessView {
     // Flushes a message of the output job that no FileDone followed.
     void EndWriting();
 
+    // The reason for the refusal that the next message reports, in words.
+    void RefusalDetail(std::string_view detail) override { detail_ = detail; }
+
     void ShowMessage(Msg msg, const std::string& path) override;
 
     void EndProgress();
@@ -112,6 +116,7 @@ class CliView final : public HeadlessView {
     bool setupFailed_ = false;
     std::string setupMessage_;
     std::string paletteFile_;
+    std::string_view detail_;  // the reason for the refusal that the next message reports
 };
 
 }  // namespace tintwell::cli

@@ -2,40 +2,26 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <new>
+#include <memory>
 #include <vector>
 
 #include "bitmap/bmp_header.h"
 #include "bitmap/color_index.h"
+#include "bitmap/pixel_rows.h"
 
 namespace tintwell {
 namespace {
 
-// Rows are read in blocks of about this many bytes (at least one row), so big files go
-// through the stream in few large reads while memory stays at a few rows.
-constexpr std::uint64_t kBlockBytes = 64 * 1024;
-
-// Counts the pixels of one 8-bit row: each of the first `width` bytes is a palette index.
-void CountPaletted8(const std::uint8_t* row, std::size_t width, IndexCounts& counts) {
+// Counts the pixels of one row of palette indices, one a byte.
+void CountIndices(const std::uint8_t* row, std::size_t width, IndexCounts& counts) {
     for (std::size_t x = 0; x < width; ++x)
         ++counts[row[x]];
 }
 
-// Counts the pixels of one 4-bit row: the high nibble is the left pixel of each pair. In a
-// row of odd width the low nibble of the last byte is padding.
-void CountPaletted4(const std::uint8_t* row, std::size_t width, IndexCounts& counts) {
-    const std::size_t pairs = width / 2;
-    for (std::size_t i = 0; i < pairs; ++i) {
-        ++counts[row[i] >> 4];
-        ++counts[row[i] & 0x0F];
-    }
-    if (width % 2 != 0) ++counts[row[pairs] >> 4];
-}
-
-// Counts the pixels of one 24-bit row (blue, green, red) under their first-occurrence
-// index. False at the first pixel of a 257th color.
-bool CountRgb24(const std::uint8_t* row, std::size_t width, FirstOccurrenceIndex& colors,
-                IndexCounts& counts) {
+// Counts the pixels of one row of colors (blue, green, red) under the index `colors` gives
+// them. False at the first pixel that `colors` has no index for.
+template <class Index>
+bool CountColors(const std::uint8_t* row, std::size_t width, Index& colors, IndexCounts& counts) {
     for (std::size_t x = 0; x < width; ++x) {
         const std::uint8_t* p = row + 3 * x;
         const int index = colors.IndexOf(p[0], p[1], p[2]);
@@ -45,62 +31,116 @@ bool CountRgb24(const std::uint8_t* row, std::size_t width, FirstOccurrenceIndex
     return true;
 }
 
+// Reads every row of the file at `in` (standing at its first row), counting pixels per file
+// index. `count(row)` is false when a row holds one color too many.
+template <class CountRow>
+void ScanRows(const BmpHeader& h, std::istream& in, Rgb keyColor, BitmapScan& scan,
+              CountRow count) {
+    PixelRows rows(h, in, keyColor);
+    if (rows.Start() != Msg::None) {
+        scan.error = rows.Error();
+        scan.detail = rows.Detail();
+        return;
+    }
+    for (std::uint64_t r = 0; r < h.rows; ++r) {
+        const std::uint8_t* row = rows.Next();
+        if (row == nullptr) {
+            scan.error = rows.Error();
+            scan.detail = rows.Detail();
+            return;
+        }
+        if (!count(row)) {
+            scan.error = Msg::TooManyColors24;
+            scan.detail = "more than 256 colors";
+            return;
+        }
+    }
+}
+
+// Scans a true-color file with one numbering of its colors, then takes the colors of its
+// file indices from it.
+template <class Index>
+void ScanTrueColor(const BmpHeader& h, std::istream& in, Index& colors, BitmapScan& scan) {
+    const std::size_t width = static_cast<std::size_t>(h.width);
+    ScanRows(h, in, scan.rule.keyColor, scan, [&](const std::uint8_t* row) {
+        return CountColors(row, width, colors, scan.useCounts);
+    });
+    for (int i = 0; i < colors.Size(); ++i)
+        scan.palette[i] = colors.ColorAt(i);
+}
+
 }  // namespace
 
 // Reads the headers, then every row in stored order, counting pixels per file index.
-BitmapScan ScanBitmap(std::istream& in) {
+BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule) {
     BitmapScan scan;
     const HeaderResult read = ReadBmpHeader(in);
     if (read.error != Msg::None) {
         scan.error = read.error;
+        scan.detail = read.detail;
         return scan;
     }
     const BmpHeader& h = read.header;
-    const std::size_t width = static_cast<std::size_t>(h.width);
-    FirstOccurrenceIndex colors;
+    scan.format = FormatName(h);
+    scan.rule.keyColor = rule.keyColor;
 
-    if (h.rows > 0) {
-        // The header check guarantees rows x stride bytes in the file, so the block is
-        // no larger than the file.
-        const std::uint64_t blockRows =
-            std::clamp<std::uint64_t>(kBlockBytes / h.stride, 1, h.rows);
-        std::vector<std::uint8_t> block;
-        try {
-            block.resize(static_cast<std::size_t>(blockRows * h.stride));
-        } catch (const std::bad_alloc&) {
-            scan.error = Msg::OutOfMemory;
-            return scan;
-        }
-        for (std::uint64_t done = 0; done < h.rows;) {
-            const std::uint64_t n = std::min(blockRows, h.rows - done);
-            const auto bytes = static_cast<std::streamsize>(n * h.stride);
-            in.read(reinterpret_cast<char*>(block.data()), bytes);
-            if (in.gcount() != bytes) {
-                scan.error = Msg::ReadError;
-                return scan;
-            }
-            for (std::uint64_t r = 0; r < n; ++r) {
-                const std::uint8_t* row = block.data() + r * h.stride;
-                if (h.bitCount == 8) {
-                    CountPaletted8(row, width, scan.useCounts);
-                } else if (h.bitCount == 4) {
-                    CountPaletted4(row, width, scan.useCounts);
-                } else if (!CountRgb24(row, width, colors, scan.useCounts)) {
-                    scan.error = Msg::TooManyColors24;
-                    return scan;
-                }
-            }
-            done += n;
-        }
+    if (!h.TrueColor()) {
+        const std::size_t width = static_cast<std::size_t>(h.width);
+        ScanRows(h, in, rule.keyColor, scan, [&](const std::uint8_t* row) {
+            CountIndices(row, width, scan.useCounts);
+            return true;
+        });
+        scan.palette = h.palette;
+        return scan;
     }
 
-    if (h.bitCount == 24) {
-        for (int i = 0; i < colors.Size(); ++i)
-            scan.palette[i] = colors.ColorAt(i);
+    FirstOccurrenceIndex colors;
+    ScanTrueColor(h, in, colors, scan);
+    const bool fallback = rule.numbering == TrueColorNumbering::Reduced ||
+                          (rule.numbering == TrueColorNumbering::Nearest && rule.candidates);
+    if (scan.error != Msg::TooManyColors24 || !fallback) return scan;
+
+    // More than 256 colors: the whole file again, numbered by the mode's rule.
+    scan.error = Msg::None;
+    scan.detail = {};
+    scan.useCounts = {};
+    scan.rule = rule;
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(h.offBits), std::ios::beg);
+    if (rule.numbering == TrueColorNumbering::Reduced) {
+        ReducedColorIndex reduced(rule.mask);
+        ScanTrueColor(h, in, reduced, scan);
+        if (scan.error == Msg::TooManyColors24) {
+            scan.detail = "more than 256 colors after the reduction to the channel bits";
+        }
     } else {
-        scan.palette = h.palette;
+        NearestColorIndex nearest(rule.candidates);
+        ScanTrueColor(h, in, nearest, scan);
     }
     return scan;
+}
+
+TrueColorRule TrueColorRuleFor(const PaletteSettings& settings, const ColorTable& table) {
+    TrueColorRule rule;
+    rule.keyColor = settings.keyColor;
+    if (settings.mode == PaletteMode::RgbBits) {
+        const ChannelMask& m = settings.mask;
+        if (m.red != 0xFF || m.green != 0xFF || m.blue != 0xFF) {
+            rule.numbering = TrueColorNumbering::Reduced;
+            rule.mask = m;
+        }
+        return rule;
+    }
+    // The slots that FindNearestColor searches, in its order; a fixed table has at most 256.
+    auto candidates = std::make_shared<std::vector<ColorQuad>>();
+    const int count = std::min({table.ColorCount(), kSlotCount, kFileIndexCount});
+    for (int slot = 0; slot < count; ++slot) {
+        const ColorSlot& entry = table.Slot(slot);
+        candidates->push_back(ColorQuad{entry.blue, entry.green, entry.red, 0});
+    }
+    rule.numbering = TrueColorNumbering::Nearest;
+    rule.candidates = std::move(candidates);
+    return rule;
 }
 
 // Enters each used color in ascending file index order, so a file's new colors join the

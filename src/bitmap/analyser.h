@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <istream>
+#include <string_view>
 
+#include "bitmap/true_color.h"
 #include "palette/color.h"
 #include "palette/color_table.h"
 #include "palette/palette_settings.h"
@@ -17,11 +19,22 @@ struct BitmapScan {
     Msg error = Msg::None;
     IndexCounts useCounts{};                           // pixels per file palette index
     std::array<ColorQuad, kFileIndexCount> palette{};  // color of each file palette index
+    TrueColorRule rule;       // how a true-color file's pixels were numbered
+    std::string_view format;  // the input format's short name, FormatName
+    std::string_view detail;  // why the file was refused, in a user's words
 };
 
 // Reads a bitmap from the start of `in`, checks it and counts the pixels of each of its
-// palette indices (for 24-bit files: of each color, numbered by first occurrence).
-[[nodiscard]] BitmapScan ScanBitmap(std::istream& in);
+// palette indices. The pixels of a true-color file are numbered by first occurrence; when
+// it has more than 256 colors, by `rule`'s numbering instead (refused when that is
+// FirstOccurrence too, or when over 256 colors remain after the reduction).
+[[nodiscard]] BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule = {});
+
+// The rule for true-color files with more than 256 colors under `settings`: the nearest
+// color of the table in the fixed modes, the colors cut to the channel bits in RgbBits
+// mode (none at 8 bits a channel, where nothing is cut). Carries the key color.
+[[nodiscard]] TrueColorRule TrueColorRuleFor(const PaletteSettings& settings,
+                                             const ColorTable& table);
 
 // The map half: enters the used colors of a successful scan into the table, in ascending
 // file index order, and fills the file's IndexMap and IndexCounts (which the caller has

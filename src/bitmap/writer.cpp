@@ -6,12 +6,14 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "bitmap/bmp_header.h"
 #include "bitmap/byte_io.h"
 #include "bitmap/color_index.h"
+#include "bitmap/pixel_rows.h"
 
 namespace tintwell {
 namespace {
@@ -20,29 +22,18 @@ namespace {
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 constexpr std::size_t kMaxHeadersSize = kFileHeaderSize + kInfoHeaderSize + 4 * 256;
 
-// Output indices of one 8-bit row: each of the first `width` bytes is a file index.
-void TranslatePaletted8(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
-                        std::uint8_t* indices) {
+// Output indices of one row of file indices, one a byte.
+void TranslateIndices(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
+                      std::uint8_t* indices) {
     for (std::size_t x = 0; x < width; ++x)
         indices[x] = map[row[x]];
 }
 
-// Output indices of one 4-bit row, high nibble first; an odd width takes only the high
-// nibble of the last byte.
-void TranslatePaletted4(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
-                        std::uint8_t* indices) {
-    const std::size_t pairs = width / 2;
-    for (std::size_t i = 0; i < pairs; ++i) {
-        indices[2 * i] = map[row[i] >> 4];
-        indices[2 * i + 1] = map[row[i] & 0x0F];
-    }
-    if (width % 2 != 0) indices[width - 1] = map[row[pairs] >> 4];
-}
-
-// Output indices of one 24-bit row, numbering colors by first occurrence exactly as the
-// analyser does. False at the first pixel of a 257th color.
-bool TranslateRgb24(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
-                    FirstOccurrenceIndex& colors, std::uint8_t* indices) {
+// Output indices of one row of colors (blue, green, red), numbering colors exactly as the
+// analyser did. False at the first pixel that `colors` has no index for.
+template <class Index>
+bool TranslateColors(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
+                     Index& colors, std::uint8_t* indices) {
     for (std::size_t x = 0; x < width; ++x) {
         const std::uint8_t* p = row + 3 * x;
         const int index = colors.IndexOf(p[0], p[1], p[2]);
@@ -112,7 +103,7 @@ bool WriteAll(std::ostream& out, std::span<const std::uint8_t> bytes) {
 
 // Writes the headers, then the rows block by block.
 Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
-                const OutputIndexMap& map) {
+                const OutputIndexMap& map, const TrueColorRule& rule) {
     const HeaderResult read = ReadBmpHeader(in);
     if (read.error != Msg::None) return read.error;
     const BmpHeader& h = read.header;
@@ -135,13 +126,13 @@ Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palett
     if (!WriteAll(out, std::span(headers).first(headersSize))) return Msg::WriteError;
 
     if (h.rows > 0) {
+        PixelRows rows(h, in, rule.keyColor);
+        if (rows.Start() != Msg::None) return rows.Error();
         const std::uint64_t blockRows =
-            std::clamp<std::uint64_t>(kBlockBytes / std::max(h.stride, outStride), 1, h.rows);
-        std::vector<std::uint8_t> inBlock;
+            std::clamp<std::uint64_t>(kBlockBytes / outStride, 1, h.rows);
         std::vector<std::uint8_t> outBlock;
         std::vector<std::uint8_t> indices;
         try {
-            inBlock.resize(static_cast<std::size_t>(blockRows * h.stride));
             outBlock.resize(static_cast<std::size_t>(blockRows * outStride));
             // 4-bit output is translated one index per byte first, then packed.
             if (depth == 16) indices.resize(width);
@@ -149,23 +140,32 @@ Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palett
             return Msg::OutOfMemory;
         }
         const std::size_t used = depth == 16 ? (width + 1) / 2 : width;
-        FirstOccurrenceIndex colors;
+        FirstOccurrenceIndex firstColors;
+        std::optional<ReducedColorIndex> reducedColors;
+        std::optional<NearestColorIndex> nearestColors;
+        if (h.TrueColor() && rule.numbering == TrueColorNumbering::Reduced) {
+            reducedColors.emplace(rule.mask);
+        } else if (h.TrueColor() && rule.numbering == TrueColorNumbering::Nearest &&
+                   rule.candidates) {
+            nearestColors.emplace(rule.candidates);
+        }
+        const auto translate = [&](const std::uint8_t* row, std::uint8_t* target) {
+            if (!h.TrueColor()) {
+                TranslateIndices(row, width, map, target);
+                return true;
+            }
+            if (reducedColors) return TranslateColors(row, width, map, *reducedColors, target);
+            if (nearestColors) return TranslateColors(row, width, map, *nearestColors, target);
+            return TranslateColors(row, width, map, firstColors, target);
+        };
         for (std::uint64_t done = 0; done < h.rows;) {
             const std::uint64_t n = std::min(blockRows, h.rows - done);
-            const auto bytes = static_cast<std::streamsize>(n * h.stride);
-            in.read(reinterpret_cast<char*>(inBlock.data()), bytes);
-            if (in.gcount() != bytes) return Msg::ReadError;
             for (std::uint64_t r = 0; r < n; ++r) {
-                const std::uint8_t* row = inBlock.data() + r * h.stride;
+                const std::uint8_t* row = rows.Next();
+                if (row == nullptr) return rows.Error();
                 std::uint8_t* outRow = outBlock.data() + r * outStride;
                 std::uint8_t* target = depth == 16 ? indices.data() : outRow;
-                if (h.bitCount == 8) {
-                    TranslatePaletted8(row, width, map, target);
-                } else if (h.bitCount == 4) {
-                    TranslatePaletted4(row, width, map, target);
-                } else if (!TranslateRgb24(row, width, map, colors, target)) {
-                    return Msg::FullColorOverflow;
-                }
+                if (!translate(row, target)) return Msg::FullColorOverflow;
                 if (depth == 16) PackNibbles(target, width, outRow);
                 std::memset(outRow + used, 0, static_cast<std::size_t>(outStride) - used);
             }

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <span>
 
+#include "bitmap/true_color.h"
 #include "palette/color.h"
 #include "palette/color_table.h"
 #include "resources/string_table.h"
@@ -24,8 +25,9 @@ struct OutputPalette {
 // information header (width, height with its sign and resolutions carried over; planes 1;
 // bit count 4 or 8; image size = stride x rows; colors used = depth; important 0), `depth`
 // color-table entries (list colors, then zeros), then the rows in the input's order,
-// padded with zero bytes. Returns Msg::None or the message number of the failure.
+// padded with zero bytes. The pixels of a true-color input are numbered by `rule`, the rule
+// its scan reported. Returns Msg::None or the message number of the failure.
 [[nodiscard]] Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
-                              const OutputIndexMap& map);
+                              const OutputIndexMap& map, const TrueColorRule& rule = {});
 
 }  // namespace tintwell

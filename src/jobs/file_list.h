@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bitmap/true_color.h"
 #include "jobs/file_fingerprint.h"
 #include "palette/color_table.h"
 
@@ -18,6 +19,8 @@ struct FileRecord {
     IndexMap indexMap{};
     IndexCounts indexCounts{};
     FileFingerprint analysed;
+    TrueColorRule rule;       // how its true-color pixels were numbered; the writer needs it
+    std::string_view format;  // the input format's short name (a static text)
 
     // The file name without directory and extension: what the file list shows.
     [[nodiscard]] std::string_view BaseName() const;

@@ -6,14 +6,14 @@
 namespace tintwell {
 
 // Runs on a worker: touches no Workspace state.
-FileScan ScanFile(const std::string& path) {
+FileScan ScanFile(const std::string& path, const TrueColorRule& rule) {
     InputFile file(PathFromUtf8(path));
     FileScan scan;
     if (!file.IsOpen()) {
         scan.error = Msg::CannotOpen;
         return scan;
     }
-    static_cast<BitmapScan&>(scan) = ScanBitmap(file.Stream());
+    static_cast<BitmapScan&>(scan) = ScanBitmap(file.Stream(), rule);
     scan.fingerprint = file.Fingerprint();
     return scan;
 }

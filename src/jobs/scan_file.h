@@ -12,8 +12,8 @@ struct FileScan : BitmapScan {
     FileFingerprint fingerprint;
 };
 
-// The scan of one file by path (CannotOpen when it cannot be opened). Runs on a worker:
-// touches no Workspace state.
-[[nodiscard]] FileScan ScanFile(const std::string& path);
+// The scan of one file by path (CannotOpen when it cannot be opened), its true-color pixels
+// numbered by `rule`. Runs on a worker: touches no Workspace state.
+[[nodiscard]] FileScan ScanFile(const std::string& path, const TrueColorRule& rule = {});
 
 }  // namespace tintwell

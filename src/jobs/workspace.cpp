@@ -148,6 +148,11 @@ void Workspace::ShowMessage(Msg msg, std::string_view path) {
     view_.ShowMessage(msg, std::string(path));
 }
 
+void Workspace::ShowRefusal(const BitmapScan& scan, std::string_view path) {
+    view_.RefusalDetail(scan.detail);
+    ShowMessage(scan.error, path);
+}
+
 void Workspace::FinishJob() {
     view_.JobFinished();
 }

@@ -123,6 +123,9 @@ class Workspace final : private ColorListObserver {
     [[nodiscard]] const FileList& Files() const { return files_; }
     [[nodiscard]] const ColorTable& Table() const { return table_; }
     [[nodiscard]] const PaletteSettings& Palette() const { return settings_; }
+    // The color that pixels with alpha 0 take in the files read from now on; files already
+    // listed keep theirs until they are read again.
+    void SetKeyColor(Rgb color) { settings_.keyColor = color; }
     [[nodiscard]] const ControlStates& Controls() const { return controls_; }
     [[nodiscard]] const std::string& OutDir() const { return outDir_; }
     [[nodiscard]] const std::string& Pal256Name() const { return pal256Name_; }
@@ -142,6 +145,8 @@ class Workspace final : private ColorListObserver {
     void ColorTableFull() override;
 
     void ShowMessage(Msg msg, std::string_view path = {});
+    // The message that refuses a scanned file, with the scan's reason.
+    void ShowRefusal(const BitmapScan& scan, std::string_view path);
     // The last step of every job: the view hears that it ended.
     void FinishJob();
     void SetEnabled(ControlId id, bool enabled);

@@ -37,13 +37,16 @@ void Workspace::StartScans(ScanRun run, const std::vector<bool>& wanted) {
     runner_.NewJob();
     scan_ = std::make_unique<ScanRun>(std::move(run));
     scan_->scans.resize(scan_->paths.size());
+    // Every file of the job numbers its true-color pixels by the settings and table it
+    // starts with.
+    const TrueColorRule rule = TrueColorRuleFor(settings_, table_);
     for (std::size_t i = 0; i < scan_->paths.size(); ++i) {
         if (!wanted[i]) {
             scan_->scans[i] = FileScan{};
             continue;
         }
-        runner_.Submit([i, path = scan_->paths[i]] {
-            return JobResult(ScanResult{i, ScanFile(path)});
+        runner_.Submit([i, path = scan_->paths[i], rule] {
+            return JobResult(ScanResult{i, ScanFile(path, rule)});
         });
     }
     RunJob();
@@ -90,13 +93,15 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
     const std::string_view baseName = BaseNamePart(path);
     if (files_.ContainsBaseName(baseName)) return true;
     if (scan.error != Msg::None) {
-        ShowMessage(scan.error, path);
+        ShowRefusal(scan, path);
         return true;
     }
 
     FileRecord record;
     record.path = path;
     record.analysed = scan.fingerprint;
+    record.rule = scan.rule;
+    record.format = scan.format;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
     const int position = files_.InsertFileRecord(std::move(record));
     view_.FileRowInserted(position, std::string(baseName));
@@ -210,7 +215,7 @@ void Workspace::ReanalyseFile(std::size_t item, const FileScan& scan) {
     const int position = static_cast<int>(item) - scan_->removed;
     FileRecord& record = files_.At(position);
     if (scan.error != Msg::None) {
-        ShowMessage(scan.error, record.path);
+        ShowRefusal(scan, record.path);
         DropFileRecord(position);
         ++scan_->removed;
         return;
@@ -218,6 +223,8 @@ void Workspace::ReanalyseFile(std::size_t item, const FileScan& scan) {
     record.indexMap = {};
     record.indexCounts = {};
     record.analysed = scan.fingerprint;
+    record.rule = scan.rule;
+    record.format = scan.format;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
 }
 

@@ -145,10 +145,12 @@ void Workspace::SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> i
     // map fits only the content that was analysed; a file rewritten since then is refused
     // before its output is named, so whatever stands at the output stays as it was.
     runner_.Submit([row = write.row, output = write.output, in = std::move(in), out = write.file,
-                    map, analysed = record.analysed, colors = run.colors, depth = run.depth] {
+                    map, rule = record.rule, analysed = record.analysed, colors = run.colors,
+                    depth = run.depth] {
         const Msg msg = out->Write([&](std::ostream& os) {
             if (!SameContent(analysed, in->Fingerprint())) return Msg::ChangedSinceAnalysis;
-            const Msg result = WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map);
+            const Msg result =
+                WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map, rule);
             return SameContent(analysed, in->Fingerprint()) ? result : Msg::ChangedSinceAnalysis;
         });
         return JobResult(WriteResult{row, output, msg});

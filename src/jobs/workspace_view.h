@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "jobs/control_state.h"
 #include "resources/string_table.h"
@@ -95,6 +96,10 @@ class WorkspaceView {
     // Shows message `msg` (its text with "%1" replaced by `path`, see FormatMessage) in a
     // box with an OK button and returns when it is closed.
     virtual void ShowMessage(Msg msg, const std::string& path) = 0;
+    // Why a file is refused, in a user's words ("RLE8 with a run past the end of a row"):
+    // told just before the ShowMessage that refuses it. The message number stays what the
+    // window shows; a view that has room for more may add this.
+    virtual void RefusalDetail(std::string_view /*detail*/) {}
     // Asks whether `path` may be overwritten.
     virtual OverwriteAnswer AskOverwrite(const std::string& path) = 0;
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "palette/color.h"
+
 namespace tintwell {
 
 // How colors are collected. The numbers are the ones stored in the settings ("Type").
@@ -41,6 +43,8 @@ struct PaletteSettings {
     ChannelBits bits;
     ChannelMask mask;
     int outputDepth = 256;  // palette entries of the output bitmaps: 16 or 256
+    // The color of every pixel whose alpha is 0 (magenta, the key color of the samples).
+    Rgb keyColor{255, 0, 255};
 };
 
 // The stored "Type" value read back: anything outside 0..2 is RgbBits.

@@ -93,6 +93,10 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
                                                {"--save-palette", "x.txt", "a.bmp"},
                                                {"--bogus", "a.bmp"},
                                                {"--save-palette", "a.bmp", "b.bmp"},
+                                               {"--key-color", "255,0", "a.bmp"},
+                                               {"--key-color", "256,0,0", "a.bmp"},
+                                               {"--key-color", "ff00f", "a.bmp"},
+                                               {"--key-color", "gg00ff", "a.bmp"},
                                                {"-o"}}) {
         const CliResult r = RunTool(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
@@ -155,7 +159,7 @@ TEST(CliTest, MoreThan128FilesDoNothing) {
     EXPECT_EQ(r.out.rfind("{\"mode\":\"rgb\",\"bits\":[8,8,8],\"depth\":256,\"colors\":[],", 0),
               0u);
     EXPECT_NE(r.out.find("{\"path\":\"f128.bmp\",\"status\":\"refused\",\"message\":\""
-                         "入力できるファイル数は128までです。\"}"),
+                         "入力できるファイル数は128までです。\",\"format\":null}"),
               std::string::npos);
 }
 
@@ -377,19 +381,49 @@ TEST(CliTest, RefusedFilesAreNamedAndTheRestIsDone) {
     TempDir dir;
     const auto good = dir.Write("good.bmp", Rgb24());
     const auto bad = dir.Write("bad.bmp", {'B', 'M', 1, 2, 3});
-    const auto rle = dir.Write("rle.bmp", BmpBuilder(2, 2, 8).Compression(1).Bytes());
+    const auto jpeg = dir.Write("jpeg.bmp", BmpBuilder(2, 2, 24).Compression(4).Bytes());
     const auto narrow = dir.Write("narrow.bmp", BmpBuilder(0, 2, 8).Bytes());
     CliResult r = RunTool({"-q", "-o", (dir / "out").string(), good.string(), bad.string(),
-                           rle.string(), narrow.string()});
+                           jpeg.string(), narrow.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(FormatMessage(Msg::InvalidData, narrow.string())), std::string::npos);
     EXPECT_NE(r.err.find("「" + bad.string() + "」はデータが不正です。"), std::string::npos);
-    EXPECT_NE(r.err.find("「" + rle.string() + "」はサポートしていない形式です。"),
+    // The message number's text, then why in words.
+    EXPECT_NE(r.err.find("「" + jpeg.string() +
+                         "」はサポートしていない形式です。: a JPEG image inside the bitmap"),
               std::string::npos);
     EXPECT_TRUE(fs::exists(dir / "out" / "good.bmp"));
     r = RunTool({"-q", bad.string(), (dir / "missing.bmp").string()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("がオープンできません。"), std::string::npos);
+}
+
+// Each file names its input format; transparent pixels take the key color, given as
+// R,G,B or rrggbb; a run past the row is refused with the reason on its line.
+TEST(CliTest, FormatsKeyColorAndReasons) {
+    TempDir dir;
+    const auto rle = dir.Write(
+        "a.bmp", BmpBuilder(3, 1, 8).Compression(1).DistinctPalette(4).Data({3, 2, 0, 1}).Bytes());
+    const auto alpha =
+        dir.Write("b.bmp", BmpBuilder(2, 1, 32).Pixels({0x00FFFFFF, 0xFF010203}).Bytes());
+    const auto bad = dir.Write(
+        "c.bmp", BmpBuilder(3, 1, 8).Compression(1).DistinctPalette(4).Data({5, 2, 0, 1}).Bytes());
+    for (const std::string key : {"10,20,30", "0a141e", "#0A141E"}) {
+        const CliResult r =
+            RunTool({"--json", "--key-color", key, rle.string(), alpha.string(), bad.string()});
+        EXPECT_EQ(r.status, 1) << key;
+        EXPECT_NE(r.out.find("{\"index\":1,\"red\":10,\"green\":20,\"blue\":30,\"pixels\":1}"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find("\"status\":\"analysed\",\"message\":null,\"format\":\"bmp-rle8\""),
+                  std::string::npos);
+        EXPECT_NE(r.out.find("\"format\":\"bmp-32\""), std::string::npos);
+        EXPECT_NE(r.err.find(": RLE8 with a run past the end of a row"), std::string::npos);
+    }
+    // The default key is magenta.
+    EXPECT_NE(RunTool({"--json", alpha.string()})
+                  .out.find("\"red\":255,\"green\":0,\"blue\":255,\"pixels\":1"),
+              std::string::npos);
 }
 
 TEST(CliTest, SortByPixelsOrdersThePalette) {

@@ -122,6 +122,60 @@ TEST_F(WorkspaceTest, FixedModesSetTheirDepthAndMapToTheNearestEntry) {
     EXPECT_EQ(ws->ColorCount(), 2);
 }
 
+// True-color files of more than 256 colors: refused at 8 bits a channel, taken by the
+// fixed modes (every pixel its nearest fixed color) and by fewer bits, scanned two at a
+// time and written by the rule their scan used.
+TEST_F(WorkspaceTest, TrueColorFilesOfManyColorsFollowTheMode) {
+    std::vector<std::uint32_t> pixels(600);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint32_t>(i * 0x010305);
+    const std::string many =
+        dir.Write("many.bmp", BmpBuilder(600, 1, 24).Pixels(pixels).Bytes()).string();
+    const std::string few = Bmp("few.bmp", {0x102030, 0x405060});
+    Make();
+    Drop({many, few});
+    EXPECT_EQ(view.messageIds,
+              (std::vector<std::pair<Msg, std::string>>{{Msg::TooManyColors24, many}}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"few"}));
+
+    for (const PaletteMode mode :
+         {PaletteMode::Fixed256, PaletteMode::Fixed16, PaletteMode::RgbBits}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        ws->OnClearAll();
+        RunUntilIdle(*ws, view);
+        PaletteChoice choice;
+        choice.mode = mode;
+        choice.bits = {3, 3, 2};
+        ASSERT_TRUE(ws->OnPaletteSettings(choice));
+        RunUntilIdle(*ws, view);
+        view.messageIds.clear();
+        Drop({many, few});
+        EXPECT_TRUE(view.messageIds.empty());
+        ASSERT_EQ(Names(), (std::vector<std::string>{"few", "many"}));
+        EXPECT_EQ(ws->Files().At(1).format, "bmp-24");
+        ExpectConsistent();
+
+        if (ws->ColorCount() > ws->Palette().outputDepth) ws->OnToggleOutputDepth();
+        const auto out = dir / ("out" + std::to_string(static_cast<int>(mode)));
+        std::filesystem::create_directories(out);
+        ASSERT_EQ(ws->OnOutput(out.string()), OutputStart::Started);
+        RunUntilIdle(*ws, view);
+        const auto written = DecodeBmp(ReadAll(out / "many.bmp"));
+        ASSERT_TRUE(written.ok);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const ColorQuad p{static_cast<std::uint8_t>(pixels[i]),
+                              static_cast<std::uint8_t>(pixels[i] >> 8),
+                              static_cast<std::uint8_t>(pixels[i] >> 16), 0};
+            const int slot = mode == PaletteMode::RgbBits
+                                 ? ws->Table().FindMaskedColor(p, ws->Palette().mask)
+                                 : ws->Table().FindNearestColor(p);
+            ASSERT_GE(slot, 0);
+            const ColorSlot& s = ws->Table().Slot(slot);
+            EXPECT_EQ(written.pixels[i], (Rgb{s.red, s.green, s.blue})) << i;
+        }
+    }
+}
+
 TEST_F(WorkspaceTest, ConfirmingUnchangedSettingsStillUndoesAMerge) {
     Make();
     Drop({Bmp("a.bmp", {0x100000, 0x200000, 0x300000})});

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,7 +18,8 @@ namespace tintwell::test {
 // breaks: `BmpBuilder(4, 2, 8).Palette(colors).Pixels(indices).Height(-2).Bytes()`.
 //
 // Pixels are given as one value per pixel, rows in stored order (first stored row first):
-// a palette index for 4- and 8-bit images, 0xRRGGBB for 24-bit images.
+// a palette index for 1-, 2-, 4- and 8-bit images, 0xRRGGBB for 24-bit images, the stored
+// 16- or 32-bit value otherwise. Run-length data is given whole with Data().
 class BmpBuilder {
   public:
     BmpBuilder(std::int32_t width, std::int32_t height, std::uint16_t bitCount)
@@ -71,6 +74,17 @@ class BmpBuilder {
         }
         return *this;
     }
+    // Bit-field masks: behind a 40-byte header (three, or four with an alpha mask when
+    // the compression is 6), inside a longer one.
+    BmpBuilder& Masks(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a = 0) {
+        masks_ = {r, g, b, a};
+        return *this;
+    }
+    // The pixel data as stored, instead of rows made from Pixels().
+    BmpBuilder& Data(std::vector<std::uint8_t> bytes) {
+        data_ = std::move(bytes);
+        return *this;
+    }
     BmpBuilder& Pixels(std::vector<std::uint32_t> values) {
         pixels_ = std::move(values);
         return *this;
@@ -94,8 +108,8 @@ class BmpBuilder {
 
     [[nodiscard]] std::uint32_t ComputedOffBits() const {
         const std::size_t entry = infoSize_ == kCoreHeaderSize ? 3 : 4;
-        return static_cast<std::uint32_t>(kFileHeaderSize + infoSize_ + entry * palette_.size() +
-                                          gap_);
+        return static_cast<std::uint32_t>(kFileHeaderSize + infoSize_ + MasksBehind() +
+                                          entry * palette_.size() + gap_);
     }
 
     [[nodiscard]] std::vector<std::uint8_t> Bytes() const {
@@ -114,17 +128,25 @@ class BmpBuilder {
             writeU16le(b, 20, static_cast<std::uint16_t>(height_));
             writeU16le(b, 22, planes_);
             writeU16le(b, 24, bitCount_);
-        } else if (infoSize_ >= 20) {
+        } else if (infoSize_ >= 16) {
             writeU32le(b, 18, static_cast<std::uint32_t>(width_));
             writeU32le(b, 22, static_cast<std::uint32_t>(height_));
             writeU16le(b, 26, planes_);
             writeU16le(b, 28, bitCount_);
-            writeU32le(b, 30, compression_);
+            if (infoSize_ >= 20) writeU32le(b, 30, compression_);
             if (infoSize_ >= 40) {
                 writeU32le(b, 38, static_cast<std::uint32_t>(xPels_));
                 writeU32le(b, 42, static_cast<std::uint32_t>(yPels_));
                 writeU32le(b, 46, static_cast<std::uint32_t>(palette_.size()));
             }
+            if (masks_ && infoSize_ >= 52) {
+                for (std::uint32_t i = 0; i < (infoSize_ >= 56 ? 4u : 3u); ++i)
+                    writeU32le(b, 54 + 4 * i, (*masks_)[i]);
+            }
+        }
+        for (std::size_t i = 0; i < MasksBehind() / 4; ++i) {
+            b.resize(b.size() + 4);
+            writeU32le(b, b.size() - 4, (*masks_)[i]);
         }
         for (const ColorQuad& c : palette_) {
             b.push_back(c.blue);
@@ -134,7 +156,11 @@ class BmpBuilder {
         }
         b.resize(b.size() + gap_, 0);
         if (forceOffBits_) b.resize(offBits, 0);
-        AppendRows(b);
+        if (data_) {
+            b.insert(b.end(), data_->begin(), data_->end());
+        } else {
+            AppendRows(b);
+        }
         const auto size = static_cast<std::uint32_t>(b.size());
         writeU32le(b, 2, size);
         return b;
@@ -146,6 +172,11 @@ class BmpBuilder {
     }
 
   private:
+    std::size_t MasksBehind() const {
+        if (!masks_ || infoSize_ != kInfoHeaderSize) return 0;
+        return compression_ == 6 ? 16 : 12;
+    }
+
     void AppendRows(std::vector<std::uint8_t>& b) const {
         if (width_ <= 0) return;
         const std::size_t rows =
@@ -166,6 +197,21 @@ class BmpBuilder {
                     case 8:
                         row[x] = static_cast<std::uint8_t>(v);
                         break;
+                    case 16:
+                        writeU16le(row, 2 * x, static_cast<std::uint16_t>(v));
+                        break;
+                    case 32:
+                        writeU32le(row, 4 * x, v);
+                        break;
+                    case 1:
+                    case 2: {
+                        const unsigned per = 8u / bitCount_;
+                        const unsigned shift =
+                            8u - bitCount_ * (1u + static_cast<unsigned>(x % per));
+                        row[x / per] = static_cast<std::uint8_t>(
+                            row[x / per] | ((v & ((1u << bitCount_) - 1)) << shift));
+                        break;
+                    }
                     case 4: {
                         std::uint8_t& byte = row[x / 2];
                         if (x % 2 == 0) {
@@ -203,6 +249,8 @@ class BmpBuilder {
     std::size_t gap_ = 0;
     std::uint32_t offBits_ = 0;
     bool forceOffBits_ = false;
+    std::optional<std::array<std::uint32_t, 4>> masks_;
+    std::optional<std::vector<std::uint8_t>> data_;
 };
 
 // The pixels of an uncompressed 4-, 8- or 24-bit BMP, decoded one pixel at a time for
