@@ -109,7 +109,7 @@ void CliView::ShowMessage(Msg msg, const std::string& path) {
     const bool sameFile = msg == Msg::SameFile;
     e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
     e->message = Named(msg, path, e->path);
-    if (!detail.empty()) e->message += ": " + std::string(detail);
+    if (!detail.empty()) e->message += " (" + std::string(detail) + ")";
     Print(e->message);
 }
 

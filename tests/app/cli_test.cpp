@@ -418,7 +418,7 @@ TEST(CliTest, FormatsKeyColorAndReasons) {
         EXPECT_NE(r.out.find("\"status\":\"analysed\",\"message\":null,\"format\":\"bmp-rle8\""),
                   std::string::npos);
         EXPECT_NE(r.out.find("\"format\":\"bmp-32\""), std::string::npos);
-        EXPECT_NE(r.err.find(": RLE8 with a run past the end of a row"), std::string::npos);
+        EXPECT_NE(r.err.find(" (RLE8 with a run past the end of a row)"), std::string::npos);
     }
     // The default key is magenta.
     EXPECT_NE(RunTool({"--json", alpha.string()})
