@@ -390,7 +390,7 @@ TEST(CliTest, RefusedFilesAreNamedAndTheRestIsDone) {
     EXPECT_NE(r.err.find("「" + bad.string() + "」はデータが不正です。"), std::string::npos);
     // The message number's text, then why in words.
     EXPECT_NE(r.err.find("「" + jpeg.string() +
-                         "」はサポートしていない形式です。: a JPEG image inside the bitmap"),
+                         "」はサポートしていない形式です。 (a JPEG image inside the bitmap)"),
               std::string::npos);
     EXPECT_TRUE(fs::exists(dir / "out" / "good.bmp"));
     r = RunTool({"-q", bad.string(), (dir / "missing.bmp").string()});
