@@ -1,15 +1,6 @@
 #include "bitmap/color_index.h"
 
 namespace tintwell {
-namespace {
-
-// Fibonacci hashing: the top 10 bits of the product spread neighbouring colors apart.
-constexpr std::uint32_t Bucket(std::uint32_t key) {
-    return (key * 2654435761u) >> 22;
-}
-
-}  // namespace
-
 FirstOccurrenceIndex::FirstOccurrenceIndex() {
     Clear();
 }
@@ -17,7 +8,7 @@ FirstOccurrenceIndex::FirstOccurrenceIndex() {
 // Probes from the key's bucket to the key or the first empty bucket. Colors are only ever
 // appended, so the found position is the color's first occurrence, as a linear scan gives.
 int FirstOccurrenceIndex::Lookup(std::uint32_t key) {
-    std::uint32_t b = Bucket(key);
+    std::uint32_t b = HomeBucket(key);
     while (keys_[b] != kEmpty) {
         if (keys_[b] == key) {
             lastKey_ = key;

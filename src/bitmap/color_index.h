@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "palette/color.h"
@@ -37,7 +38,13 @@ class FirstOccurrenceIndex {
     // No 24-bit key has a bit above 23 set, so this marks an empty bucket (and an empty cache).
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
-    // The hash-table half of IndexOf, for a pixel that differs from the previous one.
+    // Fibonacci hashing: the top 10 bits of the product spread neighbouring colors apart.
+    // A key is most often found in this, its home bucket, so IndexOf tests it inline.
+    static constexpr std::uint32_t HomeBucket(std::uint32_t key) {
+        return (key * 2654435761u) >> 22;
+    }
+
+    // The probing half of IndexOf, for a key that is not in its home bucket.
     int Lookup(std::uint32_t key);
 
     std::array<std::uint32_t, kBuckets> keys_;
@@ -48,13 +55,49 @@ class FirstOccurrenceIndex {
     int size_ = 0;
 };
 
-// Most pixels repeat their left neighbour, so the cache test stays inline.
+// Most pixels repeat their left neighbour or sit in their home bucket, so both tests stay
+// inline.
 inline int FirstOccurrenceIndex::IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
     const std::uint32_t key = static_cast<std::uint32_t>(blue) |
                               (static_cast<std::uint32_t>(green) << 8) |
                               (static_cast<std::uint32_t>(red) << 16);
     if (key == lastKey_) return lastIndex_;
-    return Lookup(key);
+    const std::uint32_t home = HomeBucket(key);
+    if (keys_[home] != key) return Lookup(key);
+    lastKey_ = key;
+    lastIndex_ = values_[home];
+    return lastIndex_;
+}
+
+}  // namespace tintwell
+
+namespace tintwell {
+
+// The pixel at `p` (blue, green, red) as one number, 0xRRGGBB.
+inline std::uint32_t PixelKey(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16);
+}
+
+// Calls `run(start, length, index)` for each run of equal pixels in a row of colors (blue,
+// green, red), left to right, with the index `colors` gives the run's color. Colors are
+// asked for in the order they occur, so first-occurrence numbering is the same as pixel by
+// pixel. False at the first color `colors` has no index for.
+template <class Index, class Run>
+bool ForEachColorRun(const std::uint8_t* row, std::size_t width, Index& colors, Run run) {
+    std::size_t x = 0;
+    while (x < width) {
+        const std::uint8_t* p = row + 3 * x;
+        const std::uint32_t key = PixelKey(p);
+        std::size_t end = x + 1;
+        while (end < width && PixelKey(row + 3 * end) == key)
+            ++end;
+        const int index = colors.IndexOf(p[0], p[1], p[2]);
+        if (index == FirstOccurrenceIndex::kFull) return false;
+        run(x, end - x, index);
+        x = end;
+    }
+    return true;
 }
 
 }  // namespace tintwell

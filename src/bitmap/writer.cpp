@@ -30,17 +30,14 @@ void TranslateIndices(const std::uint8_t* row, std::size_t width, const OutputIn
 }
 
 // Output indices of one row of colors (blue, green, red), numbering colors exactly as the
-// analyser did. False at the first pixel that `colors` has no index for.
+// analyser did, one lookup per run of equal pixels. False at the first pixel that `colors`
+// has no index for.
 template <class Index>
 bool TranslateColors(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
                      Index& colors, std::uint8_t* indices) {
-    for (std::size_t x = 0; x < width; ++x) {
-        const std::uint8_t* p = row + 3 * x;
-        const int index = colors.IndexOf(p[0], p[1], p[2]);
-        if (index == FirstOccurrenceIndex::kFull) return false;
-        indices[x] = map[index];
-    }
-    return true;
+    return ForEachColorRun(row, width, colors, [&](std::size_t x, std::size_t length, int index) {
+        std::fill_n(indices + x, length, map[index]);
+    });
 }
 
 // Packs one index per byte into two pixels per byte, left pixel in the high nibble; the

@@ -80,6 +80,18 @@ std::vector<CountCase> CountCases() {
         {"Rgb24FirstOccurrence",
          BmpBuilder(4, 2, 24).Pixels({kRed, kGreen, kRed, kBlue, kBlue, kBlue, kRed, 0}).Bytes(),
          {{0, 3}, {1, 1}, {2, 3}, {3, 1}}},
+        // Seven pixels a row: one group of four, then three left over, on both rows.
+        {"Paletted8WidthNotAMultipleOfFour",
+         BmpBuilder(7, 2, 8)
+             .DistinctPalette(256)
+             .Pixels({255, 255, 255, 255, 0, 0, 255, 3, 3, 3, 3, 3, 255, 0})
+             .Bytes(),
+         {{0, 3}, {3, 5}, {255, 6}}},
+        {"Rgb24RunsEndAtRowEnds",
+         BmpBuilder(3, 3, 24)
+             .Pixels({kBlue, kBlue, kBlue, kBlue, kRed, kRed, kRed, kRed, kRed})
+             .Bytes(),
+         {{0, 4}, {1, 5}}},
         {"TopDownRowsAreRead",
          BmpBuilder(2, -3, 8).DistinctPalette(4).Pixels({0, 1, 1, 2, 2, 3}).Bytes(),
          {{0, 1}, {1, 2}, {2, 2}, {3, 1}}},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -76,6 +77,35 @@ TEST(FirstOccurrenceIndex, FullAtThe257thColorAndClearForgets) {
     EXPECT_EQ(index.Size(), 0);
     EXPECT_EQ(IndexOf(index, 0xFFFFFF), 0);
     EXPECT_EQ(IndexOf(index, 0), 1);
+}
+
+// Runs of equal pixels, each with its color's index; a color met again after another keeps
+// its first index, and a row of one pixel is one run.
+TEST(ForEachColorRun, RunsAndTheirIndices) {
+    struct Case {
+        std::vector<std::uint32_t> pixels;
+        std::vector<std::array<int, 3>> runs;  // start, length, index
+    };
+    const std::vector<Case> cases = {
+        {{0x112233}, {{0, 1, 0}}},
+        {{5, 5, 5, 7, 5, 5}, {{0, 3, 0}, {3, 1, 1}, {4, 2, 0}}},
+        {{1, 2, 3, 3}, {{0, 1, 0}, {1, 1, 1}, {2, 2, 2}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> row;
+        for (const std::uint32_t rgb : c.pixels) {
+            row.insert(row.end(),
+                       {static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
+                        static_cast<std::uint8_t>(rgb >> 16)});
+        }
+        FirstOccurrenceIndex index;
+        std::vector<std::array<int, 3>> runs;
+        ASSERT_TRUE(ForEachColorRun(
+            row.data(), c.pixels.size(), index, [&](std::size_t x, std::size_t n, int i) {
+                runs.push_back({static_cast<int>(x), static_cast<int>(n), i});
+            }));
+        EXPECT_EQ(runs, c.runs);
+    }
 }
 
 }  // namespace
