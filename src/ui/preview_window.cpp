@@ -1,0 +1,154 @@
+#include "ui/preview_window.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <utility>
+
+namespace tintwell {
+
+PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PreviewCanvas::SetImage(QImage image) {
+    image_ = std::move(image);
+    resize(sizeHint());
+    update();
+}
+
+void PreviewCanvas::SetZoom(int zoom) {
+    zoom_ = std::clamp(zoom, 1, PreviewWindow::kMaxZoom);
+    resize(sizeHint());
+    update();
+}
+
+QSize PreviewCanvas::sizeHint() const {
+    return image_.size() * zoom_;
+}
+
+void PreviewCanvas::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // Whole factors and no smoothing: each pixel a sharp zoom x zoom square.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRect exposed = event->rect();
+    const QRect source(exposed.x() / zoom_, exposed.y() / zoom_, exposed.width() / zoom_ + 2,
+                       exposed.height() / zoom_ + 2);
+    const QRect part = source.intersected(image_.rect());
+    painter.drawImage(QRect(part.topLeft() * zoom_, part.size() * zoom_), image_, part);
+}
+
+PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget* parent)
+    : QWidget(parent, Qt::Window), path_(path), pixels_(std::move(pixels)) {
+    setObjectName(QStringLiteral("preview"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QFileInfo(QString::fromUtf8(path.c_str())).fileName());
+
+    original_ = new QCheckBox(tr("元の色"), this);
+    original_->setObjectName(QStringLiteral("originalToggle"));
+    auto* fit = new QPushButton(tr("全体表示"), this);
+    fit->setObjectName(QStringLiteral("fitButton"));
+    fit->setAutoDefault(false);
+    zoomLabel_ = new QLabel(this);
+    canvas_ = new PreviewCanvas;
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(canvas_);
+    scroll_->setWidgetResizable(false);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->viewport()->installEventFilter(this);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(original_);
+    bar->addWidget(fit);
+    bar->addStretch();
+    bar->addWidget(zoomLabel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(scroll_, 1);
+
+    connect(original_, &QCheckBox::toggled, this, &PreviewWindow::Rebuild);
+    connect(fit, &QPushButton::clicked, this, &PreviewWindow::FitToWindow);
+    SetZoom(1);
+    resize(std::clamp(pixels_.width + 40, 240, 800), std::clamp(pixels_.height + 80, 160, 700));
+}
+
+void PreviewWindow::SetPixels(FilePixels pixels) {
+    pixels_ = std::move(pixels);
+    Rebuild();
+}
+
+void PreviewWindow::SetOutputColors(const std::array<Rgb, kFileIndexCount>& colors) {
+    output_ = colors;
+    Rebuild();
+}
+
+const QImage& PreviewWindow::Image() const {
+    return canvas_->Image();
+}
+
+int PreviewWindow::Zoom() const {
+    return canvas_->Zoom();
+}
+
+void PreviewWindow::SetZoom(int zoom) {
+    canvas_->SetZoom(zoom);
+    zoomLabel_->setText(tr("%1倍").arg(canvas_->Zoom()));
+}
+
+void PreviewWindow::FitToWindow() {
+    const QSize room = scroll_->maximumViewportSize();
+    int zoom = 1;
+    if (pixels_.width > 0 && pixels_.height > 0)
+        zoom = std::min(room.width() / pixels_.width, room.height() / pixels_.height);
+    SetZoom(zoom);
+}
+
+// The lookup runs once per pixel into 32-bit pixels, which paint without conversion.
+void PreviewWindow::Rebuild() {
+    const std::array<Rgb, kFileIndexCount>& colors =
+        original_->isChecked() ? pixels_.fileColors : output_;
+    std::array<QRgb, kFileIndexCount> lookup{};
+    for (int i = 0; i < kFileIndexCount; ++i)
+        lookup[i] = qRgb(colors[i].red, colors[i].green, colors[i].blue);
+    QImage image(pixels_.width, pixels_.height, QImage::Format_RGB32);
+    for (int y = 0; y < pixels_.height; ++y) {
+        const std::uint8_t* in =
+            pixels_.indices.data() + static_cast<std::size_t>(y) * pixels_.width;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < pixels_.width; ++x)
+            out[x] = lookup[in[x]];
+    }
+    canvas_->SetImage(std::move(image));
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int steps = wheel->angleDelta().y() / 120;
+            if (steps != 0) SetZoom(Zoom() + steps);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tintwell

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <string>
+
+#include "palette/color.h"
+#include "palette/color_table.h"
+#include "ui/preview_pixels.h"
+
+class QCheckBox;
+class QLabel;
+class QScrollArea;
+
+namespace tintwell {
+
+// The image of a preview at a whole zoom factor, drawn without smoothing.
+class PreviewCanvas final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PreviewCanvas(QWidget* parent = nullptr);
+    void SetImage(QImage image);
+    void SetZoom(int zoom);
+    [[nodiscard]] int Zoom() const { return zoom_; }
+    [[nodiscard]] const QImage& Image() const { return image_; }
+    [[nodiscard]] QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QImage image_;
+    int zoom_ = 1;
+};
+
+// A window of its own that shows one listed file as its output would be: each pixel's file
+// index through the current output colors. It keeps the file's indices and only the
+// 256-entry lookup changes, so following the table never reads the file again. Ctrl with
+// the mouse wheel zooms from 1x to 16x; Escape closes it.
+class PreviewWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kMaxZoom = 16;
+
+    PreviewWindow(const std::string& path, FilePixels pixels, QWidget* parent = nullptr);
+
+    // The record this window shows, for the main window to find it again.
+    [[nodiscard]] const std::string& Path() const { return path_; }
+    [[nodiscard]] const TrueColorRule& Rule() const { return rule_; }
+    void SetRule(const TrueColorRule& rule) { rule_ = rule; }
+    // New file indices after the file was numbered again (another mode).
+    void SetPixels(FilePixels pixels);
+    // New output colors per file index: the image follows at once.
+    void SetOutputColors(const std::array<Rgb, kFileIndexCount>& colors);
+    // The image shown: the output's pixels, or the file's own with the toggle on.
+    [[nodiscard]] const QImage& Image() const;
+    [[nodiscard]] int Zoom() const;
+    void SetZoom(int zoom);
+    // The largest zoom at which the whole image fits the window, at least 1.
+    void FitToWindow();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Rebuild();
+
+    std::string path_;
+    TrueColorRule rule_;
+    FilePixels pixels_;
+    std::array<Rgb, kFileIndexCount> output_{};
+    QCheckBox* original_ = nullptr;
+    QLabel* zoomLabel_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    PreviewCanvas* canvas_ = nullptr;
+};
+
+}  // namespace tintwell
