@@ -385,7 +385,11 @@ PreviewWindow* MainWindow::OpenPreview(int row) {
     }
     auto* preview = new PreviewWindow(record.path, std::move(pixels), this);
     preview->SetRule(record.rule);
-    preview->SetOutputColors(OutputColors(record, workspace_->Table(), workspace_->Palette()));
+    preview->SetOutput(OutputOf(record, workspace_->Table(), workspace_->Palette()));
+    connect(preview, &PreviewWindow::entryPicked, this, [this](int entry) {
+        if (workspace_->Busy() || entry >= workspace_->ColorCount()) return;
+        ApplySelection(*colorList_, Selection{{entry}, entry});
+    });
     previews_.emplace_back(preview);
     preview->show();
     return preview;
@@ -431,7 +435,7 @@ void MainWindow::RefreshPreviews() {
             preview->SetRule(record->rule);
             preview->SetPixels(std::move(pixels));
         }
-        preview->SetOutputColors(OutputColors(*record, workspace_->Table(), workspace_->Palette()));
+        preview->SetOutput(OutputOf(*record, workspace_->Table(), workspace_->Palette()));
     }
 }
 

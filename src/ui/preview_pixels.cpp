@@ -86,18 +86,19 @@ bool SameNumbering(const TrueColorRule& a, const TrueColorRule& b) {
            a.candidates == b.candidates;
 }
 
-std::array<Rgb, kFileIndexCount> OutputColors(const FileRecord& record, const ColorTable& table,
-                                              const PaletteSettings& settings) {
+PreviewOutput OutputOf(const FileRecord& record, const ColorTable& table,
+                       const PaletteSettings& settings) {
     const OutputIndexMap map = table.BuildOutputIndexMap(record.indexMap);
     const std::vector<Rgb> palette = table.Palette();
-    std::array<Rgb, kFileIndexCount> colors{};
+    PreviewOutput output;
     for (int i = 0; i < kFileIndexCount; ++i) {
-        int position = map[i];
-        if (settings.outputDepth == 16) position &= 0x0F;
+        int entry = map[i];
+        if (settings.outputDepth == 16) entry &= 0x0F;
+        output.entries[i] = entry;
         // Entries past the list are written as zeros: black.
-        if (position < static_cast<int>(palette.size())) colors[i] = palette[position];
+        if (entry < static_cast<int>(palette.size())) output.colors[i] = palette[entry];
     }
-    return colors;
+    return output;
 }
 
 }  // namespace tintwell

@@ -33,10 +33,14 @@ struct FilePixels {
 // the other.
 [[nodiscard]] bool SameNumbering(const TrueColorRule& a, const TrueColorRule& b);
 
-// File index -> the color the output file gives it: the list color at the index's output
-// position (an output of 16 entries keeps the low four bits, as its pixels do).
-[[nodiscard]] std::array<Rgb, kFileIndexCount> OutputColors(const FileRecord& record,
-                                                            const ColorTable& table,
-                                                            const PaletteSettings& settings);
+// What each file index becomes in the output file: its entry (the list position; an output
+// of 16 entries keeps the low four bits, as its pixels do) and that entry's color.
+struct PreviewOutput {
+    std::array<int, kFileIndexCount> entries{};
+    std::array<Rgb, kFileIndexCount> colors{};
+};
+
+[[nodiscard]] PreviewOutput OutputOf(const FileRecord& record, const ColorTable& table,
+                                     const PaletteSettings& settings);
 
 }  // namespace tintwell

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -13,12 +14,21 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace tintwell {
+namespace {
+
+int IndexAt(const FilePixels& pixels, QPoint pixel) {
+    return pixels.indices[static_cast<std::size_t>(pixel.y()) * pixels.width + pixel.x()];
+}
+
+}  // namespace
 
 PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
 }
 
 void PreviewCanvas::SetImage(QImage image) {
@@ -48,6 +58,20 @@ void PreviewCanvas::paintEvent(QPaintEvent* event) {
     painter.drawImage(QRect(part.topLeft() * zoom_, part.size() * zoom_), image_, part);
 }
 
+// QPoint's division rounds; a pixel covers [x * zoom, (x + 1) * zoom).
+QPoint PreviewCanvas::PixelAt(QPointF position) const {
+    return {static_cast<int>(std::floor(position.x() / zoom_)),
+            static_cast<int>(std::floor(position.y() / zoom_))};
+}
+
+void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
+    emit pointed(PixelAt(event->position()));
+}
+
+void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit clicked(PixelAt(event->position()));
+}
+
 PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget* parent)
     : QWidget(parent, Qt::Window), path_(path), pixels_(std::move(pixels)) {
     setObjectName(QStringLiteral("preview"));
@@ -66,6 +90,8 @@ PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget
     scroll_->setWidgetResizable(false);
     scroll_->setBackgroundRole(QPalette::Dark);
     scroll_->viewport()->installEventFilter(this);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("previewStatus"));
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(original_);
@@ -75,9 +101,14 @@ PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(scroll_, 1);
+    layout->addWidget(status_);
 
     connect(original_, &QCheckBox::toggled, this, &PreviewWindow::Rebuild);
     connect(fit, &QPushButton::clicked, this, &PreviewWindow::FitToWindow);
+    connect(canvas_, &PreviewCanvas::pointed, this, &PreviewWindow::ShowPixel);
+    connect(canvas_, &PreviewCanvas::clicked, this, [this](QPoint pixel) {
+        if (Inside(pixel)) emit entryPicked(output_.entries[IndexAt(pixels_, pixel)]);
+    });
     SetZoom(1);
     resize(std::clamp(pixels_.width + 40, 240, 800), std::clamp(pixels_.height + 80, 160, 700));
 }
@@ -87,9 +118,33 @@ void PreviewWindow::SetPixels(FilePixels pixels) {
     Rebuild();
 }
 
-void PreviewWindow::SetOutputColors(const std::array<Rgb, kFileIndexCount>& colors) {
-    output_ = colors;
+void PreviewWindow::SetOutput(const PreviewOutput& output) {
+    output_ = output;
     Rebuild();
+    ShowPixel(pointed_);
+}
+
+bool PreviewWindow::Inside(QPoint pixel) const {
+    return pixel.x() >= 0 && pixel.y() >= 0 && pixel.x() < pixels_.width &&
+           pixel.y() < pixels_.height;
+}
+
+void PreviewWindow::ShowPixel(QPoint pixel) {
+    pointed_ = pixel;
+    status_->setText(StatusText());
+}
+
+QString PreviewWindow::StatusText() const {
+    if (!Inside(pointed_)) return {};
+    const int index = IndexAt(pixels_, pointed_);
+    const Rgb color = pixels_.fileColors[index];
+    return tr("(%1, %2)  元の色 %3,%4,%5  パレット番号 %6")
+        .arg(pointed_.x())
+        .arg(pointed_.y())
+        .arg(color.red)
+        .arg(color.green)
+        .arg(color.blue)
+        .arg(output_.entries[index]);
 }
 
 const QImage& PreviewWindow::Image() const {
@@ -116,7 +171,7 @@ void PreviewWindow::FitToWindow() {
 // The lookup runs once per pixel into 32-bit pixels, which paint without conversion.
 void PreviewWindow::Rebuild() {
     const std::array<Rgb, kFileIndexCount>& colors =
-        original_->isChecked() ? pixels_.fileColors : output_;
+        original_->isChecked() ? pixels_.fileColors : output_.colors;
     std::array<QRgb, kFileIndexCount> lookup{};
     for (int i = 0; i < kFileIndexCount; ++i)
         lookup[i] = qRgb(colors[i].red, colors[i].green, colors[i].blue);

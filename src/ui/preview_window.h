@@ -26,10 +26,19 @@ class PreviewCanvas final : public QWidget {
     [[nodiscard]] const QImage& Image() const { return image_; }
     [[nodiscard]] QSize sizeHint() const override;
 
+  signals:
+    // The mouse is over image pixel `pixel` (outside the image: none).
+    void pointed(QPoint pixel);
+    void clicked(QPoint pixel);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
+    [[nodiscard]] QPoint PixelAt(QPointF position) const;
+
     QImage image_;
     int zoom_ = 1;
 };
@@ -51,14 +60,20 @@ class PreviewWindow final : public QWidget {
     void SetRule(const TrueColorRule& rule) { rule_ = rule; }
     // New file indices after the file was numbered again (another mode).
     void SetPixels(FilePixels pixels);
-    // New output colors per file index: the image follows at once.
-    void SetOutputColors(const std::array<Rgb, kFileIndexCount>& colors);
+    // What each file index now becomes in the output: the image follows at once.
+    void SetOutput(const PreviewOutput& output);
     // The image shown: the output's pixels, or the file's own with the toggle on.
     [[nodiscard]] const QImage& Image() const;
     [[nodiscard]] int Zoom() const;
     void SetZoom(int zoom);
     // The largest zoom at which the whole image fits the window, at least 1.
     void FitToWindow();
+    // The status line: the pointed pixel's position, original color and output entry.
+    [[nodiscard]] QString StatusText() const;
+
+  signals:
+    // A click on a pixel: its output entry (list position), for the color list to select.
+    void entryPicked(int entry);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -66,13 +81,17 @@ class PreviewWindow final : public QWidget {
 
   private:
     void Rebuild();
+    void ShowPixel(QPoint pixel);
+    [[nodiscard]] bool Inside(QPoint pixel) const;
 
     std::string path_;
     TrueColorRule rule_;
     FilePixels pixels_;
-    std::array<Rgb, kFileIndexCount> output_{};
+    PreviewOutput output_;
+    QPoint pointed_{-1, -1};
     QCheckBox* original_ = nullptr;
     QLabel* zoomLabel_ = nullptr;
+    QLabel* status_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     PreviewCanvas* canvas_ = nullptr;
 };

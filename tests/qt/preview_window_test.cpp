@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -117,8 +119,17 @@ class PreviewWindowTest : public QObject {
     void previewFollowsEditsAndTheFileList() {
         OpenWithSamples();
         const int row = RowOf(QStringLiteral("hero.bmp"));
-        PreviewWindow* preview = window_->OpenPreview(row);
-        QVERIFY(preview != nullptr);
+        // A double click as the window system delivers it: a click, then the second press.
+        QTreeView* files = window_->FileList();
+        const QPoint rowAt = files->visualRect(files->model()->index(row, 0)).center();
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, rowAt);
+        QMouseEvent doubleClick(QEvent::MouseButtonDblClick, rowAt,
+                                files->viewport()->mapToGlobal(rowAt), Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(files->viewport(), &doubleClick);
+        QCOMPARE(window_->Previews().size(), std::size_t{1});
+        PreviewWindow* preview = window_->Previews().front();
+        QCOMPARE(preview->windowTitle(), QStringLiteral("hero.bmp"));
         QCOMPARE(window_->OpenPreview(row), preview);
         const QImage before = preview->Image();
         const QRgb first = before.pixel(0, 0);
@@ -132,6 +143,28 @@ class PreviewWindowTest : public QObject {
         QTRY_COMPARE(preview->Image().pixel(0, 0), qRgb(255, 0, 0));
         session->Cancel();
         QTRY_COMPARE(preview->Image(), before);
+
+        // Pointing: the pixel's position, file color and entry; a click selects its row.
+        auto* canvas = preview->findChild<PreviewCanvas*>();
+        preview->SetZoom(3);
+        const QPoint at(7 * 3 + 1, 5 * 3 + 2);
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
+        const QRgb file = QImage(QStringLiteral(TINTWELL_SAMPLES_DIR "/hero.bmp")).pixel(7, 5);
+        int entry = 0;
+        while (qRgb(Ws().Table().AtPosition(entry).red, Ws().Table().AtPosition(entry).green,
+                    Ws().Table().AtPosition(entry).blue) != before.pixel(7, 5))
+            ++entry;
+        QTRY_COMPARE(preview->StatusText(),
+                     QStringLiteral("(7, 5)  元の色 %1,%2,%3  パレット番号 %4")
+                         .arg(qRed(file))
+                         .arg(qGreen(file))
+                         .arg(qBlue(file))
+                         .arg(entry));
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+        QCOMPARE(window_->ColorList()->currentIndex().row(), entry);
+        QCOMPARE(window_->ColorList()->selectionModel()->selectedRows().size(), 1);
 
         auto* original = preview->findChild<QCheckBox*>(QStringLiteral("originalToggle"));
         original->setChecked(true);

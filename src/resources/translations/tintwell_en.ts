@@ -227,6 +227,10 @@
         <source>%1倍</source>
         <translation>%1×</translation>
     </message>
+    <message>
+        <source>(%1, %2)  元の色 %3,%4,%5  パレット番号 %6</source>
+        <translation>(%1, %2)  original color %3,%4,%5  entry %6</translation>
+    </message>
 </context>
 <context>
     <name>tintwell::RefusalListDialog</name>
