@@ -1,6 +1,7 @@
 #include "ui/preview_pixels.h"
 
 #include <cstring>
+#include <new>
 #include <numeric>
 #include <sstream>
 #include <string_view>
@@ -23,7 +24,8 @@ std::int32_t ReadI32le(std::string_view bytes, std::size_t offset) {
 
 }  // namespace
 
-FilePixels ReadFilePixels(const FileRecord& record) {
+// Runs on the GUI thread when a preview opens; the list is not touched.
+FilePixels ReadFilePixels(const FileRecord& record) try {
     FilePixels pixels;
     const FileScan scan = ScanFile(record.path, record.rule);
     if (scan.error != Msg::None) {
@@ -78,6 +80,11 @@ FilePixels ReadFilePixels(const FileRecord& record) {
                     bytes.data() + offBits + stored * stride, static_cast<std::size_t>(width));
     }
     return pixels;
+} catch (const std::bad_alloc&) {
+    // The image in memory twice (written, then as rows) did not fit: no preview.
+    FilePixels failed;
+    failed.error = Msg::OutOfMemory;
+    return failed;
 }
 
 bool SameNumbering(const TrueColorRule& a, const TrueColorRule& b) {
