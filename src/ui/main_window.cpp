@@ -186,6 +186,7 @@ void MainWindow::ConnectControls() {
     connect(fileModel_, &QAbstractItemModel::modelReset, this, refresh);
     connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this, refresh);
     connect(&view_, &QtWorkspaceView::jobFinished, this, refresh);
+    connect(colorList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, refresh);
     // What depends on a list's selection follows every change of it, by mouse or keyboard,
     // once the view has made it; a selection the window puts back itself is already settled.
     // While a job runs the commands ignore the selection, and a merge changes it at every
@@ -386,6 +387,7 @@ PreviewWindow* MainWindow::OpenPreview(int row) {
     auto* preview = new PreviewWindow(record.path, std::move(pixels), this);
     preview->SetRule(record.rule);
     preview->SetOutput(OutputOf(record, workspace_->Table(), workspace_->Palette()));
+    preview->SetMarkedEntries(SelectionOf(*colorList_).rows);
     connect(preview, &PreviewWindow::entryPicked, this, [this](int entry) {
         if (workspace_->Busy() || entry >= workspace_->ColorCount()) return;
         ApplySelection(*colorList_, Selection{{entry}, entry});
@@ -417,6 +419,7 @@ void MainWindow::RefreshPreviews() {
     if (workspace_->Busy()) return;
     std::erase_if(previews_, [](const QPointer<PreviewWindow>& p) { return p == nullptr; });
     const tintwell::FileList& files = workspace_->Files();
+    const std::vector<int> marked = SelectionOf(*colorList_).rows;
     for (PreviewWindow* preview : Previews()) {
         const auto record = std::find_if(files.begin(), files.end(), [&](const FileRecord& r) {
             return r.path == preview->Path();
@@ -436,6 +439,7 @@ void MainWindow::RefreshPreviews() {
             preview->SetPixels(std::move(pixels));
         }
         preview->SetOutput(OutputOf(*record, workspace_->Table(), workspace_->Palette()));
+        preview->SetMarkedEntries(marked);
     }
 }
 

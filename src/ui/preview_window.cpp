@@ -24,6 +24,18 @@ int IndexAt(const FilePixels& pixels, QPoint pixel) {
     return pixels.indices[static_cast<std::size_t>(pixel.y()) * pixels.width + pixel.x()];
 }
 
+// The lookup runs once per pixel into 32-bit pixels, which paint without conversion.
+QImage MappedImage(const FilePixels& pixels, const std::array<QRgb, kFileIndexCount>& lookup) {
+    QImage image(pixels.width, pixels.height, QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height; ++y) {
+        const std::uint8_t* in = pixels.indices.data() + static_cast<std::size_t>(y) * pixels.width;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < pixels.width; ++x)
+            out[x] = lookup[in[x]];
+    }
+    return image;
+}
+
 }  // namespace
 
 PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
@@ -31,8 +43,9 @@ PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
 }
 
-void PreviewCanvas::SetImage(QImage image) {
+void PreviewCanvas::SetImage(QImage image, QImage shown) {
     image_ = std::move(image);
+    shown_ = std::move(shown);
     resize(sizeHint());
     update();
 }
@@ -55,7 +68,7 @@ void PreviewCanvas::paintEvent(QPaintEvent* event) {
     const QRect source(exposed.x() / zoom_, exposed.y() / zoom_, exposed.width() / zoom_ + 2,
                        exposed.height() / zoom_ + 2);
     const QRect part = source.intersected(image_.rect());
-    painter.drawImage(QRect(part.topLeft() * zoom_, part.size() * zoom_), image_, part);
+    painter.drawImage(QRect(part.topLeft() * zoom_, part.size() * zoom_), shown_, part);
 }
 
 // QPoint's division rounds; a pixel covers [x * zoom, (x + 1) * zoom).
@@ -151,6 +164,16 @@ const QImage& PreviewWindow::Image() const {
     return canvas_->Image();
 }
 
+const QImage& PreviewWindow::ShownImage() const {
+    return canvas_->ShownImage();
+}
+
+void PreviewWindow::SetMarkedEntries(const std::vector<int>& entries) {
+    if (entries == marked_) return;
+    marked_ = entries;
+    Rebuild();
+}
+
 int PreviewWindow::Zoom() const {
     return canvas_->Zoom();
 }
@@ -168,22 +191,32 @@ void PreviewWindow::FitToWindow() {
     SetZoom(zoom);
 }
 
-// The lookup runs once per pixel into 32-bit pixels, which paint without conversion.
 void PreviewWindow::Rebuild() {
     const std::array<Rgb, kFileIndexCount>& colors =
         original_->isChecked() ? pixels_.fileColors : output_.colors;
     std::array<QRgb, kFileIndexCount> lookup{};
     for (int i = 0; i < kFileIndexCount; ++i)
         lookup[i] = qRgb(colors[i].red, colors[i].green, colors[i].blue);
-    QImage image(pixels_.width, pixels_.height, QImage::Format_RGB32);
-    for (int y = 0; y < pixels_.height; ++y) {
-        const std::uint8_t* in =
-            pixels_.indices.data() + static_cast<std::size_t>(y) * pixels_.width;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < pixels_.width; ++x)
-            out[x] = lookup[in[x]];
+    QImage image = MappedImage(pixels_, lookup);
+    // The file indices whose entry is marked; the others are dimmed in what is painted.
+    std::array<bool, kFileIndexCount> marked{};
+    bool any = false;
+    for (int i = 0; i < kFileIndexCount; ++i) {
+        marked[i] = std::find(marked_.begin(), marked_.end(), output_.entries[i]) != marked_.end();
+        any = any || marked[i];
     }
-    canvas_->SetImage(std::move(image));
+    if (!any || original_->isChecked()) {
+        QImage shown = image;
+        canvas_->SetImage(std::move(image), std::move(shown));
+        return;
+    }
+    for (int i = 0; i < kFileIndexCount; ++i) {
+        if (!marked[i])
+            lookup[i] = qRgb((qRed(lookup[i]) + 3 * 128) / 4, (qGreen(lookup[i]) + 3 * 128) / 4,
+                             (qBlue(lookup[i]) + 3 * 128) / 4);
+    }
+    QImage shown = MappedImage(pixels_, lookup);
+    canvas_->SetImage(std::move(image), std::move(shown));
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "palette/color.h"
 #include "palette/color_table.h"
@@ -20,10 +21,13 @@ class PreviewCanvas final : public QWidget {
     Q_OBJECT
   public:
     explicit PreviewCanvas(QWidget* parent = nullptr);
-    void SetImage(QImage image);
+    // `image` is what the file looks like; `shown` what is painted (the same, or with the
+    // marked colors standing out).
+    void SetImage(QImage image, QImage shown);
     void SetZoom(int zoom);
     [[nodiscard]] int Zoom() const { return zoom_; }
     [[nodiscard]] const QImage& Image() const { return image_; }
+    [[nodiscard]] const QImage& ShownImage() const { return shown_; }
     [[nodiscard]] QSize sizeHint() const override;
 
   signals:
@@ -40,6 +44,7 @@ class PreviewCanvas final : public QWidget {
     [[nodiscard]] QPoint PixelAt(QPointF position) const;
 
     QImage image_;
+    QImage shown_;
     int zoom_ = 1;
 };
 
@@ -70,6 +75,11 @@ class PreviewWindow final : public QWidget {
     void FitToWindow();
     // The status line: the pointed pixel's position, original color and output entry.
     [[nodiscard]] QString StatusText() const;
+    // The output entries selected in the color list: their pixels keep their colors and
+    // every other pixel is dimmed toward grey, which reads on light and dark colors alike.
+    void SetMarkedEntries(const std::vector<int>& entries);
+    // What is painted: Image(), or with the marked entries standing out.
+    [[nodiscard]] const QImage& ShownImage() const;
 
   signals:
     // A click on a pixel: its output entry (list position), for the color list to select.
@@ -89,6 +99,7 @@ class PreviewWindow final : public QWidget {
     FilePixels pixels_;
     PreviewOutput output_;
     QPoint pointed_{-1, -1};
+    std::vector<int> marked_;
     QCheckBox* original_ = nullptr;
     QLabel* zoomLabel_ = nullptr;
     QLabel* status_ = nullptr;

@@ -165,6 +165,13 @@ class PreviewWindowTest : public QObject {
         QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
         QCOMPARE(window_->ColorList()->currentIndex().row(), entry);
         QCOMPARE(window_->ColorList()->selectionModel()->selectedRows().size(), 1);
+        // The selected color's pixels keep their color; the others are dimmed.
+        QPoint unmarked(0, 0);
+        for (int n = 0; before.pixel(unmarked) == before.pixel(7, 5); ++n)
+            unmarked = QPoint(n % before.width(), n / before.width());
+        QTRY_VERIFY(preview->ShownImage().pixel(unmarked) != before.pixel(unmarked));
+        QCOMPARE(preview->ShownImage().pixel(7, 5), before.pixel(7, 5));
+        QCOMPARE(preview->Image(), before);
 
         auto* original = preview->findChild<QCheckBox*>(QStringLiteral("originalToggle"));
         original->setChecked(true);
