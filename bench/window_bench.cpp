@@ -6,7 +6,9 @@
 //                                        colors in the bit-reduction mode), drops them, then
 //                                        times a pixel-count sort shown on screen and scrolling
 //                                        the color list page by page, and a merge of
-//                                        every color into the first one
+//                                        every color into the first one; then opens the
+//                                        preview of a 1024 x 1024 bitmap of 256 colors and
+//                                        times an edited color until the preview has repainted
 //
 // Runs on any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "ui/preview_window.h"
 
 namespace {
 
@@ -94,6 +97,60 @@ void TimeMergeAll(tintwell::MainWindow& window) {
         TimeJob(window, [&] { return window.workspace().OnMerge(tintwell::SelectionOf(*list)); });
     std::cout << "merge of " << before - 1 << " colors into one: " << ms << " ms, "
               << window.workspace().ColorCount() << " left\n";
+}
+
+// A 1024 x 1024 8-bit bitmap whose pixel (x, y) uses palette entry (x + y) % 256.
+QByteArray LargeBitmap() {
+    constexpr int kSide = 1024;
+    QByteArray bytes(54 + 1024 + kSide * kSide, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLe(bytes, 2, static_cast<std::uint32_t>(bytes.size()), 4);
+    PutLe(bytes, 10, 54 + 1024, 4);
+    PutLe(bytes, 14, 40, 4);
+    PutLe(bytes, 18, kSide, 4);
+    PutLe(bytes, 22, kSide, 4);
+    PutLe(bytes, 26, 1, 2);
+    PutLe(bytes, 28, 8, 2);
+    for (int i = 0; i < 256; ++i)
+        PutLe(bytes, 54 + 4 * i, static_cast<std::uint32_t>(i * 0x010203u) & 0xFFFFFF, 4);
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x)
+            bytes[54 + 1024 + y * kSide + x] = static_cast<char>((x + y) % 256);
+    }
+    return bytes;
+}
+
+// Opens the preview of a large bitmap and times, three times, a color edit's Apply until
+// the preview has taken the new colors and painted what it shows.
+void TimePreviewRepaint(tintwell::MainWindow& window, const QDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("preview.bmp"));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) return;
+    out.write(LargeBitmap());
+    out.close();
+    window.workspace().OnClearAll();
+    TimeDrop(window, {path});
+    tintwell::PreviewWindow* preview = window.OpenPreview(0);
+    if (preview == nullptr) return;
+    preview->resize(1100, 1100);
+    QApplication::processEvents();
+    for (int round = 0; round < 3; ++round) {
+        std::optional<tintwell::ColorEditSession> session =
+            window.workspace().OnColorListDblClk(tintwell::Selection{{round}, round});
+        if (!session) return;
+        const QImage before = preview->Image();
+        QElapsedTimer timer;
+        timer.start();
+        session->Apply(255, round * 40, 0);
+        while (preview->Image().cacheKey() == before.cacheKey())
+            QApplication::processEvents();
+        preview->repaint();
+        std::cout << "preview of 1024 x 1024 after a color edit: " << timer.nsecsElapsed() / 1000
+                  << " us\n";
+        session->Cancel();
+        QApplication::processEvents();
+    }
 }
 
 }  // namespace
@@ -174,5 +231,6 @@ int main(int argc, char** argv) {
               << timer.nsecsElapsed() / 1000 / std::max(frames, 1)
               << " us per page on average, worst " << worst << " us\n";
     TimeMergeAll(window);
+    TimePreviewRepaint(window, dir);
     return 0;
 }

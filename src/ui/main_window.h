@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "jobs/settings.h"
 #include "jobs/workspace.h"
@@ -21,6 +22,7 @@ class ColorListModel;
 class DialogUnits;
 class FileListModel;
 class HelpDialog;
+class PreviewWindow;
 class StatusField;
 
 // The main window (template 102, "Tintwell"): both lists, the buttons, StatusField. It turns
@@ -49,6 +51,11 @@ class MainWindow final : public QDialog {
     [[nodiscard]] QTreeView* ColorList() const { return colorList_; }
     [[nodiscard]] StatusField* Status() const { return status_; }
     [[nodiscard]] QPushButton* Button(ControlId id) const;
+    // A double click on file row `row`: its preview, raised when already open. Nothing while
+    // a job runs, or when the file cannot be read (its message is shown).
+    PreviewWindow* OpenPreview(int row);
+    // The previews still open, in the order they were opened.
+    [[nodiscard]] std::vector<PreviewWindow*> Previews() const;
 
     // The dialog-unit size of the client area and the control rectangles of the template.
     static constexpr int kWidthDu = 317;
@@ -77,6 +84,11 @@ class MainWindow final : public QDialog {
     void OnHelp();
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;
+    // Every change of the table or the file list brings the previews up to date once the
+    // change is whole: after the current event, and after a job's end.
+    void SchedulePreviewRefresh();
+    void RefreshPreviews();
+    void ClosePreviews();
 
     QtWorkspaceView view_;
     Settings settings_;
@@ -87,6 +99,8 @@ class MainWindow final : public QDialog {
     StatusField* status_ = nullptr;
     std::map<ControlId, QWidget*> controls_;
     QPointer<HelpDialog> help_;
+    std::vector<QPointer<PreviewWindow>> previews_;
+    bool previewRefreshPending_ = false;
     bool applyingSelection_ = false;  // the window puts back a selection the Workspace chose
     // Last, so it is destroyed first: a running job ends while the widgets still exist.
     std::unique_ptr<Workspace> workspace_;

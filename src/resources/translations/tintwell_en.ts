@@ -214,6 +214,25 @@
     </message>
 </context>
 <context>
+    <name>tintwell::PreviewWindow</name>
+    <message>
+        <source>元の色</source>
+        <translation>Original colors</translation>
+    </message>
+    <message>
+        <source>全体表示</source>
+        <translation>Fit</translation>
+    </message>
+    <message>
+        <source>%1倍</source>
+        <translation>%1×</translation>
+    </message>
+    <message>
+        <source>(%1, %2)  元の色 %3,%4,%5  パレット番号 %6</source>
+        <translation>(%1, %2)  original color %3,%4,%5  entry %6</translation>
+    </message>
+</context>
+<context>
     <name>tintwell::RefusalListDialog</name>
     <message>
         <source>ほかにも読み込めなかったファイルがあります（%1 件）。</source>

@@ -1,0 +1,202 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+
+#include "jobs/settings.h"
+#include "ui/main_window.h"
+#include "ui/preview_window.h"
+
+namespace tintwell {
+
+class PreviewWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<MainWindow> window_;
+    QStringList messages_;
+
+    Workspace& Ws() { return window_->workspace(); }
+    // The main window with every sample bitmap listed.
+    void OpenWithSamples() {
+        Settings settings;
+        settings.outDir = dir_->path().toStdString();
+        window_ = std::make_unique<MainWindow>(
+            settings, WorkspaceOptions{dir_->filePath(QStringLiteral("palettes")).toStdString(),
+                                       RunMode::Threaded, 2});
+        window_->view().SetMessagePresenter(
+            [this](Msg, const QString& text) { messages_.append(text); });
+        window_->Initialise(QRect(0, 0, 1024, 768));
+        window_->show();
+        QStringList paths;
+        for (const QFileInfo& info :
+             QDir(QStringLiteral(TINTWELL_SAMPLES_DIR)).entryInfoList({"*.bmp", "*.BMP"}))
+            paths.append(info.filePath());
+        QVERIFY(window_->DropFiles(paths));
+        QTRY_VERIFY_WITH_TIMEOUT(!Ws().Busy(), 20000);
+        QVERIFY(Ws().FileCount() >= 5);
+    }
+    int RowOf(const QString& name) {
+        for (int row = 0; row < Ws().FileCount(); ++row) {
+            if (QFileInfo(QString::fromStdString(Ws().Files().At(row).path)).fileName() == name)
+                return row;
+        }
+        return -1;
+    }
+    // Writes every file into a new folder and reads `name`'s output back.
+    QImage Written(const QString& name) {
+        const QString out = dir_->filePath(QStringLiteral("out%1").arg(++outputs_));
+        QDir().mkpath(out);
+        if (Ws().OnOutput(out.toStdString()) != OutputStart::Started) return {};
+        if (!QTest::qWaitFor([&] { return !Ws().Busy(); }, 20000)) return {};
+        return QImage(QDir(out).filePath(name)).convertToFormat(QImage::Format_RGB32);
+    }
+    int outputs_ = 0;
+
+  private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        messages_.clear();
+    }
+    void cleanup() { window_.reset(); }
+
+    // The preview shows, pixel for pixel, what the output writes: after the analysis, after
+    // a sort by pixel count, after a merge and in 16 entries, in the fixed 16-color mode,
+    // for every encoding.
+    void previewEqualsTheWrittenFile_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name :
+             {"hero.bmp", "coin_24.bmp", "slime-4bit.bmp", "Tiles.BMP", "menu panel.bmp"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void previewEqualsTheWrittenFile() {
+        QFETCH(QString, name);
+        OpenWithSamples();
+        const int row = RowOf(name);
+        QVERIFY(row >= 0);
+        PreviewWindow* preview = window_->OpenPreview(row);
+        QVERIFY(preview != nullptr);
+        QCOMPARE(preview->windowTitle(), name);
+        QCOMPARE(preview->Image(), Written(name));
+
+        QVERIFY(Ws().OnColorColumnClick(1, {}));
+        QTRY_COMPARE(preview->Image(), Written(name));
+
+        // Every color but the first merged into it, so the image is one color throughout.
+        Selection all;
+        for (int p = 0; p < Ws().ColorCount(); ++p)
+            all.rows.push_back(p);
+        all.focus = 0;
+        QVERIFY(Ws().OnMerge(all));
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(Ws().ColorCount(), 1);
+        Ws().OnToggleOutputDepth();
+        QTRY_COMPARE(preview->Image(), Written(name));
+        QCOMPARE(
+            preview->Image().pixel(0, 0),
+            preview->Image().pixel(preview->Image().width() - 1, preview->Image().height() - 1));
+
+        // Another mode reads every file again; no preview opens while that job runs.
+        QVERIFY(Ws().OnPaletteSettings(PaletteChoice{PaletteMode::Fixed16, {}, {}, {}}));
+        QVERIFY(Ws().Busy());
+        QVERIFY(window_->OpenPreview(row) == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!Ws().Busy(), 20000);
+        QTRY_COMPARE(preview->Image(), Written(name));
+        QVERIFY(messages_.isEmpty());
+    }
+
+    // A color edit shows at once and Cancel takes it back; the toggle shows the file's own
+    // colors; a second double click raises the same window; a removed file closes its
+    // preview; Escape closes one, the main window's close all.
+    void previewFollowsEditsAndTheFileList() {
+        OpenWithSamples();
+        const int row = RowOf(QStringLiteral("hero.bmp"));
+        // A double click as the window system delivers it: a click, then the second press.
+        QTreeView* files = window_->FileList();
+        const QPoint rowAt = files->visualRect(files->model()->index(row, 0)).center();
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, rowAt);
+        QMouseEvent doubleClick(QEvent::MouseButtonDblClick, rowAt,
+                                files->viewport()->mapToGlobal(rowAt), Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(files->viewport(), &doubleClick);
+        QCOMPARE(window_->Previews().size(), std::size_t{1});
+        PreviewWindow* preview = window_->Previews().front();
+        QCOMPARE(preview->windowTitle(), QStringLiteral("hero.bmp"));
+        QCOMPARE(window_->OpenPreview(row), preview);
+        const QImage before = preview->Image();
+        const QRgb first = before.pixel(0, 0);
+        int position = 0;
+        while (qRgb(Ws().Table().AtPosition(position).red, Ws().Table().AtPosition(position).green,
+                    Ws().Table().AtPosition(position).blue) != first)
+            ++position;
+        std::optional<ColorEditSession> session = Ws().OnColorListDblClk({{position}, position});
+        QVERIFY(session);
+        QVERIFY(session->Apply(255, 0, 0));
+        QTRY_COMPARE(preview->Image().pixel(0, 0), qRgb(255, 0, 0));
+        session->Cancel();
+        QTRY_COMPARE(preview->Image(), before);
+
+        // Pointing: the pixel's position, file color and entry; a click selects its row.
+        auto* canvas = preview->findChild<PreviewCanvas*>();
+        preview->SetZoom(3);
+        const QPoint at(7 * 3 + 1, 5 * 3 + 2);
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
+        const QRgb file = QImage(QStringLiteral(TINTWELL_SAMPLES_DIR "/hero.bmp")).pixel(7, 5);
+        int entry = 0;
+        while (qRgb(Ws().Table().AtPosition(entry).red, Ws().Table().AtPosition(entry).green,
+                    Ws().Table().AtPosition(entry).blue) != before.pixel(7, 5))
+            ++entry;
+        QTRY_COMPARE(preview->StatusText(),
+                     QStringLiteral("(7, 5)  元の色 %1,%2,%3  パレット番号 %4")
+                         .arg(qRed(file))
+                         .arg(qGreen(file))
+                         .arg(qBlue(file))
+                         .arg(entry));
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+        QCOMPARE(window_->ColorList()->currentIndex().row(), entry);
+        QCOMPARE(window_->ColorList()->selectionModel()->selectedRows().size(), 1);
+        // The selected color's pixels keep their color; the others are dimmed.
+        QPoint unmarked(0, 0);
+        for (int n = 0; before.pixel(unmarked) == before.pixel(7, 5); ++n)
+            unmarked = QPoint(n % before.width(), n / before.width());
+        QTRY_VERIFY(preview->ShownImage().pixel(unmarked) != before.pixel(unmarked));
+        QCOMPARE(preview->ShownImage().pixel(7, 5), before.pixel(7, 5));
+        QCOMPARE(preview->Image(), before);
+
+        auto* original = preview->findChild<QCheckBox*>(QStringLiteral("originalToggle"));
+        original->setChecked(true);
+        QCOMPARE(preview->Image(), QImage(QStringLiteral(TINTWELL_SAMPLES_DIR "/hero.bmp"))
+                                       .convertToFormat(QImage::Format_RGB32));
+        original->setChecked(false);
+
+        PreviewWindow* other = window_->OpenPreview(RowOf(QStringLiteral("Tiles.BMP")));
+        QVERIFY(other != nullptr);
+        QCOMPARE(window_->Previews().size(), std::size_t{2});
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(other, &escape);
+        QCOMPARE(window_->Previews().size(), std::size_t{1});
+
+        QVERIFY(Ws().OnDeleteFiles({row}));
+        QTRY_VERIFY(!Ws().Busy());
+        QTRY_VERIFY(window_->Previews().empty());
+
+        QVERIFY(window_->OpenPreview(0) != nullptr);
+        window_->reject();
+        QVERIFY(window_->Previews().empty());
+    }
+};
+
+}  // namespace tintwell
+
+QTEST_MAIN(tintwell::PreviewWindowTest)
+#include "preview_window_test.moc"
