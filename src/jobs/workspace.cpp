@@ -92,15 +92,16 @@ void Workspace::ApplyResults() {
         missedResults_ = true;
         return;
     }
+    // One batch a call when the owner has an event loop: every result posted after this
+    // batch wakes the owner again, and the window repaints between batches however fast the
+    // workers are. Inline, the caller's loop waits for the next batch.
     applying_ = true;
-    for (;;) {
+    do {
         missedResults_ = false;
-        std::vector<JobResult> results = runner_.TakeResults();
-        for (JobResult& result : results)
+        for (JobResult& result : runner_.TakeResults())
             Store(result);
         AdvanceJob();
-        if (results.empty() && !missedResults_) break;
-    }
+    } while (missedResults_);
     applying_ = false;
 }
 
