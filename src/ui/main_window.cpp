@@ -2,32 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeView>
-#include <QUrl>
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
 
-#include "palette/palette_file.h"
-#include "ui/color_edit_dialog.h"
 #include "ui/color_list_model.h"
 #include "ui/dialog_units.h"
 #include "ui/file_list_model.h"
-#include "ui/help_dialog.h"
 #include "ui/list_view.h"
-#include "ui/output_dir_dialog.h"
-#include "ui/palette_save_dialog.h"
-#include "ui/palette_settings_dialog.h"
-#include "ui/preview_pixels.h"
 #include "ui/preview_window.h"
 #include "ui/row_delegate.h"
 #include "ui/status_field.h"
@@ -173,20 +158,7 @@ void MainWindow::ConnectControls() {
     connect(Button(ControlId::SavePalette), &QPushButton::clicked, this,
             &MainWindow::OnSavePalette);
     connect(colorList_, &QTreeView::doubleClicked, this, &MainWindow::OnColorListDblClk);
-    connect(fileList_, &QTreeView::doubleClicked, this,
-            [this](const QModelIndex& index) { OpenPreview(index.row()); });
-    // The previews follow the table and the file list.
-    const auto refresh = [this] { SchedulePreviewRefresh(); };
-    connect(colorModel_, &QAbstractItemModel::dataChanged, this, refresh);
-    connect(colorModel_, &QAbstractItemModel::layoutChanged, this, refresh);
-    connect(colorModel_, &QAbstractItemModel::rowsInserted, this, refresh);
-    connect(colorModel_, &QAbstractItemModel::rowsRemoved, this, refresh);
-    connect(colorModel_, &QAbstractItemModel::modelReset, this, refresh);
-    connect(fileModel_, &QAbstractItemModel::rowsRemoved, this, refresh);
-    connect(fileModel_, &QAbstractItemModel::modelReset, this, refresh);
-    connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this, refresh);
-    connect(&view_, &QtWorkspaceView::jobFinished, this, refresh);
-    connect(colorList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, refresh);
+    ConnectPreviews();
     // What depends on a list's selection follows every change of it, by mouse or keyboard,
     // once the view has made it; a selection the window puts back itself is already settled.
     // While a job runs the commands ignore the selection, and a merge changes it at every
@@ -215,17 +187,6 @@ void MainWindow::Initialise(const QRect& desktop) {
     settings_.xpos = position.x();
     settings_.ypos = position.y();
     move(position);
-}
-
-bool MainWindow::DropFiles(const QStringList& paths) {
-    std::vector<std::string> items;
-    items.reserve(static_cast<std::size_t>(paths.size()));
-    for (const QString& path : paths)
-        items.push_back(ToUtf8(path));
-    view_.CollectRefusals();
-    const bool started = workspace_->OnDropFiles(std::move(items));
-    if (!started) view_.EndRefusalList();
-    return started;
 }
 
 Settings MainWindow::ExportSettings() const {
@@ -275,25 +236,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) ClosePreviews();
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (workspace_->Busy() || !event->mimeData()->hasUrls()) return;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            event->acceptProposedAction();
-            return;
-        }
-    }
-}
-
-void MainWindow::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) paths.append(url.toLocalFile());
-    }
-    if (paths.isEmpty()) return;
-    if (DropFiles(paths)) event->acceptProposedAction();
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Only the left button clicks in the lists: the others neither select nor click.
     const QEvent::Type type = event->type();
@@ -304,160 +246,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void MainWindow::OnColorColumnClick(int column) {
-    if (workspace_->Busy()) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The sort settles the state of the selection it hands back; the moves of the rows and
-    // the selection put back are not clicks.
-    applyingSelection_ = true;
-    const std::optional<Selection> after =
-        workspace_->OnColorColumnClick(column, SelectionOf(*colorList_));
-    if (after) {
-        ApplySelection(*colorList_, *after);
-        // A sort shows the list from its top, wherever the focused row went.
-        colorList_->scrollToTop();
-    }
-    applyingSelection_ = false;
-    QApplication::restoreOverrideCursor();
-}
-
-QStringList MainWindow::PaletteTitles() const {
-    QStringList titles;
-    for (const std::string& name : PaletteNamesInFolder(workspace_->PaletteDir())) {
-        titles.append(QString::fromStdString(name));
-    }
-    return titles;
-}
-
-void MainWindow::OnPaletteSettings() {
-    if (workspace_->Busy()) return;
-    PaletteSettingsDialog dialog(workspace_->Palette(), workspace_->Pal256Name(),
-                                 workspace_->Pal16Name(), PaletteTitles(), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    workspace_->OnPaletteSettings(dialog.Choice());
-}
-
-void MainWindow::OnMerge() {
-    workspace_->OnMerge(SelectionOf(*colorList_));
-}
-
-void MainWindow::OnColorListDblClk() {
-    std::optional<ColorEditSession> session =
-        workspace_->OnColorListDblClk(SelectionOf(*colorList_));
-    if (!session) return;
-    ColorEditDialog dialog(*session, this);
-    dialog.exec();
-}
-
-void MainWindow::OnOutput() {
-    if (workspace_->Busy()) return;
-    OutputDirDialog dialog(QString::fromUtf8(workspace_->OutDir().c_str()), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    workspace_->OnOutput(ToUtf8(dialog.Directory()));
-}
-
-void MainWindow::OnSavePalette() {
-    if (workspace_->Busy()) return;
-    const PaletteSettings& palette = workspace_->Palette();
-    PaletteSaveDialog dialog(palette.mode, palette.outputDepth, workspace_->Pal256Name(),
-                             workspace_->Pal16Name(), workspace_->PaletteDir(), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    workspace_->OnSavePalette(dialog.Choice(), dialog.Name());
-}
-
-PreviewWindow* MainWindow::OpenPreview(int row) {
-    if (workspace_->Busy() || row < 0 || row >= workspace_->FileCount()) return nullptr;
-    const FileRecord& record = workspace_->Files().At(row);
-    for (PreviewWindow* preview : Previews()) {
-        if (preview->Path() == record.path) {
-            preview->raise();
-            preview->activateWindow();
-            return preview;
-        }
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    FilePixels pixels = ReadFilePixels(record);
-    QApplication::restoreOverrideCursor();
-    if (pixels.error != Msg::None) {
-        view_.ShowMessage(pixels.error, record.path);
-        return nullptr;
-    }
-    auto* preview = new PreviewWindow(record.path, std::move(pixels), this);
-    preview->SetRule(record.rule);
-    preview->SetOutput(OutputOf(record, workspace_->Table(), workspace_->Palette()));
-    preview->SetMarkedEntries(SelectionOf(*colorList_).rows);
-    connect(preview, &PreviewWindow::entryPicked, this, [this](int entry) {
-        if (workspace_->Busy() || entry >= workspace_->ColorCount()) return;
-        ApplySelection(*colorList_, Selection{{entry}, entry});
-    });
-    previews_.emplace_back(preview);
-    preview->show();
-    return preview;
-}
-
-std::vector<PreviewWindow*> MainWindow::Previews() const {
-    std::vector<PreviewWindow*> open;
-    for (const QPointer<PreviewWindow>& preview : previews_) {
-        if (preview != nullptr && preview->isVisible()) open.push_back(preview);
-    }
-    return open;
-}
-
-void MainWindow::SchedulePreviewRefresh() {
-    if (previewRefreshPending_ || previews_.empty()) return;
-    previewRefreshPending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        previewRefreshPending_ = false;
-        RefreshPreviews();
-    });
-}
-
-// While a job runs the table and the records are half made; its end refreshes again.
-void MainWindow::RefreshPreviews() {
-    if (workspace_->Busy()) return;
-    std::erase_if(previews_, [](const QPointer<PreviewWindow>& p) { return p == nullptr; });
-    const tintwell::FileList& files = workspace_->Files();
-    const std::vector<int> marked = SelectionOf(*colorList_).rows;
-    for (PreviewWindow* preview : Previews()) {
-        const auto record = std::find_if(files.begin(), files.end(), [&](const FileRecord& r) {
-            return r.path == preview->Path();
-        });
-        if (record == files.end()) {
-            preview->close();
-            continue;
-        }
-        // Read again in another mode, the file's pixels may be numbered otherwise.
-        if (!SameNumbering(preview->Rule(), record->rule)) {
-            FilePixels pixels = ReadFilePixels(*record);
-            if (pixels.error != Msg::None) {
-                preview->close();
-                continue;
-            }
-            preview->SetRule(record->rule);
-            preview->SetPixels(std::move(pixels));
-        }
-        preview->SetOutput(OutputOf(*record, workspace_->Table(), workspace_->Palette()));
-        preview->SetMarkedEntries(marked);
-    }
-}
-
-void MainWindow::ClosePreviews() {
-    for (PreviewWindow* preview : Previews())
-        preview->close();
-    previews_.clear();
-}
-
-void MainWindow::OnHelp() {
-    if (workspace_->Busy()) return;
-    if (help_ == nullptr) {
-        help_ = new HelpDialog(this);
-        help_->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    help_->show();
-    help_->raise();
-    help_->activateWindow();
 }
 
 }  // namespace tintwell

@@ -84,6 +84,7 @@ class MainWindow final : public QDialog {
     void OnHelp();
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;
+    void ConnectPreviews();
     // Every change of the table or the file list brings the previews up to date once the
     // change is whole: after the current event, and after a job's end.
     void SchedulePreviewRefresh();
