@@ -4,6 +4,7 @@
 
 #include "app/cli_batch.h"
 #include "app/json_writer.h"
+#include "jobs/color_usage.h"
 
 namespace tintwell::cli {
 
@@ -43,11 +44,21 @@ void Batch::PrintJson() {
     out_ << "{\"mode\":" << JsonString(ModeName(mode)) << ",\"bits\":[" << b.red << ',' << b.green
          << ',' << b.blue << "],\"depth\":" << depth << ",\"colors\":[";
     const ColorTable* table = read ? &ws_->Table() : nullptr;
+    std::vector<std::vector<FileUse>> usage;
+    if (read) usage = UsageByColor(ws_->Files(), *table);
     for (int p = 0; table != nullptr && p < table->ColorCount(); ++p) {
         const ColorSlot& s = table->AtPosition(p);
         out_ << (p ? "," : "") << "{\"index\":" << p << ",\"red\":" << int{s.red}
              << ",\"green\":" << int{s.green} << ",\"blue\":" << int{s.blue}
-             << ",\"pixels\":" << s.pixelCount << '}';
+             << ",\"pixels\":" << s.pixelCount << ",\"files\":[";
+        // The files whose pixels map to this color, as their paths are listed below.
+        const std::vector<FileUse>& users = usage[static_cast<std::size_t>(p)];
+        for (std::size_t u = 0; u < users.size(); ++u) {
+            out_ << (u ? "," : "")
+                 << "{\"path\":" << JsonString(ws_->Files().At(users[u].file).path)
+                 << ",\"pixels\":" << users[u].pixels << '}';
+        }
+        out_ << "]}";
     }
     out_ << "],\"files\":[";
     for (std::size_t i = 0; i < files_.size(); ++i) {

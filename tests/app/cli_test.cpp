@@ -216,6 +216,33 @@ TEST(CliTest, WritesEveryFileWithTheCommonPalette) {
               (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 128, 128, 128, 0}));
 }
 
+// Each color lists the files whose pixels have it, in list order, with their pixel counts;
+// a fixed palette's color that no file uses lists none.
+TEST(CliTest, JsonListsTheFilesOfEachColor) {
+    TempDir dir;
+    const auto one = dir.Write("one.bmp", Rgb24());
+    const auto two = dir.Write("two.bmp", BmpBuilder(3, 2, 8)
+                                              .Palette({{0, 0, 0xFF, 0}, {0x80, 0x80, 0x80, 0}})
+                                              .Pixels({0, 1, 0, 1, 1, 1})
+                                              .Bytes());
+    const std::string p1 = JsonPath(one), p2 = JsonPath(two);
+    CliResult r = RunTool({"--json", one.string(), two.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& color :
+         {"{\"index\":0,\"red\":255,\"green\":0,\"blue\":0,\"pixels\":4,\"files\":[{\"path\":\"" +
+              p1 + "\",\"pixels\":2},{\"path\":\"" + p2 + "\",\"pixels\":2}]}",
+          "{\"index\":2,\"red\":0,\"green\":0,\"blue\":255,\"pixels\":1,\"files\":[{\"path\":\"" +
+              p1 + "\",\"pixels\":1}]}",
+          "{\"index\":3,\"red\":128,\"green\":128,\"blue\":128,\"pixels\":4,\"files\":[{"
+          "\"path\":\"" +
+              p2 + "\",\"pixels\":4}]}"}) {
+        EXPECT_NE(r.out.find(color), std::string::npos) << color << "\n" << r.out;
+    }
+    r = RunTool({"--json", "-m", "fixed16", two.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"pixels\":0,\"files\":[]}"), std::string::npos) << r.out;
+}
+
 // Non-ASCII names go through whole on every system (UTF-16 on Windows): read, written under
 // the same name into a folder with a non-ASCII name, and reported as they were given.
 TEST(CliTest, JapaneseFileNamesRoundTrip) {
@@ -412,7 +439,7 @@ TEST(CliTest, FormatsKeyColorAndReasons) {
         const CliResult r =
             RunTool({"--json", "--key-color", key, rle.string(), alpha.string(), bad.string()});
         EXPECT_EQ(r.status, 1) << key;
-        EXPECT_NE(r.out.find("{\"index\":1,\"red\":10,\"green\":20,\"blue\":30,\"pixels\":1}"),
+        EXPECT_NE(r.out.find("{\"index\":1,\"red\":10,\"green\":20,\"blue\":30,\"pixels\":1,"),
                   std::string::npos)
             << r.out;
         EXPECT_NE(r.out.find("\"status\":\"analysed\",\"message\":null,\"format\":\"bmp-rle8\""),
@@ -460,7 +487,7 @@ TEST(CliTest, FixedPaletteFromEveryFormat) {
             RunTool({"--json", "-m", "fixed16", "-p", (dir / name).string(), in.string()});
         EXPECT_EQ(r.status, 0) << name << r.err;
         EXPECT_NE(r.out.find("\"depth\":16"), std::string::npos) << name;
-        EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2}"),
+        EXPECT_NE(r.out.find("{\"index\":1,\"red\":250,\"green\":0,\"blue\":0,\"pixels\":2,"),
                   std::string::npos)
             << name;
     }
