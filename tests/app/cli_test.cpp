@@ -64,6 +64,14 @@ std::string JsonPath(const fs::path& p) {
     return text;
 }
 
+// An 8-bit image of six pixels: two red, four gray.
+std::vector<std::uint8_t> RedGray8() {
+    return BmpBuilder(3, 2, 8)
+        .Palette({{0, 0, 0xFF, 0}, {0x80, 0x80, 0x80, 0}})
+        .Pixels({0, 1, 0, 1, 1, 1})
+        .Bytes();
+}
+
 // The colors of every pixel of a bitmap, as the analyser reads them.
 std::vector<std::uint32_t> PixelColors(const fs::path& p) {
     const auto bytes = ReadAll(p);
@@ -193,10 +201,7 @@ TEST(CliTest, FilesInBaseNameOrderWithDuplicatesAndOthersSkipped) {
 TEST(CliTest, WritesEveryFileWithTheCommonPalette) {
     TempDir dir;
     const auto one = dir.Write("one.bmp", Rgb24());
-    const auto two = dir.Write("two.bmp", BmpBuilder(3, 2, 8)
-                                              .Palette({{0, 0, 0xFF, 0}, {0x80, 0x80, 0x80, 0}})
-                                              .Pixels({0, 1, 0, 1, 1, 1})
-                                              .Bytes());
+    const auto two = dir.Write("two.bmp", RedGray8());
     const auto out = dir / "out";
     const CliResult r = RunTool({"-q", "-o", out.string(), "--save-palette",
                                  (dir / "p.act").string(), one.string(), two.string()});
@@ -221,10 +226,7 @@ TEST(CliTest, WritesEveryFileWithTheCommonPalette) {
 TEST(CliTest, JsonListsTheFilesOfEachColor) {
     TempDir dir;
     const auto one = dir.Write("one.bmp", Rgb24());
-    const auto two = dir.Write("two.bmp", BmpBuilder(3, 2, 8)
-                                              .Palette({{0, 0, 0xFF, 0}, {0x80, 0x80, 0x80, 0}})
-                                              .Pixels({0, 1, 0, 1, 1, 1})
-                                              .Bytes());
+    const auto two = dir.Write("two.bmp", RedGray8());
     const std::string p1 = JsonPath(one), p2 = JsonPath(two);
     CliResult r = RunTool({"--json", one.string(), two.string()});
     ASSERT_EQ(r.status, 0) << r.err;
