@@ -53,6 +53,8 @@ QVariant ColorListModel::data(const QModelIndex& index, int role) const {
                                    : ValuesText(row);
     }
     if (role == kSwatchRole && index.column() == 0) return QColor(slot.red, slot.green, slot.blue);
+    // The count is the sum over the files' maps, kept up to date by every merge and removal.
+    if (role == kUnusedRole && index.column() == 0) return slot.pixelCount == 0;
     return {};
 }
 

@@ -19,6 +19,9 @@ class ColorListModel final : public QAbstractTableModel {
   public:
     // The color of a row's slot, as QColor, under this role of column 0.
     static constexpr int kSwatchRole = Qt::UserRole + 1;
+    // True under this role of column 0 when no file has a pixel of the row's color (a color
+    // of a fixed palette that no file maps to, or whose files were removed).
+    static constexpr int kUnusedRole = Qt::UserRole + 2;
 
     explicit ColorListModel(const ColorTable& table, QObject* parent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "ui/file_list_model.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tintwell {
 
@@ -16,8 +17,30 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= names_.size() || index.column() != 0) return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return names_.at(index.row());
+    const int row = index.row();
+    if (role == Qt::DisplayRole) return names_.at(row);
+    if (role == Qt::ToolTipRole) {
+        if (!HasUsage(row)) return names_.at(row);
+        return tr("%1\n選択した色のピクセル数: %2").arg(names_.at(row)).arg(usage_[row]);
+    }
+    if (role == kUsageRole && HasUsage(row)) return QVariant::fromValue<qint64>(usage_[row]);
     return {};
+}
+
+bool FileListModel::HasUsage(int row) const {
+    return row >= 0 && static_cast<std::size_t>(row) < usage_.size();
+}
+
+void FileListModel::SetUsage(std::vector<std::int64_t> pixels) {
+    // Counts for another number of rows belong to another list: nothing is marked.
+    if (pixels.size() != static_cast<std::size_t>(names_.size())) pixels.clear();
+    if (pixels == usage_) return;
+    usage_ = std::move(pixels);
+    if (!names_.isEmpty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
+}
+
+void FileListModel::ForgetUsage() {
+    usage_.clear();
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -29,6 +52,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 
 void FileListModel::InsertRow(int row, const QString& baseName) {
     row = std::clamp(row, 0, static_cast<int>(names_.size()));
+    ForgetUsage();
     beginInsertRows({}, row, row);
     names_.insert(row, baseName);
     endInsertRows();
@@ -43,6 +67,7 @@ void FileListModel::BeginRemoveRow(int row) {
 void FileListModel::EndRemoveRow() {
     if (removing_ < 0) return;
     names_.removeAt(removing_);
+    ForgetUsage();
     removing_ = -1;
     endRemoveRows();
 }
@@ -55,6 +80,7 @@ void FileListModel::BeginClear() {
 void FileListModel::EndClear() {
     if (!clearing_) beginResetModel();
     names_.clear();
+    ForgetUsage();
     clearing_ = false;
     endResetModel();
 }

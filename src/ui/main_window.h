@@ -85,10 +85,13 @@ class MainWindow final : public QDialog {
     void OnColorColumnClick(int column);
     [[nodiscard]] QStringList PaletteTitles() const;
     void ConnectPreviews();
-    // Every change of the table or the file list brings the previews up to date once the
-    // change is whole: after the current event, and after a job's end.
-    void SchedulePreviewRefresh();
+    // Every change of the table, the file list or the color selection brings the previews
+    // and the file list's usage marks up to date once the change is whole: after the
+    // current event, and after a job's end.
+    void ScheduleRefresh();
     void RefreshPreviews();
+    // The file list marks the files that use the selected colors, with their pixel counts.
+    void RefreshUsage();
     void ClosePreviews();
 
     QtWorkspaceView view_;
@@ -101,7 +104,7 @@ class MainWindow final : public QDialog {
     std::map<ControlId, QWidget*> controls_;
     QPointer<HelpDialog> help_;
     std::vector<QPointer<PreviewWindow>> previews_;
-    bool previewRefreshPending_ = false;
+    bool refreshPending_ = false;
     bool applyingSelection_ = false;  // the window puts back a selection the Workspace chose
     // Last, so it is destroyed first: a running job ends while the widgets still exist.
     std::unique_ptr<Workspace> workspace_;

@@ -5,6 +5,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "jobs/color_usage.h"
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
 #include "ui/list_view.h"
@@ -15,17 +16,18 @@
 namespace tintwell {
 
 // A double click on a file row opens its preview; every change of the table, the file list,
-// the depth or the color selection brings the open previews up to date.
+// the depth or the color selection brings the open previews and the usage marks up to date.
 void MainWindow::ConnectPreviews() {
     connect(fileList_, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenPreview(index.row()); });
-    // The previews follow the table and the file list.
-    const auto refresh = [this] { SchedulePreviewRefresh(); };
+    // The previews and the usage marks follow the table and the file list.
+    const auto refresh = [this] { ScheduleRefresh(); };
     connect(colorModel_, &QAbstractItemModel::dataChanged, this, refresh);
     connect(colorModel_, &QAbstractItemModel::layoutChanged, this, refresh);
     connect(colorModel_, &QAbstractItemModel::rowsInserted, this, refresh);
     connect(colorModel_, &QAbstractItemModel::rowsRemoved, this, refresh);
     connect(colorModel_, &QAbstractItemModel::modelReset, this, refresh);
+    connect(fileModel_, &QAbstractItemModel::rowsInserted, this, refresh);
     connect(fileModel_, &QAbstractItemModel::rowsRemoved, this, refresh);
     connect(fileModel_, &QAbstractItemModel::modelReset, this, refresh);
     connect(Button(ControlId::OutputDepth), &QPushButton::clicked, this, refresh);
@@ -71,13 +73,25 @@ std::vector<PreviewWindow*> MainWindow::Previews() const {
     return open;
 }
 
-void MainWindow::SchedulePreviewRefresh() {
-    if (previewRefreshPending_ || previews_.empty()) return;
-    previewRefreshPending_ = true;
+void MainWindow::ScheduleRefresh() {
+    if (refreshPending_) return;
+    refreshPending_ = true;
     QTimer::singleShot(0, this, [this] {
-        previewRefreshPending_ = false;
+        refreshPending_ = false;
         RefreshPreviews();
+        RefreshUsage();
     });
+}
+
+// From the files' maps and counts that the analysis keeps: one pass over 256 indices a file.
+// While a job runs the maps are half made and nothing is marked; its end refreshes again.
+void MainWindow::RefreshUsage() {
+    const std::vector<int> rows = SelectionOf(*colorList_).rows;
+    if (workspace_->Busy() || rows.empty()) {
+        fileModel_->SetUsage({});
+        return;
+    }
+    fileModel_->SetUsage(PixelsOfRows(workspace_->Files(), workspace_->Table(), rows));
 }
 
 // While a job runs the table and the records are half made; its end refreshes again.

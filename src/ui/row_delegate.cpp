@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include "ui/color_list_model.h"
+#include "ui/file_list_model.h"
 
 namespace tintwell {
 namespace {
@@ -27,6 +28,12 @@ bool SeveralSelected(const QItemSelectionModel* model) {
     return false;
 }
 
+// Halfway between the text and its background: readable, but plainly in the background.
+QColor Dimmed(const QColor& text, const QColor& background) {
+    return QColor((text.red() + background.red()) / 2, (text.green() + background.green()) / 2,
+                  (text.blue() + background.blue()) / 2);
+}
+
 // The baseline that puts digits and capitals in the middle of a row of `height` whose text
 // starts `top` pixels below the row's top.
 int Baseline(const QFontMetrics& metrics, int rowTop, int top, int height) {
@@ -39,6 +46,25 @@ RowDelegate::RowDelegate(ListId list, QObject* parent) : QStyledItemDelegate(par
 
 QSize RowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     return {option.rect.width() > 0 ? option.rect.width() : 100, kRowHeight};
+}
+
+// A file row: its name at x 2. With colors selected in the color list, a file that uses them
+// shows its pixel count of them at the row's right end, on the row's background so that a
+// long name runs under it; a file that does not use them is dimmed.
+void RowDelegate::PaintFileRow(QPainter* painter, const QRect& row, const QModelIndex& index,
+                               const QColor& background, const QColor& text) const {
+    const QFontMetrics metrics(painter->font());
+    const int baseline = Baseline(metrics, row.top(), 0, row.height());
+    const QVariant usage = index.data(FileListModel::kUsageRole);
+    const qint64 pixels = usage.isValid() ? usage.toLongLong() : -1;
+    if (pixels == 0) painter->setPen(Dimmed(text, background));
+    painter->drawText(row.left() + 2, baseline, index.data(Qt::DisplayRole).toString());
+    if (pixels <= 0) return;
+    const QString count = QString::number(pixels);
+    const int width = metrics.horizontalAdvance(count) + 6;
+    const QRect box(row.right() + 1 - width, row.top(), width, row.height());
+    painter->fillRect(box, background);
+    painter->drawText(box.left() + 4, baseline, count);
 }
 
 void RowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -83,11 +109,13 @@ void RowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const QFontMetrics metrics(option.font);
 
     if (list_ == ListId::Files) {
-        painter->drawText(row.left() + 2, Baseline(metrics, row.top(), 0, row.height()),
-                          index.data(Qt::DisplayRole).toString());
+        PaintFileRow(painter, row, index, background, text);
         painter->restore();
         return;
     }
+    // A color no file uses keeps its swatch; its texts step back toward the background.
+    if (!selected && index.siblingAtColumn(0).data(ColorListModel::kUnusedRole).toBool())
+        painter->setPen(Dimmed(text, background));
 
     const QModelIndex first = index.siblingAtColumn(0);
     const QVariant swatch = first.data(ColorListModel::kSwatchRole);

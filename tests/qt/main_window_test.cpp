@@ -449,6 +449,75 @@ class MainWindowTest : public QObject {
         QCOMPARE(colors->model()->rowCount(), 4);
     }
 
+    // With colors selected, each file row carries its pixels of them (none: dimmed); a merge
+    // moves the merged color's pixels to the target. A color no file uses is marked unused:
+    // in a fixed palette, and when the only file that used it goes.
+    void fileRowsShowTheirUseOfTheSelectedColors() {
+        Open();
+        Drop({File("a.bmp", 0x000000, 3), Write("b.bmp", Bitmap({0x000000, 0xFFFFFF}, {4, 5}))});
+        QTreeView* colors = window_->ColorList();
+        QAbstractItemModel* files = window_->FileList()->model();
+        const auto usage = [&] {
+            QList<qint64> counts;
+            for (int r = 0; r < files->rowCount(); ++r) {
+                const QVariant v = files->index(r, 0).data(FileListModel::kUsageRole);
+                counts.append(v.isValid() ? v.toLongLong() : -1);
+            }
+            return counts;
+        };
+        const auto unused = [&] {
+            QList<int> rows;
+            for (int r = 0; r < colors->model()->rowCount(); ++r) {
+                if (colors->model()->index(r, 0).data(ColorListModel::kUnusedRole).toBool())
+                    rows.append(r);
+            }
+            return rows;
+        };
+        const auto rowOf = [&](QColor color) {
+            for (int r = 0; r < colors->model()->rowCount(); ++r) {
+                if (colors->model()->index(r, 0).data(ColorListModel::kSwatchRole) == color)
+                    return r;
+            }
+            return -1;
+        };
+        // Rows: 0x000000 (a 1, b 4), 0x000001 (a 2), 0x000002 (a 3), 0xFFFFFF (b 5).
+        const struct {
+            Selection selection;
+            QList<qint64> counts;
+        } steps[] = {
+            {{{}, -1}, {-1, -1}}, {{{0}, 0}, {1, 4}}, {{{1, 3}, 3}, {2, 5}}, {{{2}, 2}, {3, 0}}};
+        for (const auto& step : steps) {
+            ApplySelection(*colors, step.selection);
+            QTRY_COMPARE(usage(), step.counts);
+        }
+        QCOMPARE(files->index(1, 0).data(Qt::ToolTipRole).toString(),
+                 QString::fromUtf8("b\n選択した色のピクセル数: 0"));
+        // 0xFFFFFF merged into 0x000000: its pixels count there.
+        ApplySelection(*colors, Selection{{0, 3}, 0});
+        QVERIFY(window_->Button(ControlId::Merge)->isEnabled());
+        window_->Button(ControlId::Merge)->click();
+        QTRY_VERIFY(!Ws().Busy());
+        ApplySelection(*colors, Selection{{0}, 0});
+        QTRY_COMPARE(usage(), (QList<qint64>{1, 9}));
+        QCOMPARE(unused(), QList<int>());
+
+        // The built-in 16 colors: black and white are used, the 14 others not; white is
+        // unused too once b, its only file, goes.
+        QVERIFY(Ws().OnPaletteSettings(PaletteChoice{PaletteMode::Fixed16, {}, {}, {}}));
+        QTRY_VERIFY(!Ws().Busy());
+        const int black = rowOf(Qt::black), white = rowOf(Qt::white);
+        QCOMPARE(unused().size(), 14);
+        QVERIFY(!unused().contains(black) && !unused().contains(white));
+        ApplySelection(*colors, Selection{{black, white}, white});
+        QTRY_COMPARE(usage(), (QList<qint64>{6, 9}));
+        QVERIFY(Ws().OnDeleteFiles({1}));
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(unused().size(), 15);
+        QVERIFY(unused().contains(white));
+        ApplySelection(*colors, Selection{{white}, white});
+        QTRY_COMPARE(usage(), (QList<qint64>{0}));
+    }
+
     // A sort shows the list from row 0, and after a color-distance sort row 0 (the
     // reference) is the anchor of a Shift-click.
     void aSortShowsRowZeroAndAnchorsThere() {

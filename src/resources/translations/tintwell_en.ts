@@ -68,6 +68,15 @@
     </message>
 </context>
 <context>
+    <name>tintwell::FileListModel</name>
+    <message>
+        <source>%1
+選択した色のピクセル数: %2</source>
+        <translation>%1
+Pixels of the selected colors: %2</translation>
+    </message>
+</context>
+<context>
     <name>tintwell::HelpDialog</name>
     <message>
         <source>Tintwell ヘルプ</source>
