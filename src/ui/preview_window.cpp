@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -122,8 +123,41 @@ PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget
     connect(canvas_, &PreviewCanvas::clicked, this, [this](QPoint pixel) {
         if (Inside(pixel)) emit entryPicked(output_.entries[IndexAt(pixels_, pixel)]);
     });
-    SetZoom(1);
-    resize(std::clamp(pixels_.width + 40, 240, 800), std::clamp(pixels_.height + 80, 160, 700));
+    // A long status text is cut at the window's edge rather than widening the window.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    OpenAtFirstSize();
+}
+
+// The largest whole zoom at which the image fits half the screen's free width and height,
+// and the window that shows all of it with the status line whole: a 32 x 32 sprite opens
+// large enough to see its pixels. An image too large for that opens at 1x, the window
+// bounded by the free area and scrolled.
+void PreviewWindow::OpenAtFirstSize() {
+    const QScreen* shown = parentWidget() != nullptr ? parentWidget()->screen() : screen();
+    const QRect free = shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
+    int zoom = 1;
+    if (pixels_.width > 0 && pixels_.height > 0) {
+        zoom = std::min(free.width() / 2 / pixels_.width, free.height() / 2 / pixels_.height);
+    }
+    SetZoom(zoom);
+    // Measured with the style's fonts and frames, which polishing brings. The status line
+    // takes the height of its longest text (its Japanese may come from a taller fallback
+    // font), so the text that appears under the mouse never squeezes the image.
+    ensurePolished();
+    status_->setText(StatusLine({pixels_.width - 1, pixels_.height - 1}, {255, 255, 255}, 255));
+    const QSize line = status_->sizeHint();
+    status_->setFixedHeight(line.height());
+    status_->clear();
+    // A first guess from the canvas and the status line; once the layout has placed the
+    // widgets, whatever the scroll area still lacks for the canvas is added.
+    const QSize canvas(pixels_.width * Zoom(), pixels_.height * Zoom());
+    const QMargins margins = layout()->contentsMargins();
+    const int frame = 2 * scroll_->frameWidth();
+    resize(std::max(canvas.width() + frame, line.width()) + margins.left() + margins.right(),
+           canvas.height() + frame);
+    layout()->activate();
+    const QSize lacking = (canvas - scroll_->maximumViewportSize()).expandedTo(QSize(0, 0));
+    resize((size() + lacking).boundedTo(free.size()));
 }
 
 void PreviewWindow::SetPixels(FilePixels pixels) {
@@ -150,14 +184,17 @@ void PreviewWindow::ShowPixel(QPoint pixel) {
 QString PreviewWindow::StatusText() const {
     if (!Inside(pointed_)) return {};
     const int index = IndexAt(pixels_, pointed_);
-    const Rgb color = pixels_.fileColors[index];
+    return StatusLine(pointed_, pixels_.fileColors[index], output_.entries[index]);
+}
+
+QString PreviewWindow::StatusLine(QPoint pixel, Rgb color, int entry) const {
     return tr("(%1, %2)  元の色 %3,%4,%5  パレット番号 %6")
-        .arg(pointed_.x())
-        .arg(pointed_.y())
+        .arg(pixel.x())
+        .arg(pixel.y())
         .arg(color.red)
         .arg(color.green)
         .arg(color.blue)
-        .arg(output_.entries[index]);
+        .arg(entry);
 }
 
 const QImage& PreviewWindow::Image() const {

@@ -90,8 +90,10 @@ class PreviewWindow final : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void OpenAtFirstSize();
     void Rebuild();
     void ShowPixel(QPoint pixel);
+    [[nodiscard]] QString StatusLine(QPoint pixel, Rgb color, int entry) const;
     [[nodiscard]] bool Inside(QPoint pixel) const;
 
     std::string path_;

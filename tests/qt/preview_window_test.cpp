@@ -6,9 +6,12 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <algorithm>
 #include <memory>
 
 #include "jobs/settings.h"
@@ -130,6 +133,13 @@ class PreviewWindowTest : public QObject {
         QCOMPARE(window_->Previews().size(), std::size_t{1});
         PreviewWindow* preview = window_->Previews().front();
         QCOMPARE(preview->windowTitle(), QStringLiteral("hero.bmp"));
+        // The 32 x 32 sprite opens at the largest whole zoom that fits half the free screen,
+        // all of it in view.
+        const QRect free = preview->screen()->availableGeometry();
+        QCOMPARE(preview->Zoom(), std::min({free.width() / 64, free.height() / 64, 16}));
+        const QWidget* viewport = preview->findChild<QScrollArea*>()->viewport();
+        QTRY_COMPARE(viewport->size().expandedTo(QSize(32, 32) * preview->Zoom()),
+                     viewport->size());
         QCOMPARE(window_->OpenPreview(row), preview);
         const QImage before = preview->Image();
         const QRgb first = before.pixel(0, 0);
