@@ -5,7 +5,8 @@
 //   tintwell-window-bench colors DIR     writes 128 bitmaps of 256 colors each into DIR (32768
 //                                        colors in the bit-reduction mode), drops them, then
 //                                        times a pixel-count sort shown on screen and scrolling
-//                                        the color list page by page, and a merge of
+//                                        the color list page by page, the file list's
+//                                        marks of every color selected, and a merge of
 //                                        every color into the first one; then opens the
 //                                        preview of a 1024 x 1024 bitmap of 256 colors and
 //                                        times an edited color until the preview has repainted
@@ -24,6 +25,7 @@
 #include <iostream>
 #include <vector>
 
+#include "ui/file_list_model.h"
 #include "ui/main_window.h"
 #include "ui/preview_window.h"
 
@@ -84,6 +86,21 @@ qint64 TimeJob(tintwell::MainWindow& window, Start start) {
 // Drops the files and returns the milliseconds until the job has ended.
 qint64 TimeDrop(tintwell::MainWindow& window, const QStringList& files) {
     return TimeJob(window, [&] { return window.DropFiles(files); });
+}
+
+// Selects every color and times until the file list has marked each file with its pixels
+// of them and painted.
+void TimeUsageMarks(tintwell::MainWindow& window) {
+    QTreeView* files = window.FileList();
+    const QModelIndex first = files->model()->index(0, 0);
+    QElapsedTimer timer;
+    timer.start();
+    window.ColorList()->selectAll();
+    while (!first.data(tintwell::FileListModel::kUsageRole).isValid() && timer.elapsed() < 10000)
+        QApplication::processEvents();
+    files->viewport()->repaint();
+    std::cout << "file list marked for " << window.workspace().ColorCount()
+              << " selected colors: " << timer.nsecsElapsed() / 1000 << " us\n";
 }
 
 // Selects every color, focuses row 0 and times the merge of the rest into it.
@@ -230,6 +247,7 @@ int main(int argc, char** argv) {
     std::cout << "scrolling: " << frames << " pages, "
               << timer.nsecsElapsed() / 1000 / std::max(frames, 1)
               << " us per page on average, worst " << worst << " us\n";
+    TimeUsageMarks(window);
     TimeMergeAll(window);
     TimePreviewRepaint(window, dir);
     return 0;

@@ -1,4 +1,5 @@
-// The main window's previews: opened from the file list, kept up to date with the table.
+// The main window's previews and the file list's usage marks: opened from the file list or
+// drawn from the color selection, both kept up to date with the table and the files.
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
