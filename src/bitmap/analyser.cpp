@@ -93,6 +93,12 @@ void ScanTrueColor(const BmpHeader& h, std::istream& in, Index& colors, BitmapSc
 // Reads the headers, then every row in stored order, counting pixels per file index.
 BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule) {
     BitmapScan scan;
+    scan.fileFormat = SniffFormat(in);
+    if (scan.fileFormat == ImageFormat::Png) {
+        scan.error = Msg::Unsupported;
+        scan.detail = "PNG images are not read yet";
+        return scan;
+    }
     const HeaderResult read = ReadBmpHeader(in);
     if (read.error != Msg::None) {
         scan.error = read.error;

@@ -100,7 +100,8 @@ bool WriteAll(std::ostream& out, std::span<const std::uint8_t> bytes) {
 
 // Writes the headers, then the rows block by block.
 Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
-                const OutputIndexMap& map, const TrueColorRule& rule) {
+                const OutputIndexMap& map, const TrueColorRule& rule, ImageFormat output) {
+    if (output == ImageFormat::Png || SniffFormat(in) == ImageFormat::Png) return Msg::Unsupported;
     const HeaderResult read = ReadBmpHeader(in);
     if (read.error != Msg::None) return read.error;
     const BmpHeader& h = read.header;
