@@ -94,6 +94,19 @@ const OptionSpec kOptions[] = {
          }
          return {};
      }},
+    {"", "--format", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v == "same") {
+             p.options.format.reset();
+         } else if (v == "bmp") {
+             p.options.format = ImageFormat::Bmp;
+         } else if (v == "png") {
+             p.options.format = ImageFormat::Png;
+         } else {
+             return "unknown format '" + v + "' (same, bmp or png)";
+         }
+         return {};
+     }},
     {"", "--save-palette", true,
      [](Parsed& p, const std::string& v) -> std::string {
          if (v.empty()) return "the palette file name is empty";

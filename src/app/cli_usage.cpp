@@ -4,8 +4,9 @@ namespace tintwell::cli {
 
 const char* UsageText() {
     return R"(Usage: tintwell-cli [options] FILE...
-Collects every color that the BMP files use into one common palette and, with -o,
-writes each file again as a 4- or 8-bit BMP whose palette is that common palette.
+Collects every color that the BMP and PNG files use into one common palette and,
+with -o, writes each file again as a 4- or 8-bit indexed image (BMP, or PNG for a PNG
+file) whose palette is that common palette.
 
   -o, --output DIR       write every accepted file into DIR (created if missing),
                          remapped to the common palette
@@ -20,6 +21,8 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
                          .pal or .hex (default: the built-in palette)
       --sort ORDER       none (default: order of first appearance) | pixels (most
                          pixels first) | pixels-asc
+      --format FORMAT    same (default: each file keeps its format) | bmp | png; the
+                         output name takes the format's extension (a.bmp -> a.png)
       --save-palette F   write the common palette to F in the format its extension
                          names: .act (768 bytes), .gpl, .pal (JASC-PAL) or .hex
   -f, --force            overwrite existing output files (otherwise they are left
@@ -31,8 +34,9 @@ writes each file again as a 4- or 8-bit BMP whose palette is that common palette
   -h, --help             show this text
       --version          show the version
 
-Files are taken in base-name order; only .bmp files are read, a later file with
-the same base name (ignoring case) is skipped, and at most 128 files are taken.
+Files are taken in base-name order; only .bmp and .png files are read (each by
+its content), a later file with the same base name (ignoring case and extension)
+is skipped, and at most 128 files are taken.
 A palette file given with -p is read by its content: a 768-byte .act (or 772
 with a count), a GIMP, JASC-PAL or hex palette; a palette of fewer than 256
 colors is filled up with black. A file that is none of these, or holds more
@@ -44,7 +48,7 @@ Exit status: 0 everything done; 1 some file refused, skipped as existing, or
 failed (the rest done); 2 usage error or nothing could be done.
 
 Example:
-  tintwell-cli -b 5 --sort pixels -o out/ --save-palette game.act sprites/*.bmp
+  tintwell-cli -b 5 --sort pixels -o out/ --save-palette game.act sprites/*.png
 )";
 }
 
