@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bitmap/analyser.h"
+#include "bitmap/image_format.h"
+#include "bitmap/writer.h"
+#include "palette/fixed_palettes.h"
+#include "support/temp_dir.h"
+
+namespace tintwell {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+std::string Text(const Bytes& b) {
+    return {b.begin(), b.end()};
+}
+
+// One set of inputs through the whole engine: every file scanned under `settings`' rule and
+// mapped into one table in order, then each written in `output` with the table's palette.
+// Files the scan refuses are left out (their message kept).
+struct SetRun {
+    std::vector<Msg> scanned;          // per input
+    std::vector<std::string> outputs;  // per input, "" where refused or the write failed
+    std::vector<Msg> written;          // per input
+    std::vector<Rgb> palette;
+    int depth = 256;
+};
+
+SetRun RunSet(const std::vector<Bytes>& inputs, PaletteSettings settings, ImageFormat output) {
+    ColorTable table;
+    if (settings.mode == PaletteMode::Fixed256) table.FillFixedPalette(BuiltInPalette256());
+    SetRun run;
+    std::vector<BitmapScan> scans;
+    std::vector<IndexMap> maps(inputs.size());
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        std::istringstream in(Text(inputs[i]));
+        scans.push_back(ScanBitmap(in, TrueColorRuleFor(settings, table)));
+        run.scanned.push_back(scans.back().error);
+        if (scans.back().error != Msg::None) {
+            EXPECT_FALSE(scans.back().detail.empty()) << "a refusal without a reason";
+            continue;
+        }
+        IndexCounts counts{};
+        MapScan(scans.back(), settings, table, maps[i], counts);
+    }
+    run.palette = table.Palette();
+    run.depth = settings.outputDepth;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        run.outputs.emplace_back();
+        run.written.push_back(scans[i].error);
+        if (scans[i].error != Msg::None) continue;
+        std::istringstream in(Text(inputs[i]));
+        std::ostringstream out;
+        run.written.back() = WriteBitmap(in, out, OutputPalette{run.palette, run.depth},
+                                         table.BuildOutputIndexMap(maps[i]), scans[i].rule, output);
+        if (run.written.back() == Msg::None) run.outputs.back() = out.str();
+    }
+    return run;
+}
+
+// The chunks of a PNG file by type, in order, with their data ("" when the file is no PNG).
+[[maybe_unused]] std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
+    std::vector<std::pair<std::string, std::string>> chunks;
+    std::size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(png[at + k]); };
+        const std::size_t length =
+            static_cast<std::size_t>(byte(0)) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        if (at + 12 + length > png.size()) break;
+        chunks.emplace_back(png.substr(at + 4, 4), png.substr(at + 8, length));
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+// The libpng sources' PNG corpus, fetched once into the build folder.
+fs::path PngCorpus() {
+    const fs::path dest = fs::path(TINTWELL_THIRD_PARTY_DIR);
+    const fs::path tree = dest / "libpng1.6" / "contrib";
+    if (!fs::is_directory(tree)) {
+        const std::string command = std::string(TINTWELL_SOURCE_DIR) +
+                                    "/scripts/fetch-source-package libpng1.6 '" + dest.string() +
+                                    "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) return {};
+    }
+    return fs::is_directory(tree) ? tree : fs::path();
+}
+
+// Every PNG of the corpus (the PNG suite, the test images, the damaged files that once
+// crashed decoders) is accepted or refused with a reason, and an accepted one is written
+// as PNG and as bitmap, both read back. The suite's files, all valid, are accepted (in the
+// fixed mode, whatever their color count); the damaged ones are refused.
+TEST(PngCorpus, EveryFileIsAcceptedOrRefusedWithAReason) {
+    const fs::path corpus = PngCorpus();
+    if (corpus.empty()) GTEST_SKIP() << "the libpng sources cannot be fetched";
+    std::vector<fs::path> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".png") {
+            paths.push_back(entry.path());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    int accepted = 0;
+    for (const fs::path& path : paths) {
+        SCOPED_TRACE(path.string());
+        const Bytes input = test::ReadAll(path);
+        for (const ImageFormat output : {ImageFormat::Png, ImageFormat::Bmp}) {
+            PaletteSettings settings;
+            settings.mode = PaletteMode::Fixed256;
+            const SetRun run = RunSet({input}, settings, output);
+            const bool suite = path.parent_path().filename() == "pngsuite";
+            if (suite) {
+                EXPECT_EQ(run.scanned[0], Msg::None);
+            }
+            const bool crasher = path.parent_path().filename() == "crashers";
+            EXPECT_NE(run.scanned[0] == Msg::None, crasher);
+            if (run.scanned[0] != Msg::None) continue;
+            EXPECT_EQ(run.written[0], Msg::None);
+            std::istringstream back(run.outputs[0]);
+            const BitmapScan again = ScanBitmap(back);
+            EXPECT_EQ(again.error, Msg::None) << again.detail;
+            EXPECT_EQ(again.fileFormat, output);
+            accepted += output == ImageFormat::Png ? 1 : 0;
+        }
+    }
+    EXPECT_GT(accepted, 100);
+}
+
+}  // namespace
+}  // namespace tintwell
