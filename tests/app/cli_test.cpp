@@ -14,6 +14,7 @@
 #include "jobs/file_paths.h"
 #include "palette/palette_file.h"
 #include "support/bmp_builder.h"
+#include "support/counted_bitmap.h"
 #include "support/counted_png.h"
 #include "support/temp_dir.h"
 

@@ -176,6 +176,7 @@ TEST_F(OutputJobTest, EachFileKeepsItsFormatOrTakesTheOneAskedFor) {
     for (const auto& c : cases) {
         const std::string folder = c.asked ? std::string(ExtensionOf(*c.asked)) : "same";
         ws->SetOutputFormat(c.asked);
+        std::filesystem::create_directories(Out() / folder);
         Output(OutFile(folder));
         EXPECT_TRUE(view.messages.empty()) << folder;
         ASSERT_EQ(Listing(Out() / folder), c.names) << folder;
