@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -70,7 +71,7 @@ SetRun RunSet(const std::vector<Bytes>& inputs, PaletteSettings settings, ImageF
 }
 
 // The chunks of a PNG file by type, in order, with their data ("" when the file is no PNG).
-[[maybe_unused]] std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
+std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
     std::vector<std::pair<std::string, std::string>> chunks;
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
@@ -135,6 +136,84 @@ TEST(PngCorpus, EveryFileIsAcceptedOrRefusedWithAReason) {
         }
     }
     EXPECT_GT(accepted, 100);
+}
+
+// Runs the Pillow and ImageMagick side of the tests: 0 when it succeeded, 77 when a tool is
+// missing, else its failure.
+int RunCases(const std::string& verb, const fs::path& dir) {
+    const fs::path python = "/usr/bin/python3";
+    if (!fs::exists(python)) return 77;
+    const fs::path script = fs::path(__FILE__).parent_path() / "png_cases.py";
+    const std::string command =
+        python.string() + " '" + script.string() + "' " + verb + " '" + dir.string() + "'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Inputs made by Pillow and ImageMagick (palette 1/4/8-bit, gray 1/2/4/8/16-bit, gray +
+// alpha, RGB 8/16, RGBA 8/16, interlaced, tRNS on palette, gray and RGB; bitmaps bottom-up
+// and top-down), analysed as one set in RGB mode at 8 bits, each written as PNG and as
+// bitmap: every output opens in Pillow (and a PNG passes pngcheck and ImageMagick), every
+// output pixel has its input pixel's color as Pillow decodes both (alpha 0 as the key
+// color), and every PNG of the set carries the same 256-entry PLTE and no ancillary chunk.
+// The inputs of at most 16 colors are also written alone at 16 entries, 4 bits a pixel.
+TEST(PngCodec, EveryOutputPixelHasTheColorPillowGivesItsInput) {
+    const test::TempDir dir;
+    const int made = RunCases("make", dir.Path());
+    if (made == 77) GTEST_SKIP() << "Pillow, ImageMagick or pngcheck is missing";
+    ASSERT_EQ(made, 0);
+    std::vector<std::string> names;
+    for (const std::string& name : test::Listing(dir.Path())) {
+        if (!name.ends_with(".rgb")) names.push_back(name);
+    }
+    ASSERT_GE(names.size(), 20u);
+
+    struct Set {
+        std::string tag;
+        std::vector<std::string> names;
+        int depth;
+    };
+    std::vector<Set> sets = {{"all", names, 256}};
+    for (const std::string& name : names) {
+        if (name.starts_with("few-")) sets.push_back({"few", {name}, 16});
+    }
+    std::vector<std::pair<std::string, std::string>> written;  // input, output
+    for (const Set& set : sets) {
+        std::vector<Bytes> inputs;
+        for (const std::string& name : set.names)
+            inputs.push_back(test::ReadAll(dir / name));
+        for (const ImageFormat output : {ImageFormat::Png, ImageFormat::Bmp}) {
+            PaletteSettings settings;
+            settings.outputDepth = set.depth;
+            const SetRun run = RunSet(inputs, settings, output);
+            std::string plte;
+            for (std::size_t i = 0; i < inputs.size(); ++i) {
+                SCOPED_TRACE(set.names[i]);
+                ASSERT_EQ(run.scanned[i], Msg::None);
+                ASSERT_EQ(run.written[i], Msg::None);
+                const std::string out =
+                    set.names[i] + "." + set.tag + ".out" + std::string(ExtensionOf(output));
+                dir.Write(out, Bytes(run.outputs[i].begin(), run.outputs[i].end()));
+                written.emplace_back(set.names[i], out);
+                if (output != ImageFormat::Png) continue;
+                const auto chunks = Chunks(run.outputs[i]);
+                ASSERT_EQ(chunks.size(), 4u);
+                EXPECT_EQ(chunks[0].first + chunks[1].first + chunks[2].first + chunks[3].first,
+                          "IHDRPLTEIDATIEND");
+                EXPECT_EQ(chunks[0].second.substr(8, 2), set.depth == 16 ? "\x04\x03" : "\x08\x03");
+                EXPECT_EQ(chunks[1].second.size(), 3u * static_cast<unsigned>(set.depth));
+                if (plte.empty()) plte = chunks[1].second;
+                EXPECT_EQ(chunks[1].second, plte) << "the set's PLTE differs";
+            }
+        }
+    }
+    ASSERT_EQ(RunCases("check", dir.Path()), 0);
+    for (const auto& [input, output] : written) {
+        const Bytes expected = test::ReadAll(dir / (input + ".rgb"));
+        ASSERT_GT(expected.size(), 8u) << input;
+        EXPECT_TRUE(test::ReadAll(dir / (output + ".rgb")) == expected)
+            << output << ": a pixel differs from Pillow's decode of " << input;
+    }
 }
 
 }  // namespace
