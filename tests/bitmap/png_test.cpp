@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "bitmap/image_format.h"
 #include "bitmap/writer.h"
 #include "palette/fixed_palettes.h"
+#include "support/bmp_builder.h"
 #include "support/temp_dir.h"
 
 namespace tintwell {
@@ -70,7 +72,7 @@ SetRun RunSet(const std::vector<Bytes>& inputs, PaletteSettings settings, ImageF
 }
 
 // The chunks of a PNG file by type, in order, with their data ("" when the file is no PNG).
-[[maybe_unused]] std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
+std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
     std::vector<std::pair<std::string, std::string>> chunks;
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
@@ -135,6 +137,184 @@ TEST(PngCorpus, EveryFileIsAcceptedOrRefusedWithAReason) {
         }
     }
     EXPECT_GT(accepted, 100);
+}
+
+// Runs the Pillow and ImageMagick side of the tests: 0 when it succeeded, 77 when a tool is
+// missing, else its failure.
+int RunCases(const std::string& verb, const fs::path& dir) {
+    const fs::path python = "/usr/bin/python3";
+    if (!fs::exists(python)) return 77;
+    const fs::path script = fs::path(__FILE__).parent_path() / "png_cases.py";
+    const std::string command =
+        python.string() + " '" + script.string() + "' " + verb + " '" + dir.string() + "'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Inputs made by Pillow and ImageMagick (palette 1/4/8-bit, gray 1/2/4/8/16-bit, gray +
+// alpha, RGB 8/16, RGBA 8/16, interlaced, tRNS on palette, gray and RGB; bitmaps bottom-up
+// and top-down), analysed as one set in RGB mode at 8 bits, each written as PNG and as
+// bitmap: every output opens in Pillow (and a PNG passes pngcheck and ImageMagick), every
+// output pixel has its input pixel's color as Pillow decodes both (alpha 0 as the key
+// color), and every PNG of the set carries the same 256-entry PLTE and no ancillary chunk.
+// The inputs of at most 16 colors are also written alone at 16 entries, 4 bits a pixel.
+TEST(PngCodec, EveryOutputPixelHasTheColorPillowGivesItsInput) {
+    const test::TempDir dir;
+    const int made = RunCases("make", dir.Path());
+    if (made == 77) GTEST_SKIP() << "Pillow, ImageMagick or pngcheck is missing";
+    ASSERT_EQ(made, 0);
+    std::vector<std::string> names;
+    for (const std::string& name : test::Listing(dir.Path())) {
+        if (!name.ends_with(".rgb")) names.push_back(name);
+    }
+    ASSERT_GE(names.size(), 20u);
+
+    struct Set {
+        std::string tag;
+        std::vector<std::string> names;
+        int depth;
+    };
+    std::vector<Set> sets = {{"all", names, 256}};
+    for (const std::string& name : names) {
+        if (name.starts_with("few-")) sets.push_back({"few", {name}, 16});
+    }
+    std::vector<std::pair<std::string, std::string>> written;  // input, output
+    for (const Set& set : sets) {
+        std::vector<Bytes> inputs;
+        for (const std::string& name : set.names)
+            inputs.push_back(test::ReadAll(dir / name));
+        for (const ImageFormat output : {ImageFormat::Png, ImageFormat::Bmp}) {
+            PaletteSettings settings;
+            settings.outputDepth = set.depth;
+            const SetRun run = RunSet(inputs, settings, output);
+            std::string plte;
+            for (std::size_t i = 0; i < inputs.size(); ++i) {
+                SCOPED_TRACE(set.names[i]);
+                ASSERT_EQ(run.scanned[i], Msg::None);
+                ASSERT_EQ(run.written[i], Msg::None);
+                const std::string out =
+                    set.names[i] + "." + set.tag + ".out" + std::string(ExtensionOf(output));
+                dir.Write(out, Bytes(run.outputs[i].begin(), run.outputs[i].end()));
+                written.emplace_back(set.names[i], out);
+                if (output != ImageFormat::Png) continue;
+                const auto chunks = Chunks(run.outputs[i]);
+                ASSERT_EQ(chunks.size(), 4u);
+                EXPECT_EQ(chunks[0].first + chunks[1].first + chunks[2].first + chunks[3].first,
+                          "IHDRPLTEIDATIEND");
+                EXPECT_EQ(chunks[0].second.substr(8, 2), set.depth == 16 ? "\x04\x03" : "\x08\x03");
+                EXPECT_EQ(chunks[1].second.size(), 3u * static_cast<unsigned>(set.depth));
+                if (plte.empty()) plte = chunks[1].second;
+                EXPECT_EQ(chunks[1].second, plte) << "the set's PLTE differs";
+            }
+        }
+    }
+    ASSERT_EQ(RunCases("check", dir.Path()), 0);
+    for (const auto& [input, output] : written) {
+        const Bytes expected = test::ReadAll(dir / (input + ".rgb"));
+        ASSERT_GT(expected.size(), 8u) << input;
+        EXPECT_TRUE(test::ReadAll(dir / (output + ".rgb")) == expected)
+            << output << ": a pixel differs from Pillow's decode of " << input;
+    }
+}
+
+// The CRC-32 of PNG chunks (the zlib polynomial), over `bytes`.
+std::uint32_t Crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutU32be(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k)
+        s[at + static_cast<std::size_t>(k)] = static_cast<char>(v >> (24 - 8 * k));
+}
+
+// Where each chunk starts in a PNG file, by type (the first of each type).
+std::map<std::string, std::size_t> ChunkOffsets(const std::string& png) {
+    std::map<std::string, std::size_t> offsets;
+    std::size_t at = 8;
+    for (const auto& [type, data] : Chunks(png)) {
+        offsets.emplace(type, at);
+        at += 12 + data.size();
+    }
+    return offsets;
+}
+
+// Damaged PNG files are refused with the message of the fault and a reason, by the scan
+// and by the writer alike, whichever format the writer is asked for.
+TEST(PngCodec, DamagedFilesAreRefused) {
+    std::vector<std::uint32_t> pixels(64 * 48);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint32_t>((i * 7 + i / 64) % 200);
+    const Bytes bmp = test::BmpBuilder(64, 48, 8).DistinctPalette(200).Pixels(pixels).Bytes();
+    SetRun made = RunSet({bmp}, PaletteSettings{}, ImageFormat::Png);
+    ASSERT_EQ(made.written[0], Msg::None);
+    const std::string good = made.outputs[0];
+    const auto at = ChunkOffsets(good);
+    const std::size_t ihdr = at.at("IHDR");
+    const std::size_t idat = at.at("IDAT");
+    const std::size_t idatLength = Chunks(good)[2].second.size();
+    const std::size_t iend = at.at("IEND");
+
+    // IHDR with new dimensions, its CRC made to match.
+    const auto sized = [&](std::uint32_t width, std::uint32_t height) {
+        std::string s = good;
+        PutU32be(s, ihdr + 8, width);
+        PutU32be(s, ihdr + 12, height);
+        PutU32be(s, ihdr + 8 + 13, Crc32(std::string_view(s).substr(ihdr + 4, 4 + 13)));
+        return s;
+    };
+    const auto flipped = [&](std::size_t offset) {
+        std::string s = good;
+        s[offset] = static_cast<char>(s[offset] ^ 0x55);
+        return s;
+    };
+    // The zlib header of the image data damaged, the chunk's CRC made to match.
+    std::string badZlib = flipped(idat + 8);
+    PutU32be(badZlib, idat + 8 + idatLength,
+             Crc32(std::string_view(badZlib).substr(idat + 4, 4 + idatLength)));
+
+    const struct {
+        const char* name;
+        std::string file;
+        Msg expected;
+    } cases[] = {
+        {"SignatureOnly", good.substr(0, 8), Msg::InvalidData},
+        {"HeaderChunkCut", good.substr(0, ihdr + 15), Msg::InvalidData},
+        {"HeaderCrc", flipped(ihdr + 8 + 13), Msg::InvalidData},
+        {"ImageDataCut", good.substr(0, idat + 8 + idatLength / 2), Msg::ReadError},
+        {"ImageDataCrc", flipped(idat + 8 + idatLength), Msg::ReadError},
+        {"ImageDataZlib", badZlib, Msg::ReadError},
+        {"EndChunkMissing", good.substr(0, iend), Msg::ReadError},
+        {"Huge", sized(10000, 10000), Msg::Unsupported},
+        {"HugeWidth", sized(0x7FFFFFFF, 1), Msg::Unsupported},
+        {"ZeroWidth", sized(0, 48), Msg::InvalidData},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.file);
+        const BitmapScan scan = ScanBitmap(in);
+        EXPECT_EQ(scan.fileFormat, ImageFormat::Png) << c.name;
+        EXPECT_EQ(scan.error, c.expected) << c.name << ": " << scan.detail;
+        EXPECT_FALSE(scan.detail.empty()) << c.name;
+        for (const ImageFormat output : {ImageFormat::Png, ImageFormat::Bmp}) {
+            std::istringstream again(c.file);
+            std::ostringstream out;
+            EXPECT_EQ(WriteBitmap(again, out, OutputPalette{made.palette, 256}, OutputIndexMap{},
+                                  {}, output),
+                      c.expected)
+                << c.name;
+        }
+    }
+    // An output stream that takes nothing: the write fails as a write.
+    std::istringstream in(good);
+    std::ostream nowhere(nullptr);
+    EXPECT_EQ(WriteBitmap(in, nowhere, OutputPalette{made.palette, 256}, OutputIndexMap{}, {},
+                          ImageFormat::Png),
+              Msg::WriteError);
 }
 
 }  // namespace
