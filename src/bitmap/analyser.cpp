@@ -6,9 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "bitmap/bmp_header.h"
 #include "bitmap/color_index.h"
-#include "bitmap/pixel_rows.h"
+#include "bitmap/image_rows.h"
 
 namespace tintwell {
 namespace {
@@ -50,18 +49,16 @@ bool CountColors(const std::uint8_t* row, std::size_t width, Index& colors, Inde
     });
 }
 
-// Reads every row of the file at `in` (standing at its first row), counting pixels per file
-// index. `count(row)` is false when a row holds one color too many.
+// Reads every row of the image from its first, counting pixels per file index.
+// `count(row)` is false when a row holds one color too many.
 template <class CountRow>
-void ScanRows(const BmpHeader& h, std::istream& in, Rgb keyColor, BitmapScan& scan,
-              CountRow count) {
-    PixelRows rows(h, in, keyColor);
+void ScanRows(ImageRows& rows, BitmapScan& scan, CountRow count) {
     if (rows.Start() != Msg::None) {
         scan.error = rows.Error();
         scan.detail = rows.Detail();
         return;
     }
-    for (std::uint64_t r = 0; r < h.rows; ++r) {
+    for (std::uint64_t r = 0; r < rows.Info().rows; ++r) {
         const std::uint8_t* row = rows.Next();
         if (row == nullptr) {
             scan.error = rows.Error();
@@ -76,12 +73,12 @@ void ScanRows(const BmpHeader& h, std::istream& in, Rgb keyColor, BitmapScan& sc
     }
 }
 
-// Scans a true-color file with one numbering of its colors, then takes the colors of its
+// Scans a true-color image with one numbering of its colors, then takes the colors of its
 // file indices from it.
 template <class Index>
-void ScanTrueColor(const BmpHeader& h, std::istream& in, Index& colors, BitmapScan& scan) {
-    const std::size_t width = static_cast<std::size_t>(h.width);
-    ScanRows(h, in, scan.rule.keyColor, scan, [&](const std::uint8_t* row) {
+void ScanTrueColor(ImageRows& rows, Index& colors, BitmapScan& scan) {
+    const std::size_t width = rows.Info().width;
+    ScanRows(rows, scan, [&](const std::uint8_t* row) {
         return CountColors(row, width, colors, scan.useCounts);
     });
     for (int i = 0; i < colors.Size(); ++i)
@@ -93,50 +90,49 @@ void ScanTrueColor(const BmpHeader& h, std::istream& in, Index& colors, BitmapSc
 // Reads the headers, then every row in stored order, counting pixels per file index.
 BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule) {
     BitmapScan scan;
-    const HeaderResult read = ReadBmpHeader(in);
-    if (read.error != Msg::None) {
-        scan.error = read.error;
-        scan.detail = read.detail;
+    ImageRows rows(in, rule.keyColor);
+    const Msg opened = rows.Open();
+    const ImageInfo& info = rows.Info();
+    scan.fileFormat = info.format;
+    if (opened != Msg::None) {
+        scan.error = rows.Error();
+        scan.detail = rows.Detail();
         return scan;
     }
-    const BmpHeader& h = read.header;
-    scan.format = FormatName(h);
+    scan.format = info.formatName;
     scan.rule.keyColor = rule.keyColor;
 
-    if (!h.TrueColor()) {
-        const std::size_t width = static_cast<std::size_t>(h.width);
+    if (!info.trueColor) {
         IndexHistogram histogram;
-        ScanRows(h, in, rule.keyColor, scan, [&](const std::uint8_t* row) {
-            histogram.Count(row, width);
+        ScanRows(rows, scan, [&](const std::uint8_t* row) {
+            histogram.Count(row, info.width);
             return true;
         });
         histogram.AddTo(scan.useCounts);
-        scan.palette = h.palette;
+        scan.palette = info.palette;
         return scan;
     }
 
     FirstOccurrenceIndex colors;
-    ScanTrueColor(h, in, colors, scan);
+    ScanTrueColor(rows, colors, scan);
     const bool fallback = rule.numbering == TrueColorNumbering::Reduced ||
                           (rule.numbering == TrueColorNumbering::Nearest && rule.candidates);
     if (scan.error != Msg::TooManyColors24 || !fallback) return scan;
 
-    // More than 256 colors: the whole file again, numbered by the mode's rule.
+    // More than 256 colors: the whole image again, numbered by the mode's rule.
     scan.error = Msg::None;
     scan.detail = {};
     scan.useCounts = {};
     scan.rule = rule;
-    in.clear();
-    in.seekg(static_cast<std::streamoff>(h.offBits), std::ios::beg);
     if (rule.numbering == TrueColorNumbering::Reduced) {
         ReducedColorIndex reduced(rule.mask);
-        ScanTrueColor(h, in, reduced, scan);
+        ScanTrueColor(rows, reduced, scan);
         if (scan.error == Msg::TooManyColors24) {
             scan.detail = "more than 256 colors after the reduction to the channel bits";
         }
     } else {
         NearestColorIndex nearest(rule.candidates);
-        ScanTrueColor(h, in, nearest, scan);
+        ScanTrueColor(rows, nearest, scan);
     }
     return scan;
 }

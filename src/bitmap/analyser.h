@@ -5,6 +5,7 @@
 #include <istream>
 #include <string_view>
 
+#include "bitmap/image_format.h"
 #include "bitmap/true_color.h"
 #include "palette/color.h"
 #include "palette/color_table.h"
@@ -20,14 +21,15 @@ struct BitmapScan {
     IndexCounts useCounts{};                           // pixels per file palette index
     std::array<ColorQuad, kFileIndexCount> palette{};  // color of each file palette index
     TrueColorRule rule;       // how a true-color file's pixels were numbered
-    std::string_view format;  // the input format's short name, FormatName
-    std::string_view detail;  // why the file was refused, in a user's words
+    std::string_view format;  // the input format's short name: "bmp-8", "png-rgba8" ...
+    ImageFormat fileFormat = ImageFormat::Bmp;  // the file's format, told by its first bytes
+    std::string_view detail;                    // why the file was refused, in a user's words
 };
 
-// Reads a bitmap from the start of `in`, checks it and counts the pixels of each of its
-// palette indices. The pixels of a true-color file are numbered by first occurrence; when
-// it has more than 256 colors, by `rule`'s numbering instead (refused when that is
-// FirstOccurrence too, or when over 256 colors remain after the reduction).
+// Reads a bitmap or PNG image (told by its first bytes) from the start of `in`, checks it and
+// counts the pixels of each of its palette indices. The pixels of a true-color file are numbered by
+// first occurrence; when it has more than 256 colors, by `rule`'s numbering instead (refused when
+// that is FirstOccurrence too, or when over 256 colors remain after the reduction).
 [[nodiscard]] BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule = {});
 
 // The rule for true-color files with more than 256 colors under `settings`: the nearest

@@ -13,17 +13,6 @@ namespace {
 // through the stream in few large reads while memory stays at a few rows.
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 
-// Unpacks a row of 1-, 2- or 4-bit indices, leftmost pixel in the highest bits of a byte.
-void DecodePacked(const std::uint8_t* stored, std::size_t width, unsigned bits,
-                  std::uint8_t* indices) {
-    const unsigned perByte = 8 / bits;
-    const auto low = static_cast<std::uint8_t>((1u << bits) - 1);
-    for (std::size_t x = 0; x < width; ++x) {
-        const unsigned shift = 8 - bits * (1 + static_cast<unsigned>(x % perByte));
-        indices[x] = static_cast<std::uint8_t>((stored[x / perByte] >> shift) & low);
-    }
-}
-
 // The stored pixel at column x of a 16- or 32-bit row.
 std::uint32_t PixelAt(const std::uint8_t* stored, std::size_t x, unsigned bitCount) {
     const std::span<const std::uint8_t> row(stored, (x + 1) * (bitCount / 8));
@@ -31,6 +20,16 @@ std::uint32_t PixelAt(const std::uint8_t* stored, std::size_t x, unsigned bitCou
 }
 
 }  // namespace
+
+void UnpackIndices(const std::uint8_t* stored, std::size_t width, unsigned bits,
+                   std::uint8_t* indices) {
+    const unsigned perByte = 8 / bits;
+    const auto low = static_cast<std::uint8_t>((1u << bits) - 1);
+    for (std::size_t x = 0; x < width; ++x) {
+        const unsigned shift = 8 - bits * (1 + static_cast<unsigned>(x % perByte));
+        indices[x] = static_cast<std::uint8_t>((stored[x / perByte] >> shift) & low);
+    }
+}
 
 PixelRows::PixelRows(const BmpHeader& header, std::istream& in, Rgb keyColor)
     : h_(header), in_(in), key_(keyColor), width_(static_cast<std::size_t>(header.width)) {
@@ -152,7 +151,7 @@ const std::uint8_t* PixelRows::Next() {
             return row_.data();
         case PixelEncoding::Paletted:
             if (h_.bitCount == 8) return stored;
-            DecodePacked(stored, width_, h_.bitCount, row_.data());
+            UnpackIndices(stored, width_, h_.bitCount, row_.data());
             return row_.data();
         default:
             return stored;

@@ -15,6 +15,11 @@
 
 namespace tintwell {
 
+// Unpacks a row of 1-, 2- or 4-bit indices, leftmost pixel in the highest bits of a byte
+// (as bitmaps and PNG images both store them), into one index per byte.
+void UnpackIndices(const std::uint8_t* stored, std::size_t width, unsigned bits,
+                   std::uint8_t* indices);
+
 // The pixel rows of a bitmap in stored order, each decoded by the function for its encoding
 // into one of two forms: one palette index per byte (1-, 2-, 4-, 8-bit, RLE4, RLE8), or
 // blue, green, red bytes (16-, 24-, 32-bit). The analyser and the writer read rows only

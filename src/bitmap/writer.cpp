@@ -13,7 +13,8 @@
 #include "bitmap/bmp_header.h"
 #include "bitmap/byte_io.h"
 #include "bitmap/color_index.h"
-#include "bitmap/pixel_rows.h"
+#include "bitmap/image_rows.h"
+#include "bitmap/png_writer.h"
 
 namespace tintwell {
 namespace {
@@ -96,84 +97,124 @@ bool WriteAll(std::ostream& out, std::span<const std::uint8_t> bytes) {
     return static_cast<bool>(out);
 }
 
+// Numbers the pixels of true-color rows as the analyser did, or translates the file indices
+// of indexed rows, into output indices one a byte.
+class RowTranslator {
+  public:
+    RowTranslator(const ImageInfo& info, const OutputIndexMap& map, const TrueColorRule& rule)
+        : info_(info), map_(map) {
+        if (info.trueColor && rule.numbering == TrueColorNumbering::Reduced) {
+            reducedColors_.emplace(rule.mask);
+        } else if (info.trueColor && rule.numbering == TrueColorNumbering::Nearest &&
+                   rule.candidates) {
+            nearestColors_.emplace(rule.candidates);
+        }
+    }
+
+    // False at a color the analysis never saw.
+    bool Translate(const std::uint8_t* row, std::uint8_t* target) {
+        const std::size_t width = info_.width;
+        if (!info_.trueColor) {
+            TranslateIndices(row, width, map_, target);
+            return true;
+        }
+        if (reducedColors_) return TranslateColors(row, width, map_, *reducedColors_, target);
+        if (nearestColors_) return TranslateColors(row, width, map_, *nearestColors_, target);
+        return TranslateColors(row, width, map_, firstColors_, target);
+    }
+
+  private:
+    const ImageInfo& info_;
+    const OutputIndexMap& map_;
+    FirstOccurrenceIndex firstColors_;
+    std::optional<ReducedColorIndex> reducedColors_;
+    std::optional<NearestColorIndex> nearestColors_;
+};
+
 }  // namespace
 
-// Writes the headers, then the rows block by block.
+// Writes the headers, then the rows: block by block when the output keeps the input's row
+// order, else all rows into one buffer in the output's order, then written.
 Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
-                const OutputIndexMap& map, const TrueColorRule& rule) {
-    const HeaderResult read = ReadBmpHeader(in);
-    if (read.error != Msg::None) return read.error;
-    const BmpHeader& h = read.header;
+                const OutputIndexMap& map, const TrueColorRule& rule, ImageFormat output) {
+    ImageRows rows(in, rule.keyColor);
+    if (rows.Open() != Msg::None) return rows.Error();
+    const ImageInfo& info = rows.Info();
 
     const int depth = palette.depth == 16 ? 16 : 256;
     const unsigned outBits = depth == 16 ? 4 : 8;
-    const std::uint64_t outStride = RowStride(h.width, outBits);
-    const std::size_t width = static_cast<std::size_t>(h.width);
+    const bool png = output == ImageFormat::Png;
+    const std::uint64_t outStride = png ? (info.width * outBits + 7) / 8
+                                        : RowStride(static_cast<std::int64_t>(info.width), outBits);
+    // A bitmap from a PNG image is stored bottom-up, as most bitmaps are; a PNG image is
+    // always top-down. A bitmap's own order is kept.
+    const bool reverse = png ? !info.topDown : info.format == ImageFormat::Png;
 
-    std::array<std::uint8_t, kMaxHeadersSize> headers{};
-    const std::size_t headersSize =
-        BuildHeaders(h, palette, depth, outBits, outStride * h.rows, headers);
-    // The file and image sizes are 32-bit fields: a bitmap that would not fit them is not
-    // written at all, rather than written with sizes that wrap.
-    if (headersSize + outStride * h.rows > std::numeric_limits<std::uint32_t>::max()) {
-        return Msg::Unsupported;
+    PngWriter pngOut(out);
+    if (png) {
+        const Msg begun = pngOut.Begin(static_cast<std::uint32_t>(info.width),
+                                       static_cast<std::uint32_t>(info.rows), palette);
+        if (begun != Msg::None) return begun;
+    } else {
+        std::array<std::uint8_t, kMaxHeadersSize> headers{};
+        const std::size_t headersSize =
+            BuildHeaders(info.bmp, palette, depth, outBits, outStride * info.rows, headers);
+        // The file and image sizes are 32-bit fields: a bitmap that would not fit them is
+        // not written at all, rather than written with sizes that wrap.
+        if (headersSize + outStride * info.rows > std::numeric_limits<std::uint32_t>::max()) {
+            return Msg::Unsupported;
+        }
+        // The size is known before the first row, so the file is written front to back in
+        // one pass and needs no seeking: a pipe or any other stream serves.
+        if (!WriteAll(out, std::span(headers).first(headersSize))) return Msg::WriteError;
     }
-    // The size is known before the first row, so the file is written front to back in one
-    // pass and needs no seeking: a pipe or any other stream serves.
-    if (!WriteAll(out, std::span(headers).first(headersSize))) return Msg::WriteError;
+    if (info.rows == 0) return Msg::None;
 
-    if (h.rows > 0) {
-        PixelRows rows(h, in, rule.keyColor);
-        if (rows.Start() != Msg::None) return rows.Error();
-        const std::uint64_t blockRows =
-            std::clamp<std::uint64_t>(kBlockBytes / outStride, 1, h.rows);
-        std::vector<std::uint8_t> outBlock;
-        std::vector<std::uint8_t> indices;
-        try {
-            outBlock.resize(static_cast<std::size_t>(blockRows * outStride));
-            // 4-bit output is translated one index per byte first, then packed.
-            if (depth == 16) indices.resize(width);
-        } catch (const std::bad_alloc&) {
-            return Msg::OutOfMemory;
+    if (rows.Start() != Msg::None) return rows.Error();
+    const std::uint64_t blockRows =
+        reverse ? info.rows : std::clamp<std::uint64_t>(kBlockBytes / outStride, 1, info.rows);
+    std::vector<std::uint8_t> outBlock;
+    std::vector<std::uint8_t> indices;
+    try {
+        outBlock.resize(static_cast<std::size_t>(blockRows * outStride));
+        // 4-bit output is translated one index per byte first, then packed.
+        if (depth == 16) indices.resize(info.width);
+    } catch (const std::bad_alloc&) {
+        return Msg::OutOfMemory;
+    }
+    // The first `n` rows of the block, to the output.
+    const auto emit = [&](std::uint64_t n) {
+        if (png) {
+            for (std::uint64_t k = 0; k < n; ++k) {
+                const Msg written = pngOut.WriteRow(outBlock.data() + k * outStride);
+                if (written != Msg::None) return written;
+            }
+            return Msg::None;
         }
-        const std::size_t used = depth == 16 ? (width + 1) / 2 : width;
-        FirstOccurrenceIndex firstColors;
-        std::optional<ReducedColorIndex> reducedColors;
-        std::optional<NearestColorIndex> nearestColors;
-        if (h.TrueColor() && rule.numbering == TrueColorNumbering::Reduced) {
-            reducedColors.emplace(rule.mask);
-        } else if (h.TrueColor() && rule.numbering == TrueColorNumbering::Nearest &&
-                   rule.candidates) {
-            nearestColors.emplace(rule.candidates);
+        const std::span<const std::uint8_t> bytes(outBlock.data(), n * outStride);
+        for (std::size_t at = 0; at < bytes.size(); at += kBlockBytes) {
+            const std::size_t length = std::min<std::size_t>(kBlockBytes, bytes.size() - at);
+            if (!WriteAll(out, bytes.subspan(at, length))) return Msg::WriteError;
         }
-        const auto translate = [&](const std::uint8_t* row, std::uint8_t* target) {
-            if (!h.TrueColor()) {
-                TranslateIndices(row, width, map, target);
-                return true;
-            }
-            if (reducedColors) return TranslateColors(row, width, map, *reducedColors, target);
-            if (nearestColors) return TranslateColors(row, width, map, *nearestColors, target);
-            return TranslateColors(row, width, map, firstColors, target);
-        };
-        for (std::uint64_t done = 0; done < h.rows;) {
-            const std::uint64_t n = std::min(blockRows, h.rows - done);
-            for (std::uint64_t r = 0; r < n; ++r) {
-                const std::uint8_t* row = rows.Next();
-                if (row == nullptr) return rows.Error();
-                std::uint8_t* outRow = outBlock.data() + r * outStride;
-                std::uint8_t* target = depth == 16 ? indices.data() : outRow;
-                if (!translate(row, target)) return Msg::FullColorOverflow;
-                if (depth == 16) PackNibbles(target, width, outRow);
-                std::memset(outRow + used, 0, static_cast<std::size_t>(outStride) - used);
-            }
-            if (!WriteAll(out,
-                          std::span(outBlock).first(static_cast<std::size_t>(n * outStride)))) {
-                return Msg::WriteError;
-            }
-            done += n;
+        return Msg::None;
+    };
+
+    const std::size_t used = depth == 16 ? (info.width + 1) / 2 : info.width;
+    RowTranslator translator(info, map, rule);
+    for (std::uint64_t r = 0; r < info.rows; ++r) {
+        const std::uint8_t* row = rows.Next();
+        if (row == nullptr) return rows.Error();
+        const std::uint64_t slot = reverse ? info.rows - 1 - r : r % blockRows;
+        std::uint8_t* outRow = outBlock.data() + slot * outStride;
+        std::uint8_t* target = depth == 16 ? indices.data() : outRow;
+        if (!translator.Translate(row, target)) return Msg::FullColorOverflow;
+        if (depth == 16) PackNibbles(target, info.width, outRow);
+        std::memset(outRow + used, 0, static_cast<std::size_t>(outStride) - used);
+        if (!reverse && (slot + 1 == blockRows || r + 1 == info.rows)) {
+            if (const Msg emitted = emit(slot + 1); emitted != Msg::None) return emitted;
         }
     }
-    return Msg::None;
+    return reverse ? emit(info.rows) : Msg::None;
 }
 
 }  // namespace tintwell

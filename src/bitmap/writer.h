@@ -4,6 +4,7 @@
 #include <ostream>
 #include <span>
 
+#include "bitmap/image_format.h"
 #include "bitmap/true_color.h"
 #include "palette/color.h"
 #include "palette/color_table.h"
@@ -18,16 +19,18 @@ struct OutputPalette {
     int depth = 256;              // 16 -> 4-bit output, 256 -> 8-bit output
 };
 
-// Reads the input bitmap again from the start of `in` and writes it to `out` (empty, at its
-// start) with the common palette, every pixel's file index translated through `map`.
+// Reads the input image (bitmap or PNG, told by its first bytes) again from the start of
+// `in` and writes it to `out` (empty, at its start) in the format `output`, with the common
+// palette, every pixel's file index translated through `map`.
 //
-// Output: 14-byte file header (reserved words carried over, size written last), a 40-byte
+// Bitmap output: 14-byte file header (reserved words carried over, size written last), a 40-byte
 // information header (width, height with its sign and resolutions carried over; planes 1;
 // bit count 4 or 8; image size = stride x rows; colors used = depth; important 0), `depth`
 // color-table entries (list colors, then zeros), then the rows in the input's order,
 // padded with zero bytes. The pixels of a true-color input are numbered by `rule`, the rule
 // its scan reported. Returns Msg::None or the message number of the failure.
 [[nodiscard]] Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
-                              const OutputIndexMap& map, const TrueColorRule& rule = {});
+                              const OutputIndexMap& map, const TrueColorRule& rule = {},
+                              ImageFormat output = ImageFormat::Bmp);
 
 }  // namespace tintwell
