@@ -8,6 +8,13 @@
 # medians and the tool's ratio to the durable copy against its target. The tool makes each
 # output durable before naming it, so the durable copy is the honest floor; the plain copy
 # shows what the page cache alone would allow.
+# Then a PNG set (16 indexed and 16 true-color files of 1024 x 1024, made from the bitmaps
+# with ImageMagick, 200 colors in all) is timed against ImageMagick doing the same exact job:
+# the unique colors of the set as one palette image, then
+# `convert IN +dither -remap PALETTE PNG8:OUT` for every file, as many at once as there are
+# processors. It prints both times and both outputs' total size, and checks one indexed and
+# one true-color output of each side pixel for pixel against its input. Skipped without
+# ImageMagick.
 # Exit status: 0 when every run worked (whatever the ratio), 1 when something failed.
 set -euo pipefail
 shopt -s inherit_errexit
@@ -62,21 +69,21 @@ time_copy() {
     elapsed "$start" "$(now)"
 }
 
-# Seconds for the tool writing every file of set $1 into $2; fails when the tool fails or
-# leaves a file out.
+# Seconds for the tool writing every .$3 file (default bmp) of set $1 into $2; fails when the
+# tool fails or leaves a file out.
 time_tool() {
-    local dir=$1 out=$2 start end status=0
+    local dir=$1 out=$2 ext=${3:-bmp} start end status=0
     rm -rf "$out" && mkdir -p "$out"
     start=$(now)
-    "$cli" -q -f -o "$out" "$dir"/*.bmp || status=$?
+    "$cli" -q -f -o "$out" "$dir"/*."$ext" || status=$?
     end=$(now)
     if [ "$status" -ne 0 ]; then
         echo "batch.sh: tintwell-cli exited with $status on $dir" >&2
         return 1
     fi
     local want have
-    want=$(find "$dir" -maxdepth 1 -name '*.bmp' | wc -l)
-    have=$(find "$out" -maxdepth 1 -name '*.bmp' | wc -l)
+    want=$(find "$dir" -maxdepth 1 -name "*.$ext" | wc -l)
+    have=$(find "$out" -maxdepth 1 -name "*.$ext" | wc -l)
     if [ "$want" -ne "$have" ]; then
         echo "batch.sh: tintwell-cli wrote $have of $want files for $dir" >&2
         return 1
@@ -123,13 +130,100 @@ for name in a b; do
         "$plain_s" "$durable_s" "$tool_s" "$ratio" "${target}x" "$within" "$plain_ratio")")
 done
 
+# The PNG set: the first 16 bitmaps of set B as indexed PNG, the last 16 of set A (the
+# same 200 colors) as true-color PNG.
+make_png_set() {
+    local png=$1 i
+    mkdir -p "$png"
+    for ((i = 0; i < 32; i++)); do
+        if ((i < 16)); then
+            printf '%s/b/b%02d.bmp\0PNG8:%s/p%02d.png\0' "$tmp" "$i" "$png" "$i"
+        else
+            printf '%s/a/a%02d.bmp\0PNG24:%s/p%02d.png\0' "$tmp" "$i" "$png" "$i"
+        fi
+    done | xargs -0 -n 2 -P "$(nproc)" convert
+}
+
+# Seconds for ImageMagick's job on set $1 into $2: the set's unique colors (each file's,
+# then those of all of them together) as the palette, then every file remapped to it.
+# The quoted scripts get their file names as their own arguments.
+# shellcheck disable=SC2016
+time_magick() {
+    local dir=$1 out=$2 start end f
+    rm -rf "$out" && mkdir -p "$out/colors"
+    start=$(now)
+    for f in "$dir"/*.png; do
+        printf '%s\0%s/colors/%s\0' "$f" "$out" "$(basename "$f")"
+    done | xargs -0 -n 2 -P "$(nproc)" sh -c 'convert "$0" -unique-colors "$1"'
+    convert "$out"/colors/*.png +append -unique-colors "$out/palette.png"
+    for f in "$dir"/*.png; do
+        printf '%s\0%s/%s\0' "$f" "$out" "$(basename "$f")"
+    done | xargs -0 -n 2 -P "$(nproc)" sh -c \
+        'convert "$0" +dither -remap "$(dirname "$1")/palette.png" PNG8:"$1"'
+    end=$(now)
+    elapsed "$start" "$end"
+}
+
+# Total bytes of the PNG files directly in $1.
+png_bytes() { cat "$1"/*.png | wc -c; }
+
+# True when every pixel of $2 has the color of the same pixel of $1.
+same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" = 0 ]; }
+
+png_row=""
+if command -v convert >/dev/null && command -v compare >/dev/null; then
+    png=$tmp/png
+    echo "batch.sh: making the PNG set with ImageMagick"
+    make_png_set "$png"
+    cat "$png"/*.png >/dev/null
+    ours=() theirs=()
+    for ((i = 0; i < runs; i++)); do
+        if ! t=$(time_tool "$png" "$tmp/out-png" png); then
+            exit 1
+        fi
+        ours+=("$t")
+        theirs+=("$(time_magick "$png" "$tmp/out-magick")")
+    done
+    for f in p00.png p31.png; do
+        for side in out-png out-magick; do
+            if ! same_pixels "$png/$f" "$tmp/$side/$f"; then
+                echo "batch.sh: $side/$f does not keep every pixel's color" >&2
+                verdict=1
+            fi
+        done
+    done
+    ours_s=$(median "${ours[@]}")
+    theirs_s=$(median "${theirs[@]}")
+    ours_b=$(png_bytes "$tmp/out-png")
+    theirs_b=$(png_bytes "$tmp/out-magick")
+    in_mb=$(awk -v b="$(png_bytes "$png")" 'BEGIN { printf "%.1f", b / 1e6 }')
+    speed=$(awk -v o="$ours_s" -v t="$theirs_s" 'BEGIN { printf "%.1f", (o > 0 ? t / o : 0) }')
+    if awk -v s="$speed" 'BEGIN { exit !(s >= 10) }' && [ "$ours_b" -le "$theirs_b" ]; then
+        within=yes
+    else
+        within=no
+        verdict=1
+    fi
+    png_row=$(printf '%-10s %5s %7s %11s %9s %8s %12s %12s %7s' "PNG 16+16" 32 "$in_mb" \
+        "$ours_s" "$theirs_s" "${speed}x" "$ours_b" "$theirs_b" "$within")
+else
+    echo "batch.sh: no ImageMagick (convert, compare): the PNG set is skipped"
+fi
+
 echo
 printf '%-10s %5s %7s %8s %10s %11s %7s %8s %7s %4s\n' set files MB "cp s" "durable s" \
     "tintwell s" ratio target within "/cp"
 printf '%s\n' "${rows[@]}"
+if [ -n "$png_row" ]; then
+    echo
+    printf '%-10s %5s %7s %11s %9s %8s %12s %12s %7s\n' set files MB "tintwell s" "magick s" \
+        speedup "tintwell B" "magick B" within
+    echo "$png_row"
+    echo "(PNG target: at least 10x ImageMagick's speed, outputs no larger in total)"
+fi
 echo
 if [ "$verdict" -eq 0 ]; then
-    echo "batch.sh: both sets within their targets (medians of $runs interleaved runs)"
+    echo "batch.sh: every set within its target (medians of $runs interleaved runs)"
 else
     echo "batch.sh: NOT within the target on every set (medians of $runs interleaved runs)"
 fi

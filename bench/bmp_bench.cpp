@@ -1,21 +1,28 @@
-// Throughput of the analyser (scan and map) and of the writer on 1024 x 1024 bitmaps held in
-// memory, so the numbers are the engine's and not the disk's. Bytes per second count the
-// input file's bytes.
+// Throughput of the analyser (scan and map) and of the writer on 1024 x 1024 bitmaps and PNG
+// images held in memory, so the numbers are the engine's and not the disk's. Bytes per
+// second count the input file's bytes. BM_EncodePng weighs the PNG encoder's row filter and
+// zlib level against the output's size, on sprites and on photos.
 
 #include <benchmark/benchmark.h>
+#include <spng.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <istream>
 #include <map>
 #include <ostream>
 #include <span>
+#include <sstream>
 #include <streambuf>
+#include <string>
 #include <vector>
 
 #include "bitmap/analyser.h"
+#include "bitmap/png_writer.h"
 #include "bitmap/writer.h"
 #include "palette/color_table.h"
+#include "palette/fixed_palettes.h"
 #include "synthetic_bitmap.h"
 
 namespace {
@@ -136,17 +143,77 @@ std::vector<std::uint8_t> MakeInput(int bits) {
     return EncodeBmp(picture);
 }
 
-const std::vector<std::uint8_t>& Input(int bits) {
-    static std::map<int, std::vector<std::uint8_t>> inputs;
-    auto found = inputs.find(bits);
-    if (found == inputs.end()) found = inputs.emplace(bits, MakeInput(bits)).first;
-    return found->second;
+// A 24-bit bitmap as an RGB PNG image (8 bits a sample), top row first.
+std::vector<std::uint8_t> RgbPng(const std::vector<std::uint8_t>& bmp) {
+    const std::int32_t width = readI32le(bmp, 18);
+    const std::int32_t height = readI32le(bmp, 22);
+    const std::size_t stride = RowStride(width, 24);
+    const auto w = static_cast<std::size_t>(width);
+    std::vector<std::uint8_t> rgb(w * 3 * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::uint8_t* row = bmp.data() + readU32le(bmp, 10) + (height - 1 - y) * stride;
+        for (std::size_t x = 0; x < w; ++x) {
+            std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * w + x) * 3;
+            p[0] = row[3 * x + 2];
+            p[1] = row[3 * x + 1];
+            p[2] = row[3 * x];
+        }
+    }
+    spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_ihdr ihdr{static_cast<std::uint32_t>(width),
+                   static_cast<std::uint32_t>(height),
+                   8,
+                   SPNG_COLOR_TYPE_TRUECOLOR,
+                   0,
+                   0,
+                   0};
+    spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+    spng_set_ihdr(ctx, &ihdr);
+    spng_encode_image(ctx, rgb.data(), rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    std::size_t size = 0;
+    int error = 0;
+    auto* png = static_cast<std::uint8_t*>(spng_get_png_buffer(ctx, &size, &error));
+    std::vector<std::uint8_t> bytes(png, png + size);
+    free(png);
+    spng_ctx_free(ctx);
+    return bytes;
+}
+
+// `bytes` written by the engine in `format` with the palette of its own colors.
+std::vector<std::uint8_t> Rewritten(const std::vector<std::uint8_t>& bytes, ImageFormat format) {
+    ColorTable table;
+    IndexMap indexMap{};
+    IndexCounts counts{};
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    const BitmapScan scan = ScanBitmap(in, TrueColorRuleFor(PaletteSettings{}, table));
+    MapScan(scan, PaletteSettings{}, table, indexMap, counts);
+    std::istringstream again(std::string(bytes.begin(), bytes.end()));
+    std::ostringstream out;
+    const std::vector<Rgb> colors = table.Palette();
+    if (WriteBitmap(again, out, OutputPalette{colors, 256}, table.BuildOutputIndexMap(indexMap),
+                    scan.rule, format) != Msg::None) {
+        return {};
+    }
+    const std::string s = out.str();
+    return {s.begin(), s.end()};
+}
+
+// The input file: a bitmap at 4, 8 or 24 bits, or (`png`) the same as a PNG image, indexed
+// for 4 and 8 bits, RGB for 24.
+const std::vector<std::uint8_t>& Input(int bits, bool png = false) {
+    static std::map<std::pair<int, bool>, std::vector<std::uint8_t>> inputs;
+    auto found = inputs.find({bits, png});
+    if (found != inputs.end()) return found->second;
+    std::vector<std::uint8_t> bytes = MakeInput(bits);
+    if (png) bytes = bits == 24 ? RgbPng(bytes) : Rewritten(bytes, ImageFormat::Png);
+    return inputs.emplace(std::pair(bits, png), std::move(bytes)).first->second;
 }
 
 // One file's analysis with the table kept between iterations, as when a batch of files
 // that share their colors is read: after the first pass every color is found, not added.
 void BM_Analyse(benchmark::State& state) {
-    const std::vector<std::uint8_t>& bytes = Input(static_cast<int>(state.range(0)));
+    const std::vector<std::uint8_t>& bytes =
+        Input(static_cast<int>(state.range(0)), state.range(1) != 0);
     const PaletteSettings settings;
     ColorTable table;
     IndexMap indexMap{};
@@ -166,11 +233,16 @@ void BM_Analyse(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
 }
-BENCHMARK(BM_Analyse)->ArgName("bits")->Arg(4)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Analyse)
+    ->ArgNames({"bits", "png"})
+    ->ArgsProduct({{4, 8, 24}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
-// Writing one file with the common palette of its own colors, at 16 or 256 entries.
+// Writing one file with the common palette of its own colors, at 16 or 256 entries, as a
+// bitmap from a bitmap, or (`png`) as PNG from the same image as PNG.
 void BM_Write(benchmark::State& state) {
-    const std::vector<std::uint8_t>& bytes = Input(static_cast<int>(state.range(0)));
+    const bool png = state.range(2) != 0;
+    const std::vector<std::uint8_t>& bytes = Input(static_cast<int>(state.range(0)), png);
     const PaletteSettings settings;
     ColorTable table;
     IndexMap indexMap{};
@@ -193,7 +265,8 @@ void BM_Write(benchmark::State& state) {
         std::istream in(&buffer);
         output.Reset();
         std::ostream out(&output);
-        if (WriteBitmap(in, out, palette, outputMap) != Msg::None) {
+        if (WriteBitmap(in, out, palette, outputMap, {},
+                        png ? ImageFormat::Png : ImageFormat::Bmp) != Msg::None) {
             state.SkipWithError("the writer failed");
             break;
         }
@@ -203,11 +276,97 @@ void BM_Write(benchmark::State& state) {
     state.counters["output_bytes"] = static_cast<double>(output.Size());
 }
 BENCHMARK(BM_Write)
-    ->ArgNames({"bits", "depth"})
-    ->Args({4, 16})
-    ->Args({4, 256})
-    ->Args({8, 256})
-    ->Args({24, 256})
+    ->ArgNames({"bits", "depth", "png"})
+    ->ArgsProduct({{4}, {16, 256}, {0, 1}})
+    ->ArgsProduct({{8, 24}, {256}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+// A photo: smooth gradients with a little noise, 24 bits, numbered by the nearest color of
+// the fixed 256-color palette as the fixed mode does.
+std::vector<std::uint8_t> PhotoIndices() {
+    Random random(0xF070);
+    Picture picture;
+    picture.width = kSide;
+    picture.height = kSide;
+    picture.bitCount = 24;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const auto jitter = [&](int v) {
+                return static_cast<std::uint8_t>(
+                    std::clamp(v + static_cast<int>(random.Below(17)) - 8, 0, 255));
+            };
+            picture.pixels.push_back(Pack({jitter(x / 4), jitter(y / 4), jitter((x + y) / 8)}));
+        }
+    }
+    const std::vector<std::uint8_t> bmp = EncodeBmp(picture);
+    ColorTable table;
+    table.FillFixedPalette(BuiltInPalette256());
+    PaletteSettings settings;
+    settings.mode = PaletteMode::Fixed256;
+    IndexMap indexMap{};
+    IndexCounts counts{};
+    std::istringstream in(std::string(bmp.begin(), bmp.end()));
+    const BitmapScan scan = ScanBitmap(in, TrueColorRuleFor(settings, table));
+    MapScan(scan, settings, table, indexMap, counts);
+    std::istringstream again(std::string(bmp.begin(), bmp.end()));
+    std::ostringstream out;
+    const std::vector<Rgb> colors = table.Palette();
+    if (WriteBitmap(again, out, OutputPalette{colors, 256}, table.BuildOutputIndexMap(indexMap),
+                    scan.rule) != Msg::None) {
+        return {};
+    }
+    const std::string s = out.str();
+    return {s.begin() +
+                readU32le(std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size()), 10),
+            s.end()};
+}
+
+// The index rows of the image kind (0 sprite: the 8-bit input's tiles and noise; 1 photo),
+// bottom row first, 1024 bytes each.
+const std::vector<std::uint8_t>& IndexRows(int kind) {
+    static std::map<int, std::vector<std::uint8_t>> rows;
+    auto found = rows.find(kind);
+    if (found != rows.end()) return found->second;
+    std::vector<std::uint8_t> bytes;
+    if (kind == 0) {
+        const std::vector<std::uint8_t>& bmp = Input(8);
+        bytes.assign(bmp.begin() + readU32le(bmp, 10), bmp.end());
+    } else {
+        bytes = PhotoIndices();
+    }
+    return rows.emplace(kind, std::move(bytes)).first->second;
+}
+
+// The PNG encoder alone on 1024 x 1024 index rows, by row filter and zlib level.
+void BM_EncodePng(benchmark::State& state) {
+    const std::vector<std::uint8_t>& rows = IndexRows(static_cast<int>(state.range(0)));
+    const PngCompression compression{static_cast<int>(state.range(1)),
+                                     static_cast<int>(state.range(2)),
+                                     static_cast<int>(state.range(3))};
+    std::vector<Rgb> colors(256);
+    ReusedWriteBuf output(rows.size());
+    for (auto _ : state) {
+        output.Reset();
+        std::ostream out(&output);
+        PngWriter writer(out, compression);
+        bool ok = writer.Begin(kSide, kSide, OutputPalette{colors, 256}) == Msg::None;
+        for (int y = 0; ok && y < kSide; ++y)
+            ok = writer.WriteRow(rows.data() + static_cast<std::size_t>(kSide - 1 - y) * kSide) ==
+                 Msg::None;
+        if (!ok) {
+            state.SkipWithError("the encoder failed");
+            break;
+        }
+        benchmark::DoNotOptimize(output.Data());
+    }
+    state.counters["output_bytes"] = static_cast<double>(output.Size());
+}
+// Filters: 8 none, 16 sub, 32 up, 128 Paeth, 248 each row's best; strategies: 0 default,
+// 1 filtered, 3 run-length.
+BENCHMARK(BM_EncodePng)
+    ->ArgNames({"photo", "filter", "level", "strategy"})
+    ->ArgsProduct({{0, 1}, {8, 32, 128, 248}, {1, 3, 6, 9}, {0}})
+    ->ArgsProduct({{0, 1}, {8, 32, 248}, {1, 6}, {1, 3}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,6 +6,8 @@
 #                     table, sort, merge, output at 16 or 256 colors (inputs <= 8192 bytes)
 #   palette_fuzzer    one palette file through the content decoder and every writer
 #                     (inputs <= 4096 bytes)
+#   png_fuzzer        one PNG image through scan, map, PNG and bitmap output, checked
+#                     against libspng's decode of the whole image (inputs <= 4096 bytes)
 # Seed corpora of small valid inputs are written into BUILD_DIR/fuzz-corpus/TARGET. Prints
 # the executions and the findings of each target; crashing inputs are kept in
 # BUILD_DIR/fuzz-findings/TARGET. Exits non-zero when there is a finding.
@@ -18,8 +20,8 @@ fi
 build=$1
 seconds=$2
 seeder="$build/fuzz/bmp_seed_corpus"
-targets=(bmp_fuzzer workspace_fuzzer palette_fuzzer)
-declare -A max_len=([bmp_fuzzer]=4096 [workspace_fuzzer]=8192 [palette_fuzzer]=4096)
+targets=(bmp_fuzzer workspace_fuzzer palette_fuzzer png_fuzzer)
+declare -A max_len=([bmp_fuzzer]=4096 [workspace_fuzzer]=8192 [palette_fuzzer]=4096 [png_fuzzer]=4096)
 
 for tool in "$seeder" "${targets[@]/#/$build/fuzz/}"; do
     if [[ ! -x $tool ]]; then
@@ -29,8 +31,9 @@ for tool in "$seeder" "${targets[@]/#/$build/fuzz/}"; do
 done
 
 mkdir -p "$build/fuzz-corpus/bmp_fuzzer" "$build/fuzz-corpus/workspace_fuzzer" \
-    "$build/fuzz-corpus/palette_fuzzer"
-"$seeder" "$build/fuzz-corpus/bmp_fuzzer" "$build/fuzz-corpus/workspace_fuzzer"
+    "$build/fuzz-corpus/palette_fuzzer" "$build/fuzz-corpus/png_fuzzer"
+"$seeder" "$build/fuzz-corpus/bmp_fuzzer" "$build/fuzz-corpus/workspace_fuzzer" \
+    "$build/fuzz-corpus/png_fuzzer"
 
 share=$((seconds / ${#targets[@]}))
 ((share > 0)) || share=1

@@ -2,13 +2,19 @@
 // format and header form the reader takes, so the fuzzer starts from files that reach the
 // row loops instead of stopping at the header checks; with WORKSPACE_FOLDER, also inputs of
 // the workspace fuzzer (control block, palette file, two or three of those bitmaps) in every
-// palette mode, so it starts with files that share a table, sort, merge and are written.
+// palette mode, so it starts with files that share a table, sort, merge and are written;
+// with PNG_FOLDER, small PNG images of every color type and bit depth, with and without
+// tRNS, one interlaced.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <spng.h>
 
 #include "support/bmp_builder.h"
 
@@ -30,11 +36,60 @@ bool WriteAll(const std::filesystem::path& dir, const std::string& prefix,
     return true;
 }
 
+// A 5 x 3 PNG image of `colorType` at `bitDepth` (samples counting up from `seed`), with a
+// palette for color type 3, and tRNS when asked; "" when libspng does not encode it.
+std::string MakePng(std::uint8_t colorType, std::uint8_t bitDepth, bool trns, bool interlaced,
+                    int seed) {
+    constexpr std::uint32_t kWidth = 5;
+    constexpr std::uint32_t kHeight = 3;
+    spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+    spng_ihdr ihdr{
+        kWidth, kHeight, bitDepth, colorType, 0, 0, static_cast<std::uint8_t>(interlaced ? 1 : 0)};
+    spng_set_ihdr(ctx, &ihdr);
+    if (colorType == SPNG_COLOR_TYPE_INDEXED) {
+        spng_plte plte{};
+        plte.n_entries = 1u << std::min<unsigned>(bitDepth, 8);
+        for (std::uint32_t i = 0; i < plte.n_entries; ++i) {
+            plte.entries[i] = {static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(i * 11),
+                               static_cast<std::uint8_t>(255 - i), 0};
+        }
+        spng_set_plte(ctx, &plte);
+    }
+    if (trns) {
+        spng_trns t{};
+        t.gray = 1;
+        t.red = 1;
+        t.green = 2;
+        t.blue = 3;
+        t.n_type3_entries = 2;
+        t.type3_alpha[0] = 0;
+        t.type3_alpha[1] = 128;
+        spng_set_trns(ctx, &t);
+    }
+    const int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
+    const std::size_t rowBytes = (kWidth * static_cast<std::size_t>(channels) * bitDepth + 7) / 8;
+    std::vector<std::uint8_t> image(rowBytes * kHeight);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>((static_cast<int>(i) + seed) * 29);
+    std::string png;
+    if (spng_encode_image(ctx, image.data(), image.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) ==
+        SPNG_OK) {
+        std::size_t size = 0;
+        int error = 0;
+        void* bytes = spng_get_png_buffer(ctx, &size, &error);
+        if (bytes != nullptr) png.assign(static_cast<const char*>(bytes), size);
+        std::free(bytes);
+    }
+    spng_ctx_free(ctx);
+    return png;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s BMP_FOLDER [WORKSPACE_FOLDER]\n", argv[0]);
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: %s BMP_FOLDER [WORKSPACE_FOLDER [PNG_FOLDER]]\n", argv[0]);
         return 2;
     }
     const std::filesystem::path dir = argv[1];
@@ -153,5 +208,30 @@ int main(int argc, char** argv) {
     };
     if (!WriteAll(workspaceDir, "seed-", ".in", workspaceSeeds)) return 1;
     std::printf("%zu seed files in %s\n", workspaceSeeds.size(), workspaceDir.string().c_str());
+    if (argc == 3) return 0;
+
+    // PNG images: every color type at every bit depth it allows, tRNS where it applies.
+    const std::filesystem::path pngDir = argv[3];
+    std::filesystem::create_directories(pngDir);
+    const struct {
+        std::uint8_t colorType;
+        std::vector<std::uint8_t> depths;
+    } types[] = {
+        {0, {1, 2, 4, 8, 16}}, {2, {8, 16}}, {3, {1, 2, 4, 8}}, {4, {8, 16}}, {6, {8, 16}}};
+    std::vector<std::string> pngSeeds;
+    int seed = 0;
+    for (const auto& type : types) {
+        for (const std::uint8_t depth : type.depths) {
+            for (const bool trns : {false, true}) {
+                if (trns && type.colorType >= 4) continue;
+                pngSeeds.push_back(MakePng(type.colorType, depth, trns, false, ++seed));
+            }
+        }
+    }
+    pngSeeds.push_back(MakePng(2, 8, false, true, ++seed));
+    pngSeeds.push_back(MakePng(3, 4, true, true, ++seed));
+    std::erase(pngSeeds, std::string());
+    if (!WriteAll(pngDir, "seed-", ".png", pngSeeds)) return 1;
+    std::printf("%zu seed files in %s\n", pngSeeds.size(), pngDir.string().c_str());
     return 0;
 }

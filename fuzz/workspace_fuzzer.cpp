@@ -161,7 +161,7 @@ void CheckTable(const Workspace& ws) {
 void CheckOutput(const Workspace& ws, int row, const std::string& outDir, int depth) {
     const FileRecord& file = ws.Files().At(row);
     const Bytes input = ReadFile(file.path);
-    const Bytes output = ReadFile(OutputPathFor(outDir, file.path));
+    const Bytes output = ReadFile(OutputPathFor(outDir, file.path, file.fileFormat));
     const auto original = fuzz::IndexPixels(std::string(input.begin(), input.end()), file.rule);
     if (!original.ok) Fail("the rows of an accepted input do not decode again");
     if (const char* fault =

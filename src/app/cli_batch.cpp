@@ -36,6 +36,7 @@ bool Batch::Setup() {
                 WorkspaceOptions{paletteDir, RunMode::Inline, DefaultWorkerCount()});
     SetRunning(&*ws_);
     ws_->SetKeyColor(o_.keyColor);
+    ws_->SetOutputFormat(o_.format);
     ws_->Initialise();
     if (view_.SetupFailed()) return false;  // a short palette file: its message is out
     if (o_.paletteFile) {
@@ -79,10 +80,9 @@ void Batch::Analyse() {
             }
         } else if (e.status == Status::Pending) {
             e.status = Status::Skipped;
-            e.message = HasBmpExtension(e.path) ? e.path +
-                                                      ": skipped, a file of the same name "
-                                                      "is already listed"
-                                                : e.path + ": skipped, not a .bmp file";
+            e.message = ImageFormatOfExtension(e.path)
+                            ? e.path + ": skipped, a file of the same name is already listed"
+                            : e.path + ": skipped, not a .bmp or .png file";
             if (!o_.quiet) view_.Print(e.message);
         }
     }

@@ -2,89 +2,15 @@
 
 #include "palette/palette_file.h"
 
-#include <charconv>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "app/cli_option_values.h"
 #include "jobs/file_paths.h"
 
 namespace tintwell::cli {
 namespace {
-
-bool ParseInt(std::string_view text, int& value) {
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc{} && ptr == end && !text.empty();
-}
-
-// "5" sets all three channels; "5,6,5" sets red, green, blue. Each is 1..8.
-bool ParseBits(std::string_view text, ChannelBits& bits) {
-    int values[3] = {0, 0, 0};
-    int count = 0;
-    while (count < 3) {
-        const std::size_t comma = text.find(',');
-        if (!ParseInt(text.substr(0, comma), values[count])) return false;
-        if (values[count] < 1 || values[count] > 8) return false;
-        ++count;
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
-        if (count == 3) return false;
-    }
-    if (count == 1) values[1] = values[2] = values[0];
-    if (count == 2) return false;
-    bits = {values[0], values[1], values[2]};
-    return true;
-}
-
-// "R,G,B" with each 0..255, or six hex digits "rrggbb" (a leading '#' allowed).
-bool ParseKeyColor(std::string_view text, Rgb& color) {
-    int values[3] = {0, 0, 0};
-    if (text.starts_with('#')) text.remove_prefix(1);
-    if (text.size() == 6 && text.find(',') == std::string_view::npos) {
-        for (int i = 0; i < 3; ++i) {
-            const char* at = text.data() + 2 * i;
-            auto [ptr, ec] = std::from_chars(at, at + 2, values[i], 16);
-            if (ec != std::errc{} || ptr != at + 2) return false;
-        }
-    } else {
-        for (int i = 0; i < 3; ++i) {
-            const std::size_t comma = text.find(',');
-            if ((comma == std::string_view::npos) != (i == 2)) return false;
-            if (!ParseInt(text.substr(0, comma), values[i])) return false;
-            if (values[i] < 0 || values[i] > 255) return false;
-            text.remove_prefix(i == 2 ? text.size() : comma + 1);
-        }
-    }
-    color = {static_cast<std::uint8_t>(values[0]), static_cast<std::uint8_t>(values[1]),
-             static_cast<std::uint8_t>(values[2])};
-    return true;
-}
-
-// Short flags may be grouped as usual: "-fq" is "-f -q", and "-fqo out" is "-f -q -o out".
-// Grouping stops at the first letter that is not a flag, which takes the rest as its value.
-std::vector<std::string> SplitGroupedFlags(const std::vector<std::string>& args) {
-    constexpr std::string_view kFlags = "fqh";
-    std::vector<std::string> split;
-    bool onlyFiles = false;
-    for (const std::string& arg : args) {
-        if (arg == "--") onlyFiles = true;
-        if (onlyFiles || arg.size() < 3 || arg[0] != '-' || arg[1] == '-' ||
-            kFlags.find(arg[1]) == std::string_view::npos) {
-            split.push_back(arg);
-            continue;
-        }
-        std::size_t k = 1;
-        while (k + 1 < arg.size() && kFlags.find(arg[k]) != std::string_view::npos) {
-            split.push_back(std::string("-") + arg[k]);
-            ++k;
-        }
-        std::string rest = "-";
-        rest.append(arg, k);
-        split.push_back(std::move(rest));
-    }
-    return split;
-}
 
 // A palette file to read: found by its palette name, which is an .act file's title or
 // another format's whole name, so ".act" must be in lower case (see PaletteFilePath).
@@ -93,68 +19,6 @@ bool NamesPaletteToRead(const std::string& path) {
     return format &&
            (*format != PaletteFormat::Act || path.compare(path.size() - 4, 4, ".act") == 0);
 }
-
-}  // namespace
-
-const char* UsageText() {
-    return R"(Usage: tintwell-cli [options] FILE...
-Collects every color that the BMP files use into one common palette and, with -o,
-writes each file again as a 4- or 8-bit BMP whose palette is that common palette.
-
-  -o, --output DIR       write every accepted file into DIR (created if missing),
-                         remapped to the common palette
-  -m, --mode MODE        rgb (bit reduction, default) | fixed256 | fixed16
-  -b, --bits R,G,B       bits kept per channel in rgb mode, 1..8; one number sets
-                         all three (default 8)
-  -d, --depth N          16 or 256 palette entries in the output (default 256;
-                         16 in fixed16 mode)
-      --key-color COLOR  the color of transparent pixels (alpha 0) in 16- and 32-bit
-                         files: R,G,B or rrggbb (default 255,0,255)
-  -p, --palette FILE     palette file for the fixed modes: .act, GIMP .gpl, JASC-PAL
-                         .pal or .hex (default: the built-in palette)
-      --sort ORDER       none (default: order of first appearance) | pixels (most
-                         pixels first) | pixels-asc
-      --save-palette F   write the common palette to F in the format its extension
-                         names: .act (768 bytes), .gpl, .pal (JASC-PAL) or .hex
-  -f, --force            overwrite existing output files (otherwise they are left
-                         alone and reported)
-      --json             print the result as JSON on standard output
-      --lang LANG        ja | en: the language of the messages about files
-                         (default: from LANGUAGE, LC_ALL, LC_MESSAGES, LANG)
-  -q, --quiet            print no summary and no progress
-  -h, --help             show this text
-      --version          show the version
-
-Files are taken in base-name order; only .bmp files are read, a later file with
-the same base name (ignoring case) is skipped, and at most 128 files are taken.
-A palette file given with -p is read by its content: a 768-byte .act (or 772
-with a count), a GIMP, JASC-PAL or hex palette; a palette of fewer than 256
-colors is filled up with black. A file that is none of these, or holds more
-than 256 colors, stops the run rather than falling back to the built-in palette. Writing stops at a file that
-cannot be opened or created, or whose output would be the file itself; the
-files after it are not written and no palette file is saved.
-
-Exit status: 0 everything done; 1 some file refused, skipped as existing, or
-failed (the rest done); 2 usage error or nothing could be done.
-
-Example:
-  tintwell-cli -b 5 --sort pixels -o out/ --save-palette game.act sprites/*.bmp
-)";
-}
-
-const char* ModeName(PaletteMode mode) {
-    switch (mode) {
-        case PaletteMode::Fixed256:
-            return "fixed256";
-        case PaletteMode::Fixed16:
-            return "fixed16";
-        case PaletteMode::RgbBits:
-            break;
-    }
-    return "rgb";
-}
-
-namespace {
 
 // The options read so far.
 struct Parsed {
@@ -227,6 +91,19 @@ const OptionSpec kOptions[] = {
              p.options.sort = SortOrder::PixelsAscending;
          } else {
              return "unknown sort order '" + v + "' (none, pixels or pixels-asc)";
+         }
+         return {};
+     }},
+    {"", "--format", true,
+     [](Parsed& p, const std::string& v) -> std::string {
+         if (v == "same") {
+             p.options.format.reset();
+         } else if (v == "bmp") {
+             p.options.format = ImageFormat::Bmp;
+         } else if (v == "png") {
+             p.options.format = ImageFormat::Png;
+         } else {
+             return "unknown format '" + v + "' (same, bmp or png)";
          }
          return {};
      }},

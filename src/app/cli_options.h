@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap/image_format.h"
 #include "palette/palette_settings.h"
 #include "resources/language.h"
 
@@ -22,7 +23,8 @@ struct Options {
     std::optional<std::string> paletteFile;
     SortOrder sort = SortOrder::None;
     std::optional<std::string> savePalette;
-    std::optional<Language> language;  // --lang; default: the environment's
+    std::optional<ImageFormat> format;  // --format; nothing: each file keeps its own
+    std::optional<Language> language;   // --lang; default: the environment's
     bool force = false;
     bool json = false;
     bool quiet = false;

@@ -89,6 +89,7 @@ Msg PngWriter::Begin(std::uint32_t width, std::uint32_t height, const OutputPale
     spng_set_option(ctx, SPNG_FILTER_CHOICE, compression_.filterChoice);
     spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, compression_.level);
     spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, compression_.strategy);
+    spng_set_option(ctx, SPNG_IMG_MEM_LEVEL, compression_.memLevel);
     if (spng_set_ihdr(ctx, &ihdr) != SPNG_OK || spng_set_plte(ctx, &plte) != SPNG_OK) {
         return Msg::Unsupported;
     }

@@ -10,11 +10,12 @@
 namespace tintwell {
 
 // How the image data of a written PNG is compressed: the row filter (one of libspng's
-// filter choices) and the zlib level and strategy.
+// filter choices) and the zlib level, strategy and memory level.
 struct PngCompression {
     int filterChoice = 8;  // no filtering: the rows of indexed images compress best as they are
     int level = 6;
     int strategy = 0;  // Z_DEFAULT_STRATEGY
+    int memLevel = 8;
 };
 
 // Writes an indexed PNG image, top row first: IHDR (color type 3, bit depth 4 for a

@@ -24,7 +24,8 @@ std::vector<std::string> ExpandFolders(const std::vector<std::string>& items) {
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string path = Utf8FromPath(it->path());
             std::error_code kindError;
-            if (HasBmpExtension(path) && !it->is_directory(kindError)) bitmaps.push_back(path);
+            if (ImageFormatOfExtension(path) && !it->is_directory(kindError))
+                bitmaps.push_back(path);
         }
         // The listing's order is the file system's; names give the order the user sees.
         std::sort(bitmaps.begin(), bitmaps.end(), [](const std::string& a, const std::string& b) {

@@ -1,5 +1,6 @@
 #include "jobs/file_list.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "jobs/file_paths.h"
@@ -33,6 +34,21 @@ bool FileList::ContainsBaseName(std::string_view baseName) const {
 
 void FileList::RemoveAt(int position) {
     records_.erase(records_.begin() + position);
+}
+
+bool FileList::MixesFormats() const {
+    const auto isFormat = [](ImageFormat format) {
+        return [format](const FileRecord& record) { return record.fileFormat == format; };
+    };
+    return std::ranges::any_of(records_, isFormat(ImageFormat::Bmp)) &&
+           std::ranges::any_of(records_, isFormat(ImageFormat::Png));
+}
+
+std::string FileList::RowText(int position) const {
+    const std::string& path = records_[position].path;
+    std::string text(BaseNamePart(path));
+    if (MixesFormats()) text += ExtensionPart(path);
+    return text;
 }
 
 std::vector<std::string> FileList::Paths() const {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bitmap/image_format.h"
 #include "bitmap/true_color.h"
 #include "jobs/file_fingerprint.h"
 #include "palette/color_table.h"
@@ -21,6 +22,7 @@ struct FileRecord {
     FileFingerprint analysed;
     TrueColorRule rule;       // how its true-color pixels were numbered; the writer needs it
     std::string_view format;  // the input format's short name (a static text)
+    ImageFormat fileFormat = ImageFormat::Bmp;  // told by its content; also its output's
 
     // The file name without directory and extension: what the file list shows.
     [[nodiscard]] std::string_view BaseName() const;
@@ -45,6 +47,12 @@ class FileList {
     // Removes the record at `position`; the records behind it move up.
     void RemoveAt(int position);
     void Clear() { records_.clear(); }
+
+    // True when files of both formats are listed.
+    [[nodiscard]] bool MixesFormats() const;
+    // What row `position` of the file list shows: the base name, or while the list mixes
+    // formats the whole file name, so a .bmp and a .png file can be told apart.
+    [[nodiscard]] std::string RowText(int position) const;
 
     // The paths in list order.
     [[nodiscard]] std::vector<std::string> Paths() const;

@@ -72,9 +72,12 @@ std::string_view ExtensionPart(std::string_view path) {
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot);
 }
 
-bool HasBmpExtension(std::string_view path) {
+std::optional<ImageFormat> ImageFormatOfExtension(std::string_view path) {
     const std::string_view ext = ExtensionPart(path);
-    return ext.size() == 4 && CompareBaseNames(ext, ".bmp") == 0;
+    for (const ImageFormat format : {ImageFormat::Bmp, ImageFormat::Png}) {
+        if (CompareBaseNames(ext, ExtensionOf(format)) == 0) return format;
+    }
+    return std::nullopt;
 }
 
 int CompareBaseNames(std::string_view a, std::string_view b) {

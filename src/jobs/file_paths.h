@@ -1,8 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "bitmap/image_format.h"
 
 namespace tintwell {
 
@@ -42,8 +45,10 @@ inline constexpr char kPreferredSeparator = '/';
 // The file name from its last dot on, with the dot ("" when the name has no dot).
 [[nodiscard]] std::string_view ExtensionPart(std::string_view path);
 
-// True when the extension is ".bmp" in any letter case.
-[[nodiscard]] bool HasBmpExtension(std::string_view path);
+// The image format the extension names (".bmp" or ".png" in any letter case); nothing for
+// any other. Only such files are taken from a drop; their content still decides how they
+// are read.
+[[nodiscard]] std::optional<ImageFormat> ImageFormatOfExtension(std::string_view path);
 
 // Orders base names byte by byte as unsigned bytes with ASCII A-Z folded to lower case:
 // < 0, 0 or > 0. Other bytes (UTF-8 included) compare as they are.

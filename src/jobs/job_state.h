@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap/image_format.h"
 #include "jobs/file_io.h"
 #include "jobs/native_file.h"
 #include "jobs/scan_file.h"
@@ -42,6 +43,7 @@ struct OutputRun {
 
     std::string directory;
     std::vector<std::string> inputs;
+    std::vector<ImageFormat> formats;  // each input's output format
     std::shared_ptr<const std::vector<Rgb>> colors;
     int depth = 256;
     // No output may take the place of any file of the list, however the two paths are

@@ -98,11 +98,13 @@ bool IsWritablePlace(const std::filesystem::path& path) {
     return false;
 }
 
-std::string OutputPathFor(std::string_view directory, std::string_view inputPath) {
+std::string OutputPathFor(std::string_view directory, std::string_view inputPath,
+                          ImageFormat format) {
     std::string output(directory);
     if (output.empty() || !IsSeparator(output.back())) output += kPreferredSeparator;
     output += BaseNamePart(inputPath);
-    output += ExtensionPart(inputPath);
+    output += ImageFormatOfExtension(inputPath) == format ? ExtensionPart(inputPath)
+                                                          : ExtensionOf(format);
     return output;
 }
 

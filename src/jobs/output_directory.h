@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "bitmap/image_format.h"
+
 namespace tintwell {
 
 // What the output folder dialog does when its OK is pressed.
@@ -36,9 +38,12 @@ struct DirectoryCheckResult {
 // for a file, it can be opened for writing.
 [[nodiscard]] bool IsWritablePlace(const std::filesystem::path& path);
 
-// The path an input file is written to: the folder (the system's separator added when it has none
-// at its end), then the input's base name and extension as the input writes them.
-[[nodiscard]] std::string OutputPathFor(std::string_view directory, std::string_view inputPath);
+// The path an input file is written to in `format`: the folder (the system's separator added
+// when it has none at its end), then the input's base name, then its extension as the input
+// writes it when that names `format` ("Pic.BMP" stays "Pic.BMP"), else the format's own
+// (".png" for "a.bmp" written as PNG).
+[[nodiscard]] std::string OutputPathFor(std::string_view directory, std::string_view inputPath,
+                                        ImageFormat format);
 
 // The output folder remembered after a run, from the last output path: made absolute, its
 // directory part without the trailing separator, unless that part is the root.

@@ -126,6 +126,9 @@ class Workspace final : private ColorListObserver {
     // The color that pixels with alpha 0 take in the files read from now on; files already
     // listed keep theirs until they are read again.
     void SetKeyColor(Rgb color) { settings_.keyColor = color; }
+    // The format every output is written in; nothing (the default, and the window's) keeps
+    // each file's own.
+    void SetOutputFormat(std::optional<ImageFormat> format) { outputFormat_ = format; }
     [[nodiscard]] const ControlStates& Controls() const { return controls_; }
     [[nodiscard]] const std::string& OutDir() const { return outDir_; }
     [[nodiscard]] const std::string& Pal256Name() const { return pal256Name_; }
@@ -169,6 +172,9 @@ class Workspace final : private ColorListObserver {
     void UpdateFileListHeader();
     // Takes the file's pixels out of the table and removes its record and row.
     void RemoveFile(int position);
+    // Removes a record and its row, and tells the rows' new texts if they changed.
+    void RemoveFileRow(int position);
+    void ShowFileRowTexts(bool mixedBefore);
     // Removes a record and row without touching the table (its map is not valid).
     void DropFileRecord(int position);
     // One dropped item on the owner thread; false stops the drop.
@@ -217,6 +223,7 @@ class Workspace final : private ColorListObserver {
     int sortToggle_ = 0;
     int mergeTarget_ = 0;
     std::string outDir_;
+    std::optional<ImageFormat> outputFormat_;
     ControlStates controls_;
     // The job in progress, if it waits for results.
     std::unique_ptr<ScanRun> scan_;

@@ -29,7 +29,7 @@ void Workspace::AddFilesJob(const std::vector<std::string>& dropped) {
     // Only what can be a listed file is read; the rest is skipped on the owner thread.
     std::vector<bool> wanted;
     for (const std::string& path : paths)
-        wanted.push_back(HasBmpExtension(path) && !IsPathTooLong(path));
+        wanted.push_back(ImageFormatOfExtension(path) && !IsPathTooLong(path));
     StartScans(ScanRun{ScanRun::Kind::Add, std::move(paths), {}, 0, total, 0}, wanted);
 }
 
@@ -84,7 +84,7 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
         ShowMessage(Msg::TooManyFiles);
         return false;
     }
-    if (!HasBmpExtension(path)) return true;
+    if (!ImageFormatOfExtension(path)) return true;
     // A path the system cannot take whole is refused rather than cut short.
     if (IsPathTooLong(path)) {
         ShowMessage(Msg::PathTooLong, path);
@@ -102,9 +102,12 @@ bool Workspace::AddDroppedFile(std::size_t item, int total, const std::string& p
     record.analysed = scan.fingerprint;
     record.rule = scan.rule;
     record.format = scan.format;
+    record.fileFormat = scan.fileFormat;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
+    const bool mixed = files_.MixesFormats();
     const int position = files_.InsertFileRecord(std::move(record));
-    view_.FileRowInserted(position, std::string(baseName));
+    view_.FileRowInserted(position, files_.RowText(position));
+    ShowFileRowTexts(mixed);
     UpdateFileListHeader();
     return true;
 }
@@ -159,18 +162,29 @@ void Workspace::RemoveFile(int position) {
             if (row >= 0) table_.RemoveAt(row);
         }
     }
-    view_.FileRowAboutToBeRemoved(position);
-    files_.RemoveAt(position);
-    view_.FileRowRemoved(position);
-    UpdateFileListHeader();
+    RemoveFileRow(position);
     RefreshColorList();
 }
 
-void Workspace::DropFileRecord(int position) {
+void Workspace::RemoveFileRow(int position) {
+    const bool mixed = files_.MixesFormats();
     view_.FileRowAboutToBeRemoved(position);
     files_.RemoveAt(position);
     view_.FileRowRemoved(position);
+    ShowFileRowTexts(mixed);
     UpdateFileListHeader();
+}
+
+// The rows show whole file names while the list mixes formats: when that begins or ends,
+// every row's text changes.
+void Workspace::ShowFileRowTexts(bool mixedBefore) {
+    if (files_.MixesFormats() == mixedBefore) return;
+    for (int row = 0; row < files_.Count(); ++row)
+        view_.FileRowTextChanged(row, files_.RowText(row));
+}
+
+void Workspace::DropFileRecord(int position) {
+    RemoveFileRow(position);
     if (files_.Empty()) ClearFileList();
 }
 
@@ -225,6 +239,7 @@ void Workspace::ReanalyseFile(std::size_t item, const FileScan& scan) {
     record.analysed = scan.fingerprint;
     record.rule = scan.rule;
     record.format = scan.format;
+    record.fileFormat = scan.fileFormat;
     MapScan(scan, settings_, table_, record.indexMap, record.indexCounts);
 }
 

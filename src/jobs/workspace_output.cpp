@@ -49,6 +49,8 @@ void Workspace::OutputJob() {
     OutputRun& run = *output_;
     run.directory = outDir_;
     run.inputs = files_.Paths();
+    for (const FileRecord& record : files_)
+        run.formats.push_back(outputFormat_.value_or(record.fileFormat));
     run.colors = std::make_shared<const std::vector<Rgb>>(table_.Palette());
     run.depth = settings_.outputDepth;
     for (const std::string& input : run.inputs) {
@@ -85,7 +87,7 @@ bool Workspace::TakeNextOutput() {
     }
     const int row = static_cast<int>(run.next);
     const std::string& input = run.inputs[run.next];
-    const std::string output = OutputPathFor(run.directory, input);
+    const std::string output = OutputPathFor(run.directory, input, run.formats[run.next]);
     run.lastOutput = output;
     // A message or a question about this file comes after every earlier file is named.
     const bool drained = run.writing.empty();
@@ -146,11 +148,11 @@ void Workspace::SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> i
     // before its output is named, so whatever stands at the output stays as it was.
     runner_.Submit([row = write.row, output = write.output, in = std::move(in), out = write.file,
                     map, rule = record.rule, analysed = record.analysed, colors = run.colors,
-                    depth = run.depth] {
+                    depth = run.depth, format = run.formats[write.row]] {
         const Msg msg = out->Write([&](std::ostream& os) {
             if (!SameContent(analysed, in->Fingerprint())) return Msg::ChangedSinceAnalysis;
             const Msg result =
-                WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map, rule);
+                WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map, rule, format);
             return SameContent(analysed, in->Fingerprint()) ? result : Msg::ChangedSinceAnalysis;
         });
         return JobResult(WriteResult{row, output, msg});

@@ -45,8 +45,11 @@ class WorkspaceView {
   public:
     virtual ~WorkspaceView() = default;
 
-    // A row showing `baseName` was inserted into the file list at `row`.
-    virtual void FileRowInserted(int row, const std::string& baseName) = 0;
+    // A row showing `text` (FileList::RowText) was inserted into the file list at `row`.
+    virtual void FileRowInserted(int row, const std::string& text) = 0;
+    // Row `row` of the file list now shows `text`: every row changes when the list starts or
+    // stops mixing formats.
+    virtual void FileRowTextChanged(int /*row*/, const std::string& /*text*/) {}
     // Row `row` of the file list is about to be deleted (it still exists).
     virtual void FileRowAboutToBeRemoved(int /*row*/) {}
     // Row `row` of the file list was deleted; the rows behind it moved up.

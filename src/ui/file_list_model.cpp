@@ -27,11 +27,18 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-void FileListModel::InsertRow(int row, const QString& baseName) {
+void FileListModel::InsertRow(int row, const QString& text) {
     row = std::clamp(row, 0, static_cast<int>(names_.size()));
     beginInsertRows({}, row, row);
-    names_.insert(row, baseName);
+    names_.insert(row, text);
     endInsertRows();
+}
+
+void FileListModel::SetRowText(int row, const QString& text) {
+    if (row < 0 || row >= names_.size() || names_.at(row) == text) return;
+    names_[row] = text;
+    const QModelIndex changed = index(row, 0);
+    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void FileListModel::BeginRemoveRow(int row) {

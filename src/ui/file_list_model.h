@@ -20,7 +20,8 @@ class FileListModel final : public QAbstractTableModel {
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
 
-    void InsertRow(int row, const QString& baseName);
+    void InsertRow(int row, const QString& text);
+    void SetRowText(int row, const QString& text);
     void BeginRemoveRow(int row);
     void EndRemoveRow();
     void BeginClear();

@@ -36,8 +36,11 @@ QAbstractItemView* QtWorkspaceView::List(ListId list) const {
     return list == ListId::Files ? w_.fileList : w_.colorList;
 }
 
-void QtWorkspaceView::FileRowInserted(int row, const std::string& baseName) {
-    if (w_.fileModel != nullptr) w_.fileModel->InsertRow(row, FromUtf8(baseName));
+void QtWorkspaceView::FileRowInserted(int row, const std::string& text) {
+    if (w_.fileModel != nullptr) w_.fileModel->InsertRow(row, FromUtf8(text));
+}
+void QtWorkspaceView::FileRowTextChanged(int row, const std::string& text) {
+    if (w_.fileModel != nullptr) w_.fileModel->SetRowText(row, FromUtf8(text));
 }
 void QtWorkspaceView::FileRowAboutToBeRemoved(int row) {
     if (w_.fileModel != nullptr) w_.fileModel->BeginRemoveRow(row);

@@ -66,7 +66,8 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
     void CollectRefusals();
     void EndRefusalList();
 
-    void FileRowInserted(int row, const std::string& baseName) override;
+    void FileRowInserted(int row, const std::string& text) override;
+    void FileRowTextChanged(int row, const std::string& text) override;
     void FileRowAboutToBeRemoved(int row) override;
     void FileRowRemoved(int row) override;
     void FileRowsAboutToBeCleared() override;

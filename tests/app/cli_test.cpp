@@ -9,9 +9,13 @@
 #include "app/cli_options.h"
 #include "app/cli_run.h"
 #include "bitmap/analyser.h"
+#include "bitmap/byte_io.h"
+#include "bitmap/image_format.h"
 #include "jobs/file_paths.h"
 #include "palette/palette_file.h"
 #include "support/bmp_builder.h"
+#include "support/counted_bitmap.h"
+#include "support/counted_png.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -79,6 +83,42 @@ std::vector<std::uint32_t> PixelColors(const fs::path& p) {
     return colors;
 }
 
+// The color of every pixel of an 8-bit bitmap, rows from the top, read here by the format's
+// fixed offsets rather than by the analyser.
+std::vector<std::uint32_t> Pixels8(const fs::path& p) {
+    const auto b = ReadAll(p);
+    EXPECT_GE(b.size(), 54u) << p;
+    if (b.size() < 54 || readU16le(b, 28) != 8) return {};
+    const std::int64_t width = static_cast<std::int32_t>(readU32le(b, 18));
+    const std::int64_t height = static_cast<std::int32_t>(readU32le(b, 22));
+    const std::size_t stride = static_cast<std::size_t>((width + 3) / 4 * 4);
+    const std::size_t rows = static_cast<std::size_t>(height < 0 ? -height : height);
+    const std::size_t offset = readU32le(b, 10);
+    std::vector<std::uint32_t> colors;
+    for (std::size_t y = 0; y < rows; ++y) {
+        const std::size_t stored = height < 0 ? y : rows - 1 - y;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
+            const std::size_t at = offset + stored * stride + x;
+            if (at >= b.size()) return {};
+            const std::size_t entry = 54 + 4 * std::size_t{b[at]};
+            colors.push_back(static_cast<std::uint32_t>(b[entry + 2]) << 16 |
+                             static_cast<std::uint32_t>(b[entry + 1]) << 8 | b[entry]);
+        }
+    }
+    return colors;
+}
+
+// The data of a PNG file's PLTE chunk ("" when it has none).
+std::string PlteOf(const fs::path& p) {
+    const auto b = ReadAll(p);
+    const std::string text(b.begin(), b.end());
+    const std::size_t at = text.find("PLTE");
+    if (at < 4 || at == std::string::npos) return {};
+    const std::size_t length = std::size_t{b[at - 4]} << 24 | std::size_t{b[at - 3]} << 16 |
+                               std::size_t{b[at - 2]} << 8 | b[at - 1];
+    return text.substr(at + 4, length);
+}
+
 TEST(CliTest, UsageErrorsExitWithTwo) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{},
@@ -97,6 +137,7 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
                                                {"--key-color", "256,0,0", "a.bmp"},
                                                {"--key-color", "ff00f", "a.bmp"},
                                                {"--key-color", "gg00ff", "a.bmp"},
+                                               {"--format", "gif", "a.bmp"},
                                                {"-o"}}) {
         const CliResult r = RunTool(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
@@ -214,6 +255,61 @@ TEST(CliTest, WritesEveryFileWithTheCommonPalette) {
     ASSERT_EQ(act.size(), 768u);
     EXPECT_EQ(std::vector<std::uint8_t>(act.begin(), act.begin() + 13),
               (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 128, 128, 128, 0}));
+}
+
+// BMP and PNG inputs together: each keeps its format, or --format converts every file, the
+// output's extension following; BMP -> PNG -> BMP gives every pixel its input's color.
+TEST(CliTest, FormatConvertsBothWaysExactly) {
+    constexpr std::uint32_t kR = 0xFF0000, kG = 0x00FF00, kB = 0x0000FF, kW = 0xFFFFFF,
+                            kGray = 0x808080;
+    TempDir dir;
+    const auto a = dir.Write("in/a.bmp", BmpBuilder(3, 2, 8)
+                                             .Palette({test::Quad(kR), test::Quad(kG)})
+                                             .Pixels({0, 1, 0, 1, 1, 0})
+                                             .Height(-2)
+                                             .Bytes());
+    const auto b = dir.Write("in/b.png", test::PngBuilder(3, 2, test::PngBuilder::Indexed)
+                                             .Palette({kG, kB, kW})
+                                             .Pixels({2, 1, 0, 0, 1, 2})
+                                             .Bytes());
+    const auto c = dir.Write("in/c.png", test::PngBuilder(3, 2, test::PngBuilder::Rgb)
+                                             .Pixels({kB, kGray, kR, kR, kB, kGray})
+                                             .Bytes());
+    const std::vector<std::vector<std::uint32_t>> truth = {
+        {kR, kG, kR, kG, kG, kR}, {kW, kB, kG, kG, kB, kW}, {kB, kGray, kR, kR, kB, kGray}};
+    const auto run = [&](const std::string& format, const std::string& out,
+                         std::vector<fs::path> inputs) {
+        std::vector<std::string> args = {"-q", "--format", format, "-o", (dir / out).string()};
+        for (const fs::path& in : inputs)
+            args.push_back(in.string());
+        return RunTool(args);
+    };
+    const auto formatOf = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return SniffFormat(in);
+    };
+    ASSERT_EQ(run("same", "same", {a, b, c}).status, 0);
+    EXPECT_EQ(test::Listing(dir / "same"), (std::vector<std::string>{"a.bmp", "b.png", "c.png"}));
+    EXPECT_EQ(formatOf(dir / "same" / "b.png"), ImageFormat::Png);
+    ASSERT_EQ(run("bmp", "bmp", {a, b, c}).status, 0);
+    ASSERT_EQ(run("png", "png", {a, b, c}).status, 0);
+    const fs::path png = dir / "png";
+    ASSERT_EQ(run("bmp", "back", {png / "a.png", png / "b.png", png / "c.png"}).status, 0);
+    const char* names[] = {"a", "b", "c"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string name = names[i];
+        EXPECT_EQ(formatOf(png / (name + ".png")), ImageFormat::Png) << name;
+        EXPECT_EQ(PlteOf(png / (name + ".png")), PlteOf(png / "a.png")) << name;
+        EXPECT_EQ(Pixels8(dir / "bmp" / (name + ".bmp")), truth[i]) << name;
+        EXPECT_EQ(Pixels8(dir / "back" / (name + ".bmp")), truth[i]) << name;
+    }
+    EXPECT_EQ(PlteOf(png / "a.png").size(), 3u * 256u);
+
+    // A file left alone is named by the output it would have been.
+    const CliResult again = run("png", "png", {a});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find((png / "a.png").string() + ": exists, left alone"), std::string::npos)
+        << again.err;
 }
 
 // Non-ASCII names go through whole on every system (UTF-16 on Windows): read, written under

@@ -36,9 +36,10 @@ TEST(FilePathsTest, PartsOfAPath) {
         EXPECT_EQ(BaseNamePart(c.path), c.base) << c.path;
         EXPECT_EQ(ExtensionPart(c.path), c.ext) << c.path;
     }
-    EXPECT_TRUE(HasBmpExtension("x.BmP"));
-    EXPECT_FALSE(HasBmpExtension("x.bmp.png"));
-    EXPECT_FALSE(HasBmpExtension("bmp"));
+    EXPECT_EQ(ImageFormatOfExtension("x.BmP"), ImageFormat::Bmp);
+    EXPECT_EQ(ImageFormatOfExtension("x.bmp.PNG"), ImageFormat::Png);
+    EXPECT_EQ(ImageFormatOfExtension("x.png.gif"), std::nullopt);
+    EXPECT_EQ(ImageFormatOfExtension("bmp"), std::nullopt);
 }
 
 TEST(FilePathsTest, BaseNamesCompareWithAsciiFoldedAndUnsignedBytes) {

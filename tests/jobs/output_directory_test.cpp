@@ -131,19 +131,39 @@ TEST(MakeDirectoryPathTest, FailsBelowAFile) {
 
 TEST(OutputPathForTest, JoinsFolderAndFileName) {
     // A folder given with its separator gets no second one.
-    EXPECT_EQ(OutputPathFor("/out/", "/in/a.b.bmp"), "/out/a.b.bmp");
-    EXPECT_EQ(OutputPathFor("/", "/in/a.bmp"), "/a.bmp");
+    EXPECT_EQ(OutputPathFor("/out/", "/in/a.b.bmp", ImageFormat::Bmp), "/out/a.b.bmp");
+    EXPECT_EQ(OutputPathFor("/", "/in/a.bmp", ImageFormat::Bmp), "/a.bmp");
 #ifdef _WIN32
     // The system's own separator joins; either kind ends the folder and the input's folder.
-    EXPECT_EQ(OutputPathFor("C:\\out", "D:\\in\\Pic.BMP"), "C:\\out\\Pic.BMP");
-    EXPECT_EQ(OutputPathFor("\\\\server\\share\\", "in/a.bmp"), "\\\\server\\share\\a.bmp");
-    EXPECT_EQ(OutputPathFor("rel", "a.bmp"), "rel\\a.bmp");
+    EXPECT_EQ(OutputPathFor("C:\\out", "D:\\in\\Pic.BMP", ImageFormat::Bmp), "C:\\out\\Pic.BMP");
+    EXPECT_EQ(OutputPathFor("\\\\server\\share\\", "in/a.bmp", ImageFormat::Bmp),
+              "\\\\server\\share\\a.bmp");
+    EXPECT_EQ(OutputPathFor("rel", "a.bmp", ImageFormat::Bmp), "rel\\a.bmp");
 #else
-    EXPECT_EQ(OutputPathFor("/out", "/in/Pic.BMP"), "/out/Pic.BMP");
-    EXPECT_EQ(OutputPathFor("rel", "a.bmp"), "rel/a.bmp");
+    EXPECT_EQ(OutputPathFor("/out", "/in/Pic.BMP", ImageFormat::Bmp), "/out/Pic.BMP");
+    EXPECT_EQ(OutputPathFor("rel", "a.bmp", ImageFormat::Bmp), "rel/a.bmp");
     // A backslash is part of the name on POSIX.
-    EXPECT_EQ(OutputPathFor("/out", "/in/back\\slash.bmp"), "/out/back\\slash.bmp");
+    EXPECT_EQ(OutputPathFor("/out", "/in/back\\slash.bmp", ImageFormat::Bmp),
+              "/out/back\\slash.bmp");
 #endif
+}
+
+// The extension follows the format written; one that already names it stays as written.
+TEST(OutputPathForTest, TheExtensionFollowsTheFormat) {
+    const struct {
+        const char* input;
+        ImageFormat format;
+        const char* output;
+    } cases[] = {
+        {"/in/a.bmp", ImageFormat::Png, "/out/a.png"},
+        {"/in/a.png", ImageFormat::Bmp, "/out/a.bmp"},
+        {"/in/Pic.PNG", ImageFormat::Png, "/out/Pic.PNG"},
+        {"/in/Pic.BMP", ImageFormat::Png, "/out/Pic.png"},
+        {"/in/a.b.png", ImageFormat::Png, "/out/a.b.png"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(OutputPathFor("/out/", c.input, c.format), c.output) << c.input;
+    }
 }
 
 TEST(OutDirFromOutputPathTest, TakesTheAbsoluteFolderWithoutItsSeparator) {

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bitmap/analyser.h"
 #include "bitmap/byte_io.h"
+#include "bitmap/image_format.h"
 #include "bitmap/writer.h"
 #include "jobs/file_io.h"
 #include "jobs/file_paths.h"
@@ -123,6 +127,87 @@ TEST_F(OutputJobTest, SortedListGivesTheOutputPaletteOrderAndPixelsKeepTheirColo
     for (int index : Pixels8(a, 6))
         shown.push_back(palette[index]);
     EXPECT_EQ(shown, expected);
+}
+
+// An output file as the analyser reads it back: its format, the first four entries of its
+// palette (0xRRGGBB) and the pixels of each color.
+struct ReadBack {
+    ImageFormat format;
+    std::vector<std::uint32_t> palette;
+    std::map<std::uint32_t, std::int64_t> pixels;
+};
+
+ReadBack ReadOutput(const std::filesystem::path& path) {
+    const Bytes bytes = ReadAll(path);
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    const BitmapScan scan = ScanBitmap(in);
+    EXPECT_EQ(scan.error, Msg::None) << path;
+    ReadBack back{scan.fileFormat, {}, {}};
+    const auto rgb = [](ColorQuad c) {
+        return static_cast<std::uint32_t>(c.red) << 16 | static_cast<std::uint32_t>(c.green) << 8 |
+               c.blue;
+    };
+    for (int i = 0; i < kFileIndexCount; ++i) {
+        if (i < 4) back.palette.push_back(rgb(scan.palette[i]));
+        if (scan.useCounts[i] != 0) back.pixels[rgb(scan.palette[i])] += scan.useCounts[i];
+    }
+    return back;
+}
+
+// Each file keeps its format, or all take the one asked for; the output's extension
+// follows its format, and every output carries the common palette and its input's pixels.
+TEST_F(OutputJobTest, EachFileKeepsItsFormatOrTakesTheOneAskedFor) {
+    using Pixels = std::map<std::uint32_t, std::int64_t>;
+    Drop({Bmp("in/a.bmp", {0xFF0000, 0x00FF00}, {1, 2}),
+          Png("in/b.png", {0x00FF00, 0x0000FF}, {3, 1}),
+          Png("in/c.png", {0x0000FF, 0x808080}, {2, 2}, false)});
+    const Pixels inputs[] = {{{0xFF0000, 1}, {0x00FF00, 2}},
+                             {{0x00FF00, 3}, {0x0000FF, 1}},
+                             {{0x0000FF, 2}, {0x808080, 2}}};
+    const std::vector<std::uint32_t> common = {0xFF0000, 0x00FF00, 0x0000FF, 0x808080};
+    const struct {
+        std::optional<ImageFormat> asked;
+        Strings names;
+    } cases[] = {
+        {std::nullopt, {"a.bmp", "b.png", "c.png"}},
+        {ImageFormat::Bmp, {"a.bmp", "b.bmp", "c.bmp"}},
+        {ImageFormat::Png, {"a.png", "b.png", "c.png"}},
+    };
+    for (const auto& c : cases) {
+        const std::string folder = c.asked ? std::string(ExtensionOf(*c.asked)) : "same";
+        ws->SetOutputFormat(c.asked);
+        std::filesystem::create_directories(Out() / folder);
+        Output(OutFile(folder));
+        EXPECT_TRUE(view.messages.empty()) << folder;
+        ASSERT_EQ(Listing(Out() / folder), c.names) << folder;
+        for (std::size_t i = 0; i < c.names.size(); ++i) {
+            const ReadBack back = ReadOutput(Out() / folder / c.names[i]);
+            EXPECT_EQ(back.format,
+                      c.names[i].ends_with(".png") ? ImageFormat::Png : ImageFormat::Bmp);
+            EXPECT_EQ(back.palette, common) << c.names[i];
+            EXPECT_EQ(back.pixels, inputs[i]) << c.names[i];
+        }
+    }
+}
+
+// The same-file check and the overwrite question look at the name the output really takes.
+TEST_F(OutputJobTest, TheRealOutputNameIsCheckedAndAskedAbout) {
+    Drop({Bmp("in/a.bmp", {0xFF0000}), Png("in/b.png", {0x00FF00})});
+    ws->SetOutputFormat(ImageFormat::Png);
+    (void)dir.Write("out/a.png", kOld);
+    const Bytes before = ReadAll(dir / "in" / "b.png");
+    view.overwriteAnswers = {OverwriteAnswer::No};
+    Output(Out().string());
+    EXPECT_EQ(view.asked, (Strings{OutFile("a.png")}));
+    EXPECT_EQ(ReadAll(Out() / "a.png"), kOld);
+    EXPECT_EQ(Listing(Out()), (Strings{"a.png", "b.png"}));
+
+    // Into the input folder: a.bmp becomes a new a.png; b.png would replace itself.
+    Output((dir / "in").string());
+    EXPECT_EQ(view.messages,
+              (Strings{FormatMessage(Msg::SameFile, (dir / "in" / "b.png").string())}));
+    EXPECT_EQ(ReadAll(dir / "in" / "b.png"), before);
+    EXPECT_EQ(Listing(dir / "in"), (Strings{"a.bmp", "a.png", "b.png"}));
 }
 
 TEST_F(OutputJobTest, SixteenColorOutputIsFourBit) {

@@ -61,8 +61,11 @@ class RecordingView final : public WorkspaceView {
     // What the output job reported per file, in order.
     std::vector<FileOutcome> outcomes;
 
-    void FileRowInserted(int row, const std::string& baseName) override {
-        fileRows.insert(fileRows.begin() + row, baseName);
+    void FileRowInserted(int row, const std::string& text) override {
+        fileRows.insert(fileRows.begin() + row, text);
+    }
+    void FileRowTextChanged(int row, const std::string& text) override {
+        fileRows.at(static_cast<std::size_t>(row)) = text;
     }
     void FileRowRemoved(int row) override {
         removedFileRows.push_back(row);

@@ -34,6 +34,31 @@ TEST_F(WorkspaceTest, DropListsFilesByBaseNameIgnoringCase) {
     ExpectConsistent();
 }
 
+// BMP and PNG files (indexed and RGB) share the list and the table. A file of either format
+// with a base name already listed is skipped. While both formats are listed every row shows
+// the whole file name; when one format is left, the base names again.
+TEST_F(WorkspaceTest, BitmapsAndPngsShareTheListAndShowTheirExtensionsWhenMixed) {
+    Make();
+    const std::string c = Png("c.png", {0x0000FF, 0x00FF00}, {1, 2}, false);
+    const std::string a = Bmp("a.bmp", {0xFF0000}, {3});
+    const std::string b = Png("b.PNG", {0x00FF00, 0x123456}, {4, 5});
+    const std::string a2 = Png("A.png", {0x654321});
+    Drop({c, a, b, a2});
+    EXPECT_EQ(Names(), (Strings{"a", "b", "c"}));
+    EXPECT_EQ(view.fileRows, (Strings{"a.bmp", "b.PNG", "c.png"}));
+    EXPECT_EQ(ListColors(), (std::vector<std::uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0x123456}));
+    EXPECT_EQ(ListCounts(), (std::vector<std::int64_t>{1, 6, 3, 5}));
+    EXPECT_TRUE(view.messages.empty());
+    ExpectConsistent();
+
+    ASSERT_TRUE(ws->OnDeleteFiles({0}));
+    RunUntilIdle(*ws, view);
+    EXPECT_EQ(view.fileRows, (Strings{"b", "c"}));
+    Drop({a});
+    EXPECT_EQ(view.fileRows, (Strings{"a.bmp", "b.PNG", "c.png"}));
+    ExpectConsistent();
+}
+
 TEST_F(WorkspaceTest, EnterBusyDisablesTheControlsInOrder) {
     Make();
     const auto before = view.enableLog.size();

@@ -12,6 +12,7 @@
 #include "jobs/workspace.h"
 #include "recording_view.h"
 #include "support/counted_bitmap.h"
+#include "support/counted_png.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -64,6 +65,13 @@ class WorkspaceTest : public ::testing::Test {
         return dir.Write(name, CountedBitmap(colors, counts)).string();
     }
 
+    // Writes a counted PNG (see CountedPng), indexed or RGB, and returns its path.
+    std::string Png(const std::string& name, const std::vector<std::uint32_t>& colors,
+                    std::vector<int> counts = {}, bool indexed = true) {
+        if (counts.empty()) counts.assign(colors.size(), 1);
+        return dir.Write(name, CountedPng(colors, counts, indexed)).string();
+    }
+
     // Drops the paths and runs AddFilesJob to its end.
     void Drop(const std::vector<std::string>& paths) {
         ASSERT_TRUE(ws->OnDropFiles(paths));
@@ -114,7 +122,10 @@ class WorkspaceTest : public ::testing::Test {
             EXPECT_EQ(ws->Table().Slot(slot).pixelCount, expected[slot]) << "row " << p;
             EXPECT_TRUE(ws->Table().Slot(slot).InUse()) << "row " << p;
         }
-        EXPECT_EQ(view.fileRows, Names());
+        std::vector<std::string> rows;
+        for (int p = 0; p < ws->FileCount(); ++p)
+            rows.push_back(ws->Files().RowText(p));
+        EXPECT_EQ(view.fileRows, rows);
         EXPECT_EQ(view.colorRows, ws->ColorCount());
     }
 

@@ -27,6 +27,7 @@
 #include "app/qt_settings_store.h"
 #include "jobs/settings.h"
 #include "support/counted_bitmap.h"
+#include "support/counted_png.h"
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
 #include "ui/main_window.h"
@@ -46,6 +47,13 @@ const QRect kDesktop(0, 0, 1024, 768);
 // An 8-bit bitmap of one row that uses each of `colors` (0xRRGGBB) on `counts` pixels.
 QByteArray Bitmap(const std::vector<std::uint32_t>& colors, const std::vector<int>& counts) {
     const std::vector<std::uint8_t> bytes = test::CountedBitmap(colors, counts);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+// The same as an indexed PNG.
+QByteArray Png(const std::vector<std::uint32_t>& colors, const std::vector<int>& counts) {
+    const std::vector<std::uint8_t> bytes = test::CountedPng(colors, counts);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
 }
@@ -170,6 +178,29 @@ class MainWindowTest : public QObject {
         QVERIFY(window_->DropFiles({File("d.bmp", 0x500000)}));
         QTRY_VERIFY(!Ws().Busy());
         QCOMPARE(Rows(window_->FileList()).size(), 5);
+    }
+
+    // BMP and PNG files dropped together: the rows show whole file names while both formats
+    // are listed, and each file is written back in its own format.
+    void aMixedDropShowsExtensionsAndKeepsEachFormat() {
+        Open();
+        Drop({Write("b.png", Png({0x00FF00, 0x0000FF}, {2, 1})), File("a.bmp", 0xFF0000)});
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"a.bmp", "b.png"}));
+        QCOMPARE(window_->ColorList()->model()->rowCount(), 3);
+        const QString out = dir_->filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out));
+        QCOMPARE(Ws().OnOutput(out.toStdString()), OutputStart::Started);
+        QTRY_VERIFY_WITH_TIMEOUT(!Ws().Busy(), 20000);
+        QVERIFY(messages_.isEmpty());
+        QCOMPARE(QDir(out).entryList(QDir::Files), (QStringList{"a.bmp", "b.png"}));
+        QFile png(out + QStringLiteral("/b.png"));
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        QCOMPARE(png.read(4), QByteArray("\x89PNG"));
+
+        ClickRow(window_->FileList(), 0);
+        window_->Button(ControlId::DeleteFiles)->click();
+        QTRY_VERIFY(!Ws().Busy());
+        QCOMPARE(Rows(window_->FileList()), (QStringList{"b"}));
     }
 
     // A dropped folder adds the bitmaps directly inside it, in name order. Of the files the
