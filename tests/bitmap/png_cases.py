@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """PNG (and bitmap) inputs made by Pillow and ImageMagick, with the colors Pillow decodes.
 
-    png_cases.py make DIR    writes the inputs, and for each NAME.EXT the file NAME.EXT.rgb:
+    png_cases.py make DIR    writes the inputs (pil-rgb8.png with pHYs of 2835 pixels a metre), and for each NAME.EXT the file NAME.EXT.rgb:
                              width and height (32-bit little-endian), then red, green, blue
                              bytes of every pixel, top row first, as Pillow decodes the
                              input; a pixel with alpha 0 is the key color 255,0,255, 16-bit
@@ -105,7 +105,7 @@ def make(d):
     gray.save(os.path.join(d, "pil-gray8.png"))
     gray.save(os.path.join(d, "pil-gray8-trns.png"), transparency=36)
     Image.merge("LA", (gray, rgba.getchannel("A"))).save(os.path.join(d, "pil-graya8.png"))
-    rgb.save(os.path.join(d, "pil-rgb8.png"))
+    rgb.save(os.path.join(d, "pil-rgb8.png"), dpi=(72, 72))
     rgb.save(os.path.join(d, "pil-rgb8-trns.png"), transparency=POOL[5])
     rgba.save(os.path.join(d, "pil-rgba8.png"))
     gray16 = gray.point(lambda v: v * 257 + (v % 7) * 19, "I")

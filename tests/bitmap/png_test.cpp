@@ -165,10 +165,11 @@ int RunCases(const std::string& verb, const fs::path& dir) {
 // Inputs made by Pillow and ImageMagick (palette 1/4/8-bit, gray 1/2/4/8/16-bit, gray +
 // alpha, RGB 8/16, RGBA 8/16, interlaced, tRNS on palette, gray and RGB; bitmaps bottom-up
 // and top-down), analysed as one set in RGB mode at 8 bits, each written as PNG and as
-// bitmap: every output opens in Pillow (and a PNG passes pngcheck and ImageMagick), every
-// output pixel has its input pixel's color as Pillow decodes both (alpha 0 as the key
-// color), and every PNG of the set carries the same 256-entry PLTE and no ancillary chunk.
-// The inputs of at most 16 colors are also written alone at 16 entries, 4 bits a pixel.
+// bitmap (a bitmap from PNG bottom-up with the pHYs resolution): every output opens in Pillow (and
+// a PNG passes pngcheck and ImageMagick), every output pixel has its input pixel's color as Pillow
+// decodes both (alpha 0 as the key color), and every PNG of the set carries the same 256-entry PLTE
+// and no ancillary chunk. The inputs of at most 16 colors are also written alone at 16 entries, 4
+// bits a pixel.
 TEST(PngCodec, EveryOutputPixelHasTheColorPillowGivesItsInput) {
     const test::TempDir dir;
     const int made = RunCases("make", dir.Path());
@@ -207,6 +208,12 @@ TEST(PngCodec, EveryOutputPixelHasTheColorPillowGivesItsInput) {
                     set.names[i] + "." + set.tag + ".out" + std::string(ExtensionOf(output));
                 dir.Write(out, Bytes(run.outputs[i].begin(), run.outputs[i].end()));
                 written.emplace_back(set.names[i], out);
+                if (output == ImageFormat::Bmp && set.names[i] == "pil-rgb8.png") {
+                    const std::string& b = run.outputs[i];
+                    EXPECT_EQ(b.substr(38, 8), std::string("\x13\x0B\0\0\x13\x0B\0\0", 8))
+                        << "the resolution is not the pHYs one";
+                    EXPECT_EQ(b.substr(22, 4), std::string("\x0D\0\0\0", 4)) << "not bottom-up";
+                }
                 if (output != ImageFormat::Png) continue;
                 const auto chunks = Chunks(run.outputs[i]);
                 ASSERT_EQ(chunks.size(), 4u);

@@ -154,24 +154,26 @@ ReadBack ReadOutput(const std::filesystem::path& path) {
     return back;
 }
 
-// Each file keeps its format, or all take the one asked for; the output's extension
-// follows its format, and every output carries the common palette and its input's pixels.
+// Each file keeps its format (told by its content, whatever its name says), or all take the
+// one asked for; the output's extension follows its format, and every output carries the
+// common palette and its input's pixels.
 TEST_F(OutputJobTest, EachFileKeepsItsFormatOrTakesTheOneAskedFor) {
     using Pixels = std::map<std::uint32_t, std::int64_t>;
     Drop({Bmp("in/a.bmp", {0xFF0000, 0x00FF00}, {1, 2}),
           Png("in/b.png", {0x00FF00, 0x0000FF}, {3, 1}),
-          Png("in/c.png", {0x0000FF, 0x808080}, {2, 2}, false)});
+          Png("in/c.png", {0x0000FF, 0x808080}, {2, 2}, false), Png("in/d.bmp", {0xFF0000}, {5})});
     const Pixels inputs[] = {{{0xFF0000, 1}, {0x00FF00, 2}},
                              {{0x00FF00, 3}, {0x0000FF, 1}},
-                             {{0x0000FF, 2}, {0x808080, 2}}};
+                             {{0x0000FF, 2}, {0x808080, 2}},
+                             {{0xFF0000, 5}}};
     const std::vector<std::uint32_t> common = {0xFF0000, 0x00FF00, 0x0000FF, 0x808080};
     const struct {
         std::optional<ImageFormat> asked;
         Strings names;
     } cases[] = {
-        {std::nullopt, {"a.bmp", "b.png", "c.png"}},
-        {ImageFormat::Bmp, {"a.bmp", "b.bmp", "c.bmp"}},
-        {ImageFormat::Png, {"a.png", "b.png", "c.png"}},
+        {std::nullopt, {"a.bmp", "b.png", "c.png", "d.png"}},
+        {ImageFormat::Bmp, {"a.bmp", "b.bmp", "c.bmp", "d.bmp"}},
+        {ImageFormat::Png, {"a.png", "b.png", "c.png", "d.png"}},
     };
     for (const auto& c : cases) {
         const std::string folder = c.asked ? std::string(ExtensionOf(*c.asked)) : "same";
