@@ -3,7 +3,8 @@
 #   make test    build with AddressSanitizer + UBSan and run every suite through ctest
 #   make tsan    run the engine's job tests under ThreadSanitizer
 #   make windows cross-build the engine, tintwell-cli.exe and the suites for Windows
-#                (MinGW-w64) and run them under Wine
+#                (MinGW-w64, over a static libspng built from Debian's source package)
+#                and run them under Wine
 #   make bench   run the benchmarks and the batch timing against a durable copy
 #   make fuzz    run the libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
@@ -34,6 +35,7 @@ tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/jobs_tests --gtest_repeat=$(TSAN_REPEAT) --gtest_brief=1
 
 windows: deps
+	scripts/build-spng-mingw build/windows
 	cmake --preset windows
 	cmake --build build/windows -j $(JOBS)
 	scripts/run-windows build/windows

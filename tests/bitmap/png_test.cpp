@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -17,6 +16,10 @@
 #include "palette/fixed_palettes.h"
 #include "support/bmp_builder.h"
 #include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace tintwell {
 namespace {
@@ -142,6 +145,13 @@ TEST(PngCorpus, EveryFileIsAcceptedOrRefusedWithAReason) {
 // Runs the Pillow and ImageMagick side of the tests: 0 when it succeeded, 77 when a tool is
 // missing, else its failure.
 int RunCases(const std::string& verb, const fs::path& dir) {
+#ifdef _WIN32
+    // Pillow, ImageMagick and pngcheck are the Linux side's; the Windows build is checked
+    // against the Linux build's outputs instead.
+    (void)verb;
+    (void)dir;
+    return 77;
+#else
     const fs::path python = "/usr/bin/python3";
     if (!fs::exists(python)) return 77;
     const fs::path script = fs::path(__FILE__).parent_path() / "png_cases.py";
@@ -149,6 +159,7 @@ int RunCases(const std::string& verb, const fs::path& dir) {
         python.string() + " '" + script.string() + "' " + verb + " '" + dir.string() + "'";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 // Inputs made by Pillow and ImageMagick (palette 1/4/8-bit, gray 1/2/4/8/16-bit, gray +
