@@ -138,7 +138,7 @@ Msg PngRows::Open() {
     header_.colorType = ihdr.color_type;
     header_.interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;
     if (static_cast<std::uint64_t>(ihdr.width) * ihdr.height > kMaxDecodedPixels) {
-        Fail(Msg::Unsupported, "an image of more than 8192 x 8192 pixels");
+        Fail(Msg::Unsupported, "an image of more pixels than 8192 x 8192");
         return error_;
     }
 
