@@ -84,7 +84,7 @@ TEST(StringTableTest, EveryMessageHasEnglishWithTheSameFields) {
     EXPECT_EQ(MessageText(Msg::NotBitmap), "「%1」はビットマップではありません。");
     const LanguageGuard english(Language::English);
     EXPECT_EQ(FormatMessage(Msg::NotBitmap, "a.bmp"), "\"a.bmp\" is not a bitmap.");
-    EXPECT_EQ(FormatNumbers(Msg::FileListHeading, {3}), "File name (.bmp)    3 file(s)");
+    EXPECT_EQ(FormatNumbers(Msg::FileListHeading, {3}), "File name    3 file(s)");
 }
 
 // The command-line tool's messages about files follow --lang; its own texts are English.

@@ -81,7 +81,7 @@ class TranslationsTest : public QObject {
         QTest::newRow("en") << Language::English
                             << QStringList{"Write files",
                                            "Fixed 256",
-                                           "File name (.bmp)    0 file(s)",
+                                           "File name    0 file(s)",
                                            "Fixed 256-color palette",
                                            " Tintwell palette",
                                            "Browse...",
