@@ -25,11 +25,8 @@ bool Batch::Setup() {
         view_.SetPaletteFile(*o_.paletteFile);
         const fs::path file = PathFromUtf8(*o_.paletteFile);
         paletteDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-        // The palette name finds the file again: an .act file's title, another's whole name.
-        const std::string fileName = Utf8FromPath(file.filename());
-        paletteName = PaletteFormatOfExtension(fileName) == PaletteFormat::Act
-                          ? Utf8FromPath(file.stem())
-                          : fileName;
+        // The options took only a file whose name gives a palette name.
+        paletteName = PaletteNameOfFile(Utf8FromPath(file.filename())).value_or("");
         (o_.mode == PaletteMode::Fixed256 ? settings.pal256 : settings.pal16) = paletteName;
     }
     ws_.emplace(view_, settings,

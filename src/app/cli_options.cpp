@@ -12,12 +12,10 @@
 namespace tintwell::cli {
 namespace {
 
-// A palette file to read: found by its palette name, which is an .act file's title or
-// another format's whole name, so ".act" must be in lower case (see PaletteFilePath).
+// A palette file to read: the workspace finds it by its palette name, so its name must
+// give one.
 bool NamesPaletteToRead(const std::string& path) {
-    const std::optional<PaletteFormat> format = PaletteFormatOfExtension(path);
-    return format &&
-           (*format != PaletteFormat::Act || path.compare(path.size() - 4, 4, ".act") == 0);
+    return PaletteNameOfFile(Utf8FromPath(PathFromUtf8(path).filename())).has_value();
 }
 
 // The options read so far.

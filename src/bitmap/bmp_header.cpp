@@ -12,7 +12,7 @@ namespace {
 
 // The largest information-header prefix that any field below lives in: up to the alpha mask
 // of a 56-byte header, which is also where the masks behind a 40-byte header end.
-constexpr std::size_t kInfoFieldsSize = 56;
+constexpr std::size_t kInfoFieldsSize = info_header::kAlphaMask + 4;
 
 // Run-length files can claim any size in a few bytes; beyond this many pixels (the size of
 // an 8192 x 8192 image) they are refused rather than decoded into a huge output.
@@ -140,19 +140,10 @@ HeaderResult MissingMasks() {
 
 }  // namespace
 
-// File header (14 bytes)        Information header, 40 bytes or longer (at 14)
-//   0  "BM"                       0  biSize          12 (OS/2 core), 16..39 and 64 (OS/2 2.x),
-//   6  reserved words                                 40 and longer (Windows)
-//  10  bfOffBits                  4  biWidth         i32, negative refused
-//                                 8  biHeight        i32, negative = top-down rows
-// OS/2 core header (12 bytes)    12  biPlanes        u16
-//   4  width u16, 6 height u16   14  biBitCount      1, 2, 4, 8, 16, 24 or 32
-//   8  planes u16, 10 bits u16   16  biCompression   RGB, RLE8, RLE4, (alpha) bit fields
-//                                24  biXPelsPerMeter, 28 biYPelsPerMeter
-//                                40  red, green, blue masks, 52 alpha mask (56 and longer)
-// The header region runs from 14 to bfOffBits; the color table starts right behind the
-// information header (and the masks a 40-byte header has behind it), and only the entries
-// inside the region are read. Fields that a short OS/2 2.x header lacks read as 0.
+// The header region runs from the end of the file header to bfOffBits; the color table
+// starts right behind the information header (and the masks a 40-byte header has behind
+// it), and only the entries inside the region are read. Field offsets: file_header,
+// info_header and core_header in bmp_header.h.
 HeaderResult ReadBmpHeader(std::istream& in) {
     HeaderResult result;
     BmpHeader& h = result.header;
@@ -160,10 +151,11 @@ HeaderResult ReadBmpHeader(std::istream& in) {
 
     std::array<std::uint8_t, kFileHeaderSize> file{};
     if (length < 0 || !ReadExact(in, file)) return {Msg::InvalidData, {}, "a short file header"};
-    if (file[0] != 'B' || file[1] != 'M') return {Msg::NotBitmap, {}, "no \"BM\" at the start"};
-    h.reserved1 = readU16le(file, 6);
-    h.reserved2 = readU16le(file, 8);
-    h.offBits = readU32le(file, 10);
+    if (file[file_header::kType] != 'B' || file[file_header::kType + 1] != 'M')
+        return {Msg::NotBitmap, {}, "no \"BM\" at the start"};
+    h.reserved1 = readU16le(file, file_header::kReserved1);
+    h.reserved2 = readU16le(file, file_header::kReserved2);
+    h.offBits = readU32le(file, file_header::kOffBits);
 
     // The whole region must be in the file even though only its start is looked at.
     if (h.offBits <= kFileHeaderSize || static_cast<std::int64_t>(h.offBits) > length) {
@@ -178,28 +170,31 @@ HeaderResult ReadBmpHeader(std::istream& in) {
         return {Msg::InvalidData, {}, "a short information header"};
     }
     if (region < 4) return {Msg::Unsupported, {}, "no room for an information header"};
-    h.infoSize = readU32le(info, 0);
+    h.infoSize = readU32le(info, info_header::kSize);
 
     const bool os2 = (h.infoSize >= 16 && h.infoSize < kInfoHeaderSize) || h.infoSize == 64;
     std::size_t entrySize = 4;
     std::uint64_t tableStart = h.infoSize;
     if (h.infoSize == kCoreHeaderSize && region >= kCoreHeaderSize) {
-        h.width = readU16le(info, 4);
-        h.height = readU16le(info, 6);
-        h.planes = readU16le(info, 8);
-        h.bitCount = readU16le(info, 10);
+        h.width = readU16le(info, core_header::kWidth);
+        h.height = readU16le(info, core_header::kHeight);
+        h.planes = readU16le(info, core_header::kPlanes);
+        h.bitCount = readU16le(info, core_header::kBitCount);
         entrySize = 3;
     } else if (h.infoSize >= 16 && h.infoSize <= region) {
         // Only the fields that the header holds are taken; the prefix beyond is not the
         // header's (a short OS/2 2.x header has no compression field).
         const auto field = [&](std::size_t at) { return at + 4 <= h.infoSize; };
-        h.width = readI32le(info, 4);
-        h.height = readI32le(info, 8);
-        h.planes = readU16le(info, 12);
-        h.bitCount = readU16le(info, 14);
-        if (field(16)) h.compression = readU32le(info, 16);
-        if (field(24)) h.xPelsPerMeter = readI32le(info, 24);
-        if (field(28)) h.yPelsPerMeter = readI32le(info, 28);
+        h.width = readI32le(info, info_header::kWidth);
+        h.height = readI32le(info, info_header::kHeight);
+        h.planes = readU16le(info, info_header::kPlanes);
+        h.bitCount = readU16le(info, info_header::kBitCount);
+        if (field(info_header::kCompression))
+            h.compression = readU32le(info, info_header::kCompression);
+        if (field(info_header::kXPelsPerMeter))
+            h.xPelsPerMeter = readI32le(info, info_header::kXPelsPerMeter);
+        if (field(info_header::kYPelsPerMeter))
+            h.yPelsPerMeter = readI32le(info, info_header::kYPelsPerMeter);
         if (HeaderResult picked = PickEncoding(h, os2); picked.error != Msg::None) return picked;
         if (h.encoding == PixelEncoding::Bitfields && h.compression != kBiRgb) {
             const std::size_t count = h.compression == kBiAlphaBitfields ? 4 : 3;
@@ -207,12 +202,14 @@ HeaderResult ReadBmpHeader(std::istream& in) {
                 // A 40-byte header keeps its masks where the color table would start.
                 tableStart += 4 * count;
                 if (tableStart > region) return MissingMasks();
-            } else if (h.infoSize < kInfoHeaderSize + 4 * count) {
+            } else if (h.infoSize < info_header::kRedMask + 4 * count) {
                 return MissingMasks();
             }
-            const bool alpha = count == 4 || h.infoSize >= kInfoHeaderSize + 16;
-            h.masks = {readU32le(info, 40), readU32le(info, 44), readU32le(info, 48),
-                       alpha ? readU32le(info, 52) : 0};
+            const bool alpha = count == 4 || h.infoSize >= info_header::kAlphaMask + 4;
+            h.masks = {readU32le(info, info_header::kRedMask),
+                       readU32le(info, info_header::kGreenMask),
+                       readU32le(info, info_header::kBlueMask),
+                       alpha ? readU32le(info, info_header::kAlphaMask) : 0};
         }
     } else {
         return {Msg::Unsupported, {}, "an unknown information header size"};

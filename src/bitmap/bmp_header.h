@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string_view>
@@ -47,20 +48,53 @@ struct ChannelMasks {
     std::uint32_t alpha = 0;
 };
 
-// What reader and writer need of an input bitmap's headers, read once.
+// Where each header field lies: the one table of offsets that reader and writer use.
+// All fields are little-endian.
 //
-// File header (14 bytes)          Information header (at 14; 12 and 16 bytes and longer forms)
-//   0  bfType      "BM"             0  biSize         12 (OS/2 core), 16..64 (OS/2 2.x), 40..
-//   2  bfSize      unused           4  biWidth        i32 (core: u16 at 4)
-//   6  bfReserved1 carried over     8  biHeight       i32, < 0 = top-down (core: u16 at 6)
-//   8  bfReserved2 carried over    12  biPlanes       u16 (core: at 8)
-//  10  bfOffBits   pixel rows      14  biBitCount     u16 (core: at 10)
-//                                  16  biCompression  see kBi... (core and 16-byte: none)
-//                                  24  biXPelsPerMeter, 28 biYPelsPerMeter
-//                                  40  red, green, blue masks (52 bytes and longer), 52 alpha
-// The color table follows the information header (behind the three or four masks that a
-// 40-byte header with bit fields has there): 4-byte entries (blue, green, red, reserved),
-// 3-byte entries behind a core header. It ends where the pixel rows begin.
+// The file header, from the start of the file (kFileHeaderSize bytes).
+namespace file_header {
+inline constexpr std::size_t kType = 0;       // "BM"
+inline constexpr std::size_t kSize = 2;       // u32 file size; not trusted on reading
+inline constexpr std::size_t kReserved1 = 6;  // u16, carried over to the output
+inline constexpr std::size_t kReserved2 = 8;  // u16, carried over to the output
+inline constexpr std::size_t kOffBits = 10;   // u32 offset of the first pixel row
+}  // namespace file_header
+
+// The information header, from its own start (file offset 14). biSize tells its form: 12
+// bytes is the OS/2 1.x core header (see core_header), 16..39 and 64 the OS/2 2.x one, 40
+// and longer the Windows one. A field lies past the end of a shorter header and reads as
+// 0 there: a 16-byte header has no compression, a 40-byte one no masks (with bit fields
+// they follow it, where the color table would start).
+namespace info_header {
+inline constexpr std::size_t kSize = 0;            // u32 biSize
+inline constexpr std::size_t kWidth = 4;           // i32; negative refused
+inline constexpr std::size_t kHeight = 8;          // i32; negative = rows stored top-down
+inline constexpr std::size_t kPlanes = 12;         // u16
+inline constexpr std::size_t kBitCount = 14;       // u16: 1, 2, 4, 8, 16, 24 or 32
+inline constexpr std::size_t kCompression = 16;    // u32: see kBi...
+inline constexpr std::size_t kSizeImage = 20;      // u32 bytes of pixel rows; may be 0
+inline constexpr std::size_t kXPelsPerMeter = 24;  // i32
+inline constexpr std::size_t kYPelsPerMeter = 28;  // i32
+inline constexpr std::size_t kClrUsed = 32;        // u32 color-table entries; 0 = all
+inline constexpr std::size_t kClrImportant = 36;   // u32
+inline constexpr std::size_t kRedMask = 40;        // u32, in headers of 52 bytes and longer
+inline constexpr std::size_t kGreenMask = 44;      // u32
+inline constexpr std::size_t kBlueMask = 48;       // u32
+inline constexpr std::size_t kAlphaMask = 52;      // u32, in headers of 56 bytes and longer
+}  // namespace info_header
+
+// The OS/2 1.x core header (12 bytes; biSize at 0 as above), with 16-bit fields.
+namespace core_header {
+inline constexpr std::size_t kWidth = 4;      // u16
+inline constexpr std::size_t kHeight = 6;     // u16; rows always bottom-up
+inline constexpr std::size_t kPlanes = 8;     // u16
+inline constexpr std::size_t kBitCount = 10;  // u16
+}  // namespace core_header
+
+// What reader and writer need of an input bitmap's headers, read once. The color table
+// follows the information header (behind the three or four masks that a 40-byte header
+// with bit fields has there): 4-byte entries (blue, green, red, reserved), 3-byte entries
+// behind a core header. It ends where the pixel rows begin.
 struct BmpHeader {
     std::uint16_t reserved1 = 0;
     std::uint16_t reserved2 = 0;

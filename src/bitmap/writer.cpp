@@ -51,35 +51,34 @@ void PackNibbles(const std::uint8_t* indices, std::size_t width, std::uint8_t* r
     if (width % 2 != 0) row[pairs] = static_cast<std::uint8_t>(indices[width - 1] << 4);
 }
 
-// The headers of the output file: 14-byte file header,
-// 40-byte information header, `depth` color-table entries (blue, green, red, 0).
-//
-//   0 "BM"  2 file size  6, 8 reserved (input's)  10 offset = 54 + 4 x depth
-//  14 40  18 width  22 height (sign kept)  26 planes 1  28 bit count 4/8  30 compression 0
-//  34 image size = stride x rows  38, 42 resolutions  46 colors used = depth  50 important 0
+// The headers of the output file: the file header, a 40-byte information header and
+// `depth` color-table entries (blue, green, red, 0). The reserved words, the size (its
+// height's sign too, so the row order is kept) and the resolution are the input's; the
+// output is uncompressed, with one plane, and uses all `depth` entries.
 std::size_t BuildHeaders(const BmpHeader& in, const OutputPalette& palette, int depth,
                          unsigned bitCount, std::uint64_t imageSize,
                          std::array<std::uint8_t, kMaxHeadersSize>& b) {
     const std::size_t size =
         kFileHeaderSize + kInfoHeaderSize + 4 * static_cast<std::size_t>(depth);
     b.fill(0);
-    b[0] = 'B';
-    b[1] = 'M';
-    writeU32le(b, 2, static_cast<std::uint32_t>(size + imageSize));
-    writeU16le(b, 6, in.reserved1);
-    writeU16le(b, 8, in.reserved2);
-    writeU32le(b, 10, static_cast<std::uint32_t>(size));
-    writeU32le(b, 14, kInfoHeaderSize);
-    writeU32le(b, 18, static_cast<std::uint32_t>(in.width));
-    writeU32le(b, 22, static_cast<std::uint32_t>(in.height));
+    b[file_header::kType] = 'B';
+    b[file_header::kType + 1] = 'M';
+    writeU32le(b, file_header::kSize, static_cast<std::uint32_t>(size + imageSize));
+    writeU16le(b, file_header::kReserved1, in.reserved1);
+    writeU16le(b, file_header::kReserved2, in.reserved2);
+    writeU32le(b, file_header::kOffBits, static_cast<std::uint32_t>(size));
+    const std::span<std::uint8_t> info = std::span(b).subspan(kFileHeaderSize, kInfoHeaderSize);
+    writeU32le(info, info_header::kSize, kInfoHeaderSize);
+    writeU32le(info, info_header::kWidth, static_cast<std::uint32_t>(in.width));
+    writeU32le(info, info_header::kHeight, static_cast<std::uint32_t>(in.height));
     // The input's planes field is not read anywhere else, and any value but 1 (0 is common
     // in files from careless writers) makes other readers refuse the output.
-    writeU16le(b, 26, 1);
-    writeU16le(b, 28, static_cast<std::uint16_t>(bitCount));
-    writeU32le(b, 34, static_cast<std::uint32_t>(imageSize));
-    writeU32le(b, 38, static_cast<std::uint32_t>(in.xPelsPerMeter));
-    writeU32le(b, 42, static_cast<std::uint32_t>(in.yPelsPerMeter));
-    writeU32le(b, 46, static_cast<std::uint32_t>(depth));
+    writeU16le(info, info_header::kPlanes, 1);
+    writeU16le(info, info_header::kBitCount, static_cast<std::uint16_t>(bitCount));
+    writeU32le(info, info_header::kSizeImage, static_cast<std::uint32_t>(imageSize));
+    writeU32le(info, info_header::kXPelsPerMeter, static_cast<std::uint32_t>(in.xPelsPerMeter));
+    writeU32le(info, info_header::kYPelsPerMeter, static_cast<std::uint32_t>(in.yPelsPerMeter));
+    writeU32le(info, info_header::kClrUsed, static_cast<std::uint32_t>(depth));
     const std::size_t count = std::min(palette.colors.size(), static_cast<std::size_t>(depth));
     for (std::size_t j = 0; j < count; ++j) {
         std::uint8_t* e = b.data() + kFileHeaderSize + kInfoHeaderSize + 4 * j;

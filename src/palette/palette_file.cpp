@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "palette/act_file.h"
 #include "palette/gpl_file.h"
@@ -237,8 +238,33 @@ fs::path PaletteFilePath(const fs::path& dir, const std::string& name) {
     const bool wholeName = format && *format != PaletteFormat::Act;
     // Names are UTF-8 (they come from the settings and the file list); going through u8string
     // keeps non-ASCII names intact where the native narrow encoding is not UTF-8.
-    const std::string fileName = wholeName ? name : name + ".act";
-    return dir / fs::path(std::u8string(fileName.begin(), fileName.end()));
+    const auto inDir = [&dir](const std::string& fileName) {
+        return dir / fs::path(std::u8string(fileName.begin(), fileName.end()));
+    };
+    if (wholeName) return inDir(name);
+    const fs::path act = inDir(name + ".act");
+    std::error_code ec;
+    if (!IsPaletteName(name) || fs::exists(act, ec)) return act;
+    // The title's file with ".act" in other letters, tried in every letter case (8 names)
+    // rather than by listing a folder that may be large.
+    for (unsigned upper = 1; upper < 8; ++upper) {
+        std::string fileName = name + ".act";
+        for (unsigned k = 0; k < 3; ++k) {
+            if ((upper >> k & 1U) != 0) fileName[fileName.size() - 3 + k] -= 'a' - 'A';
+        }
+        if (fs::path other = inDir(fileName); fs::is_regular_file(other, ec)) return other;
+    }
+    return act;
+}
+
+std::optional<std::string> PaletteNameOfFile(std::string_view fileName) {
+    const std::optional<PaletteFormat> format = PaletteFormatOfExtension(fileName);
+    if (!format) return std::nullopt;
+    if (*format != PaletteFormat::Act) return std::string(fileName);
+    const std::string_view title = fileName.substr(0, fileName.size() - 4);
+    const std::optional<PaletteFormat> inner = PaletteFormatOfExtension(title);
+    if (inner && *inner != PaletteFormat::Act) return std::nullopt;
+    return std::string(title);
 }
 
 bool IsPaletteName(std::string_view name) {
@@ -255,17 +281,13 @@ std::vector<std::string> PaletteNamesInFolder(const fs::path& dir) {
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string fileName = Utf8Name(it->path().filename());
-        const std::optional<PaletteFormat> format = PaletteFormatOfExtension(fileName);
-        if (!format || !it->is_regular_file(ec)) continue;
-        if (*format != PaletteFormat::Act) {
-            names.push_back(fileName);
-            continue;
-        }
-        std::string title = fileName.substr(0, fileName.size() - 4);
-        const std::optional<PaletteFormat> inner = PaletteFormatOfExtension(title);
-        if (!inner || *inner == PaletteFormat::Act) names.push_back(std::move(title));
+        std::optional<std::string> name = PaletteNameOfFile(Utf8Name(it->path().filename()));
+        std::error_code kindError;
+        if (name && it->is_regular_file(kindError)) names.push_back(std::move(*name));
     }
+    // "x.act" and "x.ACT" side by side are one name (PaletteFilePath takes the first).
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 

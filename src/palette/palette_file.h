@@ -72,10 +72,18 @@ inline constexpr std::size_t kMaxPaletteFileSize = 1 << 20;
 
 // The path of the palette file for a name. A name ending in .gpl, .pal or .hex (any letter
 // case) is the file's whole name; any other name is an .act file's title and gets ".act"
-// appended, so "x.act" gives "x.act.act". The name is not checked: callers that form a path
-// to open or create take only names IsPaletteName accepts.
+// appended, so "x.act" gives "x.act.act". Where no such file exists but one whose ".act"
+// is in other letters does ("x.ACT"), that one is the title's file, as on a file system
+// that ignores case. Only a name IsPaletteName accepts is looked up in `dir`: callers that
+// form a path to open or create take only such names.
 [[nodiscard]] std::filesystem::path PaletteFilePath(const std::filesystem::path& dir,
                                                     const std::string& name);
+
+// The palette name that finds the file named `fileName` (no folder) through
+// PaletteFilePath: an .act file's title (".act" in any letter case), the whole name of a
+// .gpl, .pal or .hex file. Empty for any other file, and for an .act file whose title
+// itself ends in .gpl, .pal or .hex: that name would stand for the other file.
+[[nodiscard]] std::optional<std::string> PaletteNameOfFile(std::string_view fileName);
 
 // Whether `name` is a palette name: a file name without extension that stays inside the
 // palette folder. Refused: the empty name, one holding a separator ('/'; on Windows also

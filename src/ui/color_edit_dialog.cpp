@@ -9,66 +9,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
-#include <string_view>
 
+#include "ui/color_chooser.h"
 #include "ui/dialog_units.h"
 
 namespace tintwell {
 namespace {
 
 std::optional<QPoint> lastPosition;
-
-// Qt's chooser as a part of our dialog: Enter and Escape are ours (OK and Cancel), never
-// the chooser's own accept and reject, which would only hide it.
-class EmbeddedChooser final : public QColorDialog {
-  public:
-    using QColorDialog::QColorDialog;
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        switch (event->key()) {
-            case Qt::Key_Escape:
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-                event->ignore();
-                return;
-            default:
-                QColorDialog::keyPressEvent(event);
-        }
-    }
-};
-
-// The chooser's labels as Qt writes them (before Qt's own translation), and ours.
-struct Relabel {
-    const char* qt;
-    const char* ours;
-};
-constexpr Relabel kLabels[] = {
-    {"&Basic colors", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "基本色(&B):")},
-    {"Hu&e:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "色合い(&E):")},
-    {"&Sat:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "鮮やかさ(&S):")},
-    {"&Val:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "明るさ(&L):")},
-    {"&Red:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "赤(&R):")},
-    {"&Green:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "緑(&G):")},
-    {"Bl&ue:", QT_TRANSLATE_NOOP("tintwell::ColorEditDialog", "青(&U):")},
-};
-// The chooser's parts that our dialog does not show, by their labels.
-constexpr const char* kHiddenLabels[] = {"&Custom colors", "&HTML:"};
-
-// A label of the chooser as it reads now, in Qt's own translation of the language in use.
-QString ChooserText(const char* qt) {
-    return QColorDialog::tr(qt);
-}
-
-// The box layout that holds `widget`, searched from `layout` down.
-QBoxLayout* LayoutHolding(QLayout* layout, QWidget* widget) {
-    if (layout == nullptr) return nullptr;
-    if (layout->indexOf(widget) >= 0) return qobject_cast<QBoxLayout*>(layout);
-    for (int i = 0; i < layout->count(); ++i) {
-        if (QBoxLayout* inner = LayoutHolding(layout->itemAt(i)->layout(), widget)) return inner;
-    }
-    return nullptr;
-}
 
 ColorRef ColorRefOf(const QColor& color) {
     return ColorRefFromEdits(color.red(), color.green(), color.blue());
@@ -105,37 +53,9 @@ ColorEditDialog::ColorEditDialog(ColorEditSession& session, QWidget* parent)
 }
 
 void ColorEditDialog::BuildChooser() {
-    chooser_ = new EmbeddedChooser(this);
+    chooser_ = NewEmbeddedChooser(this);
     chooser_->setObjectName(QStringLiteral("chooser"));
-    chooser_->setWindowFlags(Qt::Widget);
-    chooser_->setOptions(QColorDialog::NoButtons | QColorDialog::DontUseNativeDialog);
-
-    // Only the parts our dialog shows: basic colors, the hue and saturation field, the
-    // luminance bar, the sample and the six boxes. The custom colors, the screen picker
-    // and the HTML box go.
-    QWidget* red = nullptr;
-    QWidget* basicColors = nullptr;
-    for (QLabel* label : chooser_->findChildren<QLabel*>()) {
-        const QString text = label->text();
-        if (std::any_of(std::begin(kHiddenLabels), std::end(kHiddenLabels),
-                        [&text](const char* qt) { return text == ChooserText(qt); })) {
-            label->hide();
-            if (label->buddy() != nullptr) label->buddy()->hide();
-            continue;
-        }
-        if (text.trimmed().isEmpty()) {
-            label->hide();  // the screen picker's note
-            continue;
-        }
-        for (const Relabel& relabel : kLabels) {
-            if (text != ChooserText(relabel.qt)) continue;
-            label->setText(tr(relabel.ours));
-            if (std::string_view(relabel.qt) == "&Red:") red = label->buddy();
-            if (std::string_view(relabel.qt) == "&Basic colors") basicColors = label->buddy();
-        }
-    }
-    for (QPushButton* button : chooser_->findChildren<QPushButton*>())
-        button->hide();
+    const ChooserLandmarks landmarks = TrimChooser(chooser_);
 
     // Our controls go below the basic colors, where the template has them. The chooser's
     // layout keeps an empty place for them; the controls themselves are children of this
@@ -146,14 +66,14 @@ void ColorEditDialog::BuildChooser() {
     panelPlace_->setFixedSize(panel_->size());
     panelPlace_->installEventFilter(this);
     const DialogUnits du(font());
-    if (QBoxLayout* column = LayoutHolding(chooser_->layout(), basicColors)) {
-        const int at = column->indexOf(basicColors) + 1;
+    if (QBoxLayout* column = LayoutHolding(chooser_->layout(), landmarks.basicColors)) {
+        const int at = column->indexOf(landmarks.basicColors) + 1;
         column->insertSpacing(at, du.Y(10));
         column->insertWidget(at + 1, panelPlace_, 0, Qt::AlignLeft);
     } else if (auto* box = qobject_cast<QBoxLayout*>(chooser_->layout())) {
         box->addWidget(panelPlace_, 0, Qt::AlignLeft);
     }
-    if (red != nullptr) red->setFocus();
+    if (landmarks.red != nullptr) landmarks.red->setFocus();
 }
 
 QWidget* ColorEditDialog::BuildEditPanel() {

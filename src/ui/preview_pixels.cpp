@@ -3,26 +3,18 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <span>
 #include <sstream>
 #include <string_view>
 
 #include "bitmap/bmp_header.h"
+#include "bitmap/byte_io.h"
 #include "bitmap/writer.h"
 #include "jobs/file_io.h"
 #include "jobs/file_paths.h"
 #include "jobs/scan_file.h"
 
 namespace tintwell {
-namespace {
-
-std::int32_t ReadI32le(std::string_view bytes, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
-    return static_cast<std::int32_t>(value);
-}
-
-}  // namespace
 
 // Runs on the GUI thread when a preview opens; the list is not touched.
 FilePixels ReadFilePixels(const FileRecord& record) try {
@@ -57,12 +49,14 @@ FilePixels ReadFilePixels(const FileRecord& record) try {
         pixels.error = msg;
     if (pixels.error != Msg::None) return pixels;
 
-    // The written file: 14 + 40 header bytes, 256 color entries, then the rows (offsets 18
-    // and 22: width and height, the height's sign carried over from the input).
+    // The written file: the headers, 256 color entries, then the rows; the height's sign is
+    // carried over from the input.
     const std::string_view bytes = out.view();
+    const std::span<const std::uint8_t> info(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()) + kFileHeaderSize, kInfoHeaderSize);
     const std::size_t offBits = kFileHeaderSize + kInfoHeaderSize + 4 * kFileIndexCount;
-    const std::int32_t width = ReadI32le(bytes, 18);
-    const std::int32_t height = ReadI32le(bytes, 22);
+    const std::int32_t width = readI32le(info, info_header::kWidth);
+    const std::int32_t height = readI32le(info, info_header::kHeight);
     const std::size_t rows = height < 0
                                  ? static_cast<std::size_t>(-static_cast<std::int64_t>(height))
                                  : static_cast<std::size_t>(height);

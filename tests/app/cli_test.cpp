@@ -137,7 +137,7 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
                                                {"--sort", "pixels", "-m", "fixed256", "a.bmp"},
                                                {"-p", "x.act", "a.bmp"},
                                                {"-m", "fixed16", "-p", "x.txt", "a.bmp"},
-                                               {"-m", "fixed16", "-p", "x.ACT", "a.bmp"},
+                                               {"-m", "fixed16", "-p", "x.gpl.act", "a.bmp"},
                                                {"--save-palette", "x.txt", "a.bmp"},
                                                {"--bogus", "a.bmp"},
                                                {"--save-palette", "a.bmp", "b.bmp"},
@@ -580,7 +580,8 @@ TEST(CliTest, FixedPaletteFromEveryFormat) {
     dir.Write("mine.gpl", bytes("GIMP Palette\nName: mine\n0 0 0\tBlack\n250 0 0\tRed\n"));
     dir.Write("mine.pal", bytes("JASC-PAL\r\n0100\r\n2\r\n0 0 0\r\n250 0 0\r\n"));
     dir.Write("MINE.HEX", bytes("000000\nfa0000\n"));
-    for (const char* name : {"mine.act", "mine.gpl", "mine.pal", "MINE.HEX"}) {
+    dir.Write("UPPER.ACT", act);
+    for (const char* name : {"mine.act", "mine.gpl", "mine.pal", "MINE.HEX", "UPPER.ACT"}) {
         const CliResult r =
             RunTool({"--json", "-m", "fixed16", "-p", (dir / name).string(), in.string()});
         EXPECT_EQ(r.status, 0) << name << r.err;

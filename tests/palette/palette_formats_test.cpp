@@ -274,13 +274,18 @@ TEST(PaletteFormatOfExtension, AnyLetterCase) {
 TEST(PaletteNamesInFolder, EveryFormatUnderItsName) {
     const test::TempDir dir;
     const std::vector<std::uint8_t> act = Act();
-    for (const char* name : {"a.act", "B.GPL", "c.pal", "d.hex", "e.txt", "f.gpl.act", "g.bmp"}) {
+    // An .act in capitals is found under its title too; beside a lower-case one of the same
+    // title it is one name.
+    for (const char* name :
+         {"a.act", "a.ACT", "B.GPL", "c.pal", "d.hex", "e.txt", "f.gpl.act", "g.bmp", "h.AcT"}) {
         (void)dir.Write(name, act);
     }
     std::filesystem::create_directories(dir / "folder.gpl");
     std::vector<std::string> names = PaletteNamesInFolder(dir.Path());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"B.GPL", "a", "c.pal", "d.hex"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"B.GPL", "a", "c.pal", "d.hex", "h"}));
+    EXPECT_EQ(PaletteFilePath(dir.Path(), "a"), dir / "a.act");
+    EXPECT_EQ(PaletteFilePath(dir.Path(), "h"), dir / "h.AcT");
     for (const std::string& name : names) {
         EXPECT_TRUE(std::filesystem::exists(PaletteFilePath(dir.Path(), name))) << name;
     }
