@@ -1,5 +1,6 @@
-# libspng, the PNG codec under src/bitmap, as the target tintwell_spng.
-#   Linux: Debian's libspng-dev (over zlib), found through pkg-config.
+# libspng, the PNG reader under src/bitmap, and zlib (which the PNG writer uses for its
+# checksums), as the target tintwell_spng.
+#   Linux: Debian's libspng-dev, found through pkg-config, and Debian's zlib1g-dev.
 #   The Windows cross build: a static libspng built with MinGW-w64 from Debian's source
 #   package against Debian's libz-mingw-w64-dev, installed under TINTWELL_SPNG_PREFIX.
 set(TINTWELL_SPNG_PREFIX "" CACHE PATH "Install prefix of a libspng built for the target")
@@ -27,5 +28,6 @@ if(TINTWELL_SPNG_PREFIX)
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
-    target_link_libraries(tintwell_spng INTERFACE PkgConfig::SPNG)
+    find_package(ZLIB REQUIRED)
+    target_link_libraries(tintwell_spng INTERFACE PkgConfig::SPNG ZLIB::ZLIB)
 endif()

@@ -65,6 +65,9 @@ class CliView final : public HeadlessView {
     void SetRowSelected(ListId list, int row, bool selected) override;
 
     OverwriteAnswer AskOverwrite(const std::string& path) override;
+    std::optional<OverwriteAnswer> OverwriteRule(const std::string& path) override {
+        return AskOverwrite(path);
+    }
 
     // What became of a file of the output job; its message, if any, came just before.
     void FileDone(const FileOutcome& outcome) override;

@@ -4,7 +4,8 @@
 
 namespace tintwell {
 
-ImageRows::ImageRows(std::istream& in, Rgb keyColor) : in_(in), key_(keyColor) {}
+ImageRows::ImageRows(std::istream& in, Rgb keyColor, PngChecksums checksums)
+    : in_(in), key_(keyColor), checksums_(checksums) {}
 
 Msg ImageRows::Fail(Msg error, std::string_view detail) {
     error_ = error;
@@ -28,7 +29,7 @@ Msg ImageRows::Open() {
         return Msg::None;
     }
     try {
-        pngRows_ = std::make_unique<PngRows>(in_, key_);
+        pngRows_ = std::make_unique<PngRows>(in_, key_, checksums_);
     } catch (const std::bad_alloc&) {
         return Fail(Msg::OutOfMemory, "no memory for the decoder");
     }
@@ -56,7 +57,7 @@ Msg ImageRows::Start() {
         in_.seekg(0, std::ios::beg);
         if (!in_) return Fail(Msg::ReadError, "pixel rows that cannot be read");
         if (info_.format == ImageFormat::Png) {
-            pngRows_ = std::make_unique<PngRows>(in_, key_);
+            pngRows_ = std::make_unique<PngRows>(in_, key_, checksums_);
             if (pngRows_->Open() != Msg::None) return Fail(pngRows_->Error(), pngRows_->Detail());
         } else {
             in_.seekg(static_cast<std::streamoff>(info_.bmp.offBits), std::ios::beg);

@@ -35,7 +35,7 @@ struct ImageInfo {
 // the forms PixelRows hands them out: one palette index per byte, or blue, green, red bytes.
 class ImageRows {
   public:
-    ImageRows(std::istream& in, Rgb keyColor);
+    ImageRows(std::istream& in, Rgb keyColor, PngChecksums checksums = PngChecksums::Check);
 
     // Reads and checks the headers from the start of the stream. Msg::None, or the failure
     // (Detail() says why).
@@ -55,6 +55,7 @@ class ImageRows {
 
     std::istream& in_;
     Rgb key_;
+    PngChecksums checksums_;
     ImageInfo info_;
     std::optional<PixelRows> bmpRows_;
     std::unique_ptr<PngRows> pngRows_;

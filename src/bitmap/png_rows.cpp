@@ -88,11 +88,21 @@ void RgbaToBgr(const std::uint8_t* rgba, std::size_t width, Rgb key, std::uint8_
 }  // namespace
 
 struct PngRows::Decoder {
-    spng_ctx* ctx = spng_ctx_new(0);
+    explicit Decoder(PngChecksums checksums)
+        : ctx(spng_ctx_new(checksums == PngChecksums::Skip ? SPNG_CTX_IGNORE_ADLER32 : 0)) {
+        if (ctx != nullptr && checksums == PngChecksums::Skip) {
+            spng_set_crc_action(ctx, SPNG_CRC_USE, SPNG_CRC_USE);
+        }
+    }
     ~Decoder() { spng_ctx_free(ctx); }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    spng_ctx* ctx;
 };
 
-PngRows::PngRows(std::istream& in, Rgb keyColor) : in_(in), key_(keyColor) {}
+PngRows::PngRows(std::istream& in, Rgb keyColor, PngChecksums checksums)
+    : in_(in), key_(keyColor), checksums_(checksums) {}
 
 PngRows::~PngRows() = default;
 
@@ -109,7 +119,7 @@ Msg PngRows::FailWith(int code, Msg error) {
 
 Msg PngRows::Open() {
     try {
-        decoder_ = std::make_unique<Decoder>();
+        decoder_ = std::make_unique<Decoder>(checksums_);
     } catch (const std::bad_alloc&) {
         Fail(Msg::OutOfMemory, "no memory for the decoder");
         return error_;

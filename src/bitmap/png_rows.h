@@ -45,10 +45,15 @@ struct PngHeader {
 //
 // Rows are decoded one at a time as they are asked for; an interlaced image is decoded
 // whole at Start, since its passes spread every row over the whole data stream.
+// Whether the CRCs of the chunks and the Adler-32 sum of the image data are checked. A file
+// is read a second time (to write it) only after a first reading checked it, and the bytes
+// read then are compared with those read first; the sums need not be computed twice.
+enum class PngChecksums { Check, Skip };
+
 class PngRows {
   public:
     // `in` stands at the start of the file.
-    PngRows(std::istream& in, Rgb keyColor);
+    PngRows(std::istream& in, Rgb keyColor, PngChecksums checksums = PngChecksums::Check);
     ~PngRows();
     PngRows(const PngRows&) = delete;
     PngRows& operator=(const PngRows&) = delete;
@@ -78,6 +83,7 @@ class PngRows {
 
     std::istream& in_;
     Rgb key_;
+    PngChecksums checksums_;
     std::unique_ptr<Decoder> decoder_;
     PngHeader header_;
     std::size_t decodedRowBytes_ = 0;

@@ -9,22 +9,15 @@
 
 namespace tintwell {
 
-// How the image data of a written PNG is compressed: the row filter (one of libspng's
-// filter choices) and the zlib level, strategy and memory level.
-struct PngCompression {
-    int filterChoice = 8;  // no filtering: the rows of indexed images compress best as they are
-    int level = 6;
-    int strategy = 0;  // Z_DEFAULT_STRATEGY
-    int memLevel = 8;
-};
-
 // Writes an indexed PNG image, top row first: IHDR (color type 3, bit depth 4 for a
 // 16-entry palette, 8 for a 256-entry one, not interlaced), PLTE with every entry of the
-// output palette (list colors, then zeros), IDAT, IEND; no other chunks. The bytes go to
+// output palette (list colors, then zeros), IDAT, IEND; no other chunks. Rows are not
+// filtered: the rows of indexed images compress best as they are (bench/bmp_bench.cpp
+// measures the filters). The image data is compressed by ImageDeflater, and the bytes go to
 // the stream in blocks of 64 KiB.
 class PngWriter {
   public:
-    explicit PngWriter(std::ostream& out, PngCompression compression = {});
+    explicit PngWriter(std::ostream& out);
     ~PngWriter();
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
@@ -40,10 +33,13 @@ class PngWriter {
   private:
     struct Encoder;
 
+    void PutChunk(const char type[4], const std::uint8_t* data, std::size_t size);
+    [[nodiscard]] bool Flush(bool all);
+
     std::ostream& out_;
-    PngCompression compression_;
     std::unique_ptr<Encoder> encoder_;
     std::size_t rowBytes_ = 0;
+    std::uint32_t rowsLeft_ = 0;
 };
 
 }  // namespace tintwell

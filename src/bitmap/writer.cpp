@@ -136,7 +136,7 @@ class RowTranslator {
 // order, else all rows into one buffer in the output's order, then written.
 Msg WriteBitmap(std::istream& in, std::ostream& out, const OutputPalette& palette,
                 const OutputIndexMap& map, const TrueColorRule& rule, ImageFormat output) {
-    ImageRows rows(in, rule.keyColor);
+    ImageRows rows(in, rule.keyColor, PngChecksums::Skip);
     if (rows.Open() != Msg::None) return rows.Error();
     const ImageInfo& info = rows.Info();
 

@@ -21,7 +21,9 @@ struct OutputPalette {
 
 // Reads the input image (bitmap or PNG, told by its first bytes) again from the start of
 // `in` and writes it to `out` (empty, at its start) in the format `output`, with the common
-// palette, every pixel's file index translated through `map`.
+// palette, every pixel's file index translated through `map`. A PNG image's checksums are
+// not computed again: its scan checked them, and the output job compares the bytes read
+// now with those its scan read (FileFingerprint).
 //
 // Bitmap output: 14-byte file header (reserved words carried over, size written last), a 40-byte
 // information header (width, height with its sign and resolutions carried over; planes 1;

@@ -107,8 +107,10 @@ bool Workspace::TakeNextOutput() {
         return endWith(Msg::SameFile, input);
     }
     if (IsPathTooLong(output)) return endWith(Msg::PathTooLong, output);
-    bool replace = run.overwriteAll;
-    if (!run.overwriteAll && Exists(output)) {
+    const bool exists = !run.overwriteAll && Exists(output);
+    bool replace =
+        run.overwriteAll || (exists && view_.OverwriteRule(output) == OverwriteAnswer::Yes);
+    if (exists && !replace) {
         if (!drained) return false;
         switch (view_.AskOverwrite(output)) {
             case OverwriteAnswer::No:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -105,6 +106,13 @@ class WorkspaceView {
     virtual void RefusalDetail(std::string_view /*detail*/) {}
     // Asks whether `path` may be overwritten.
     virtual OverwriteAnswer AskOverwrite(const std::string& path) = 0;
+    // The answer AskOverwrite will give for `path`, where the view answers by a rule and
+    // asks no one (the command-line tool's -f); nothing where it asks. A question waits
+    // until every earlier file is named, so that it comes in order; a rule's yes shows
+    // nothing, so the file is taken at once and written beside the earlier ones.
+    virtual std::optional<OverwriteAnswer> OverwriteRule(const std::string& /*path*/) {
+        return std::nullopt;
+    }
 
     // The output job is done with one file: once per file it took in hand, in list order,
     // after that file's message if it has one.

@@ -379,6 +379,8 @@ TEST(CliTest, ABackslashIsPartOfTheNameOnPosix) {
 #endif
 }
 
+// With -f every existing output is replaced, written beside the files before it, except a
+// folder, which is refused in its turn while the rest go on.
 TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
     TempDir dir;
     const auto in = dir.Write("in/pic.bmp", Rgb24());
@@ -390,6 +392,24 @@ TEST(CliTest, ExistingOutputsAreLeftAloneWithoutForce) {
     r = RunTool({"-q", "-f", "-o", (dir / "out").string(), in.string()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_GT(ReadAll(old).size(), 1078u);
+
+    std::vector<std::string> args{"-f", "-o", (dir / "many").string()};
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".bmp";
+        args.push_back(dir.Write("in/" + name, Rgb24()).string());
+        if (i == 3) {
+            fs::create_directories(dir / "many" / name);
+        } else {
+            dir.Write("many/" + name, {'o', 'l', 'd'});
+        }
+    }
+    r = RunTool(args);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("p3.bmp: is a folder, not written"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_directory(dir / "many/p3.bmp"));
+    for (const int i : {0, 1, 2, 4, 5}) {
+        EXPECT_GT(ReadAll(dir / "many" / ("p" + std::to_string(i) + ".bmp")).size(), 1078u) << i;
+    }
 }
 
 // What stands at an output or palette path is never lost: an existing palette file is kept
