@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "bitmap/image_format.h"
+#include "bitmap/png_rows.h"
 #include "bitmap/true_color.h"
 #include "palette/color.h"
 #include "palette/color_table.h"
@@ -30,7 +31,10 @@ struct BitmapScan {
 // counts the pixels of each of its palette indices. The pixels of a true-color file are numbered by
 // first occurrence; when it has more than 256 colors, by `rule`'s numbering instead (refused when
 // that is FirstOccurrence too, or when over 256 colors remain after the reduction).
-[[nodiscard]] BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule = {});
+// `checksums`: whether a PNG image's CRCs and Adler-32 sum are checked (they always are when
+// a file is taken; a scan without them refuses exactly what WriteBitmap refuses).
+[[nodiscard]] BitmapScan ScanBitmap(std::istream& in, const TrueColorRule& rule = {},
+                                    PngChecksums checksums = PngChecksums::Check);
 
 // The rule for true-color files with more than 256 colors under `settings`: the nearest
 // color of the table in the fixed modes, the colors cut to the channel bits in RgbBits

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace tintwell {
@@ -31,6 +32,14 @@ inline void writeU32le(std::span<std::uint8_t> b, std::size_t at, std::uint32_t 
     b[at + 1] = static_cast<std::uint8_t>(v >> 8);
     b[at + 2] = static_cast<std::uint8_t>(v >> 16);
     b[at + 3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// True when the eight bytes from `p` are all the same. Flat art repeats one index over
+// whole words, and the loops over index rows take such a word in one step.
+[[nodiscard]] inline bool EightEqual(const std::uint8_t* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word == p[0] * 0x0101010101010101ull;
 }
 
 }  // namespace tintwell

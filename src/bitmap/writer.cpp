@@ -23,10 +23,19 @@ namespace {
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 constexpr std::size_t kMaxHeadersSize = kFileHeaderSize + kInfoHeaderSize + 4 * 256;
 
-// Output indices of one row of file indices, one a byte.
+// Output indices of one row of file indices, one a byte; eight equal ones in one step.
 void TranslateIndices(const std::uint8_t* row, std::size_t width, const OutputIndexMap& map,
                       std::uint8_t* indices) {
-    for (std::size_t x = 0; x < width; ++x)
+    std::size_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        if (EightEqual(row + x)) {
+            std::memset(indices + x, map[row[x]], 8);
+            continue;
+        }
+        for (std::size_t k = 0; k < 8; ++k)
+            indices[x + k] = map[row[x + k]];
+    }
+    for (; x < width; ++x)
         indices[x] = map[row[x]];
 }
 

@@ -92,6 +92,14 @@ std::vector<CountCase> CountCases() {
              .Pixels({kBlue, kBlue, kBlue, kBlue, kRed, kRed, kRed, kRed, kRed})
              .Bytes(),
          {{0, 4}, {1, 5}}},
+        // Words of eight equal indices are counted whole; a mixed word and the tail by pixel.
+        {"Paletted8WordsOfOneIndex",
+         BmpBuilder(19, -2, 8)
+             .DistinctPalette(16)
+             .Pixels({4, 4, 4, 4, 4, 4, 4, 4, 3, 5, 5, 5, 5, 5, 5, 5, 9, 9, 9,
+                      7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 2, 2, 2})
+             .Bytes(),
+         {{2, 3}, {3, 1}, {4, 8}, {5, 7}, {7, 16}, {9, 3}}},
         {"TopDownRowsAreRead",
          BmpBuilder(2, -3, 8).DistinctPalette(4).Pixels({0, 1, 1, 2, 2, 3}).Bytes(),
          {{0, 1}, {1, 2}, {2, 2}, {3, 1}}},

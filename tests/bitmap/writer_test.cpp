@@ -186,6 +186,16 @@ std::vector<RowCase> RowCases() {
          16,
          MapOf({{2, 4}}),
          {0x04, 0, 0, 0}},
+        // A word of eight equal indices is translated whole; a mixed word and the tail by
+        // pixel.
+        {"WordsOfOneIndex",
+         BmpBuilder(9, -2, 8)
+             .DistinctPalette(8)
+             .Pixels({4, 4, 4, 4, 4, 4, 4, 4, 1, 4, 4, 4, 4, 4, 4, 4, 1, 2})
+             .Bytes(),
+         256,
+         MapOf({{4, 9}, {1, 7}, {2, 5}}),
+         {9, 9, 9, 9, 9, 9, 9, 9, 7, 0, 0, 0, 9, 9, 9, 9, 9, 9, 9, 7, 5, 0, 0, 0}},
         // Rows keep their stored order, so top-down rows stay top-down.
         {"TopDownStoredOrder",
          BmpBuilder(1, -3, 8).DistinctPalette(4).Pixels({1, 2, 3}).Bytes(),
