@@ -85,6 +85,15 @@ void RgbaToBgr(const std::uint8_t* rgba, std::size_t width, Rgb key, std::uint8_
     }
 }
 
+// An RGB row (8-bit samples, no transparent color) as blue, green, red bytes.
+void RgbToBgr(const std::uint8_t* rgb, std::size_t width, std::uint8_t* bgr) {
+    for (std::size_t x = 0; x < width; ++x, rgb += 3, bgr += 3) {
+        bgr[0] = rgb[2];
+        bgr[1] = rgb[1];
+        bgr[2] = rgb[0];
+    }
+}
+
 }  // namespace
 
 struct PngRows::Decoder {
@@ -154,6 +163,11 @@ Msg PngRows::Open() {
 
     // The chunks before the image data: PLTE, tRNS, pHYs and whatever else is there.
     if (const int r = spng_decode_chunks(ctx); r != SPNG_OK) return FailWith(r, Msg::InvalidData);
+    // 8-bit RGB with no tRNS has no pixel to key: its rows are decoded as they are stored,
+    // without widening them to RGBA first.
+    spng_trns anyTrns{};
+    plainRgb_ =
+        header_.colorType == 2 && header_.bitDepth == 8 && spng_get_trns(ctx, &anyTrns) != SPNG_OK;
     if (!header_.TrueColor()) {
         spng_plte plte{};
         if (const int r = spng_get_plte(ctx, &plte); r != SPNG_OK) {
@@ -201,8 +215,10 @@ std::string_view PngRows::FormatName() const {
 Msg PngRows::Start() {
     if (header_.height == 0) return Msg::None;
     spng_ctx* ctx = decoder_->ctx;
-    const int format = header_.TrueColor() ? SPNG_FMT_RGBA8 : SPNG_FMT_PNG;
-    const int flags = header_.TrueColor() ? SPNG_DECODE_TRNS : 0;
+    const int format = plainRgb_             ? SPNG_FMT_RGB8
+                       : header_.TrueColor() ? SPNG_FMT_RGBA8
+                                             : SPNG_FMT_PNG;
+    const int flags = header_.TrueColor() && !plainRgb_ ? SPNG_DECODE_TRNS : 0;
     std::size_t imageBytes = 0;
     if (const int r = spng_decoded_image_size(ctx, format, &imageBytes); r != SPNG_OK) {
         return FailWith(r, Msg::InvalidData);
@@ -230,6 +246,10 @@ Msg PngRows::Start() {
 
 const std::uint8_t* PngRows::Convert(const std::uint8_t* decoded) {
     const std::size_t width = header_.width;
+    if (plainRgb_) {
+        RgbToBgr(decoded, width, row_.data());
+        return row_.data();
+    }
     if (header_.TrueColor()) {
         RgbaToBgr(decoded, width, key_, row_.data());
         return row_.data();

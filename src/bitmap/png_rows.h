@@ -87,6 +87,7 @@ class PngRows {
     std::unique_ptr<Decoder> decoder_;
     PngHeader header_;
     std::size_t decodedRowBytes_ = 0;
+    bool plainRgb_ = false;  // 8-bit RGB without tRNS, decoded as RGB rather than RGBA
     std::uint32_t rowsRead_ = 0;
     std::vector<std::uint8_t> decoded_;  // one decoded row, or the whole interlaced image
     std::vector<std::uint8_t> row_;      // the row as handed out

@@ -106,7 +106,7 @@ OutputFile::OutputFile(fs::path target, std::unique_ptr<native::TempFile> file)
 
 OutputFile::~OutputFile() = default;
 
-Msg OutputFile::Write(const std::function<Msg(std::ostream&)>& write) {
+Msg OutputFile::Write(const std::function<Msg(std::ostream&)>& write, bool durable) {
     if (written_) return Msg::WriteError;
     written_ = true;
     TempFileBuf buffer(*file_);
@@ -114,9 +114,16 @@ Msg OutputFile::Write(const std::function<Msg(std::ostream&)>& write) {
     Msg result = write(out);
     out.flush();
     if (result == Msg::None && !out) result = Msg::WriteError;
-    if (result == Msg::None && !file_->Finish()) result = Msg::WriteError;
+    if (result == Msg::None && durable) return MakeDurable();
     if (result != Msg::None) file_.reset();
     return result;
+}
+
+Msg OutputFile::MakeDurable() {
+    if (!written_ || !file_) return Msg::WriteError;
+    if (file_->Finish()) return Msg::None;
+    file_.reset();
+    return Msg::WriteError;
 }
 
 native::CommitResult OutputFile::Commit(bool replace) {

@@ -43,9 +43,13 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Writes the whole content through `write` and makes it durable: Msg::None, WriteError
-    // (229) when writing fails, or what `write` returned. Only the first call writes.
-    [[nodiscard]] Msg Write(const std::function<Msg(std::ostream&)>& write);
+    // Writes the whole content through `write` and, unless `durable` is false, makes it
+    // durable: Msg::None, WriteError (229) when writing fails, or what `write` returned.
+    // Only the first call writes.
+    [[nodiscard]] Msg Write(const std::function<Msg(std::ostream&)>& write, bool durable = true);
+    // Makes the written content durable (after Write with `durable` false): Msg::None, or
+    // WriteError when the system cannot; Commit names nothing after that.
+    [[nodiscard]] Msg MakeDurable();
     // Names the written file: with `replace` an existing regular file is replaced, without
     // it an existing entry is left alone (Exists) and the file is kept for another Commit.
     // After a failed Write, or a second time: Failed.

@@ -18,35 +18,53 @@ JobRunner::~JobRunner() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         tasks_.clear();
+        waitingTasks_.clear();
     }
     taskQueued_.notify_all();
+    waitingQueued_.notify_all();
     for (std::thread& worker : workers_)
         worker.join();
+    for (std::thread& waiter : waiters_)
+        waiter.join();
 }
 
 void JobRunner::NewJob() {
     std::lock_guard lock(mutex_);
     ++job_;
     tasks_.clear();
+    waitingTasks_.clear();
     results_.clear();
     pendingOfJob_ = 0;
 }
 
 void JobRunner::Submit(std::function<JobResult()> task) {
-    {
-        std::lock_guard lock(mutex_);
-        tasks_.push_back(Task{job_, std::move(task)});
-        ++pendingOfJob_;
-        // Workers start with the first task and then stay for every later job.
-        if (workers_.size() < threads_) workers_.emplace_back([this] { WorkerLoop(); });
-    }
+    Queue(tasks_, std::move(task));
     taskQueued_.notify_one();
+}
+
+void JobRunner::SubmitWaiting(std::function<JobResult()> task) {
+    Queue(waitingTasks_, std::move(task));
+    waitingQueued_.notify_one();
+}
+
+void JobRunner::Queue(std::deque<Task>& queue, std::function<JobResult()> task) {
+    std::lock_guard lock(mutex_);
+    queue.push_back(Task{job_, std::move(task)});
+    ++pendingOfJob_;
+    // Threads start with the first task they take and then stay for every later job.
+    if (&queue == &tasks_ && workers_.size() < threads_) {
+        workers_.emplace_back([this] { WorkerLoop(tasks_, taskQueued_); });
+    }
+    if (&queue == &waitingTasks_ && waiters_.size() < threads_) {
+        waiters_.emplace_back([this] { WorkerLoop(waitingTasks_, waitingQueued_); });
+    }
 }
 
 void JobRunner::DropPending() {
     std::lock_guard lock(mutex_);
-    pendingOfJob_ -= static_cast<int>(tasks_.size());
+    pendingOfJob_ -= static_cast<int>(tasks_.size() + waitingTasks_.size());
     tasks_.clear();
+    waitingTasks_.clear();
 }
 
 std::vector<JobResult> JobRunner::TakeResults() {
@@ -62,17 +80,19 @@ bool JobRunner::WaitForResults() {
 
 void JobRunner::WaitIdle() {
     std::unique_lock lock(mutex_);
-    taskReturned_.wait(lock, [&] { return running_ == 0 && tasks_.empty(); });
+    taskReturned_.wait(lock,
+                       [&] { return running_ == 0 && tasks_.empty() && waitingTasks_.empty(); });
 }
 
-// Runs on a worker: touches no Workspace state, only the task's own inputs.
-void JobRunner::WorkerLoop() {
+// Runs on a worker or a waiting thread: touches no Workspace state, only the task's own
+// inputs.
+void JobRunner::WorkerLoop(std::deque<Task>& queue, std::condition_variable& queued) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        taskQueued_.wait(lock, [&] { return stopping_ || !tasks_.empty(); });
+        queued.wait(lock, [&] { return stopping_ || !queue.empty(); });
         if (stopping_) return;
-        Task task = std::move(tasks_.front());
-        tasks_.pop_front();
+        Task task = std::move(queue.front());
+        queue.pop_front();
         ++running_;
         lock.unlock();
         JobResult result = task.run();

@@ -29,11 +29,13 @@ struct ScanResult {
 };
 
 // One output file written under no name yet: its row, its path and Msg::None or why the
-// write failed. The owner names it (or discards it) in list order.
+// write failed. The owner has it made durable, then names it (or discards it), in list
+// order.
 struct WriteResult {
     int row = 0;
     std::string output;
     Msg msg = Msg::None;
+    bool durable = false;  // the content is on disk (else written, and to be made durable)
 };
 
 using JobResult = std::variant<ScanResult, WriteResult>;
@@ -77,6 +79,10 @@ class JobRunner {
     void NewJob();
     // Hands a task of the current job to the workers.
     void Submit(std::function<JobResult()> task);
+    // Hands a task of the current job that mostly waits on the system (making a written
+    // file durable) to threads of their own, as many as the workers, so the workers go on
+    // with the next file meanwhile. Its result comes like any other.
+    void SubmitWaiting(std::function<JobResult()> task);
     // Drops the current job's tasks that have not begun (a stop after the file in hand).
     void DropPending();
     // The current job's results that have arrived, oldest first.
@@ -92,8 +98,10 @@ class JobRunner {
         unsigned job;
         std::function<JobResult()> run;
     };
-    // Runs on a worker: takes tasks until the runner is destroyed.
-    void WorkerLoop();
+    // Runs on a worker (or, for `queue` = waitingTasks_, a waiting thread): takes tasks
+    // from `queue` until the runner is destroyed.
+    void WorkerLoop(std::deque<Task>& queue, std::condition_variable& queued);
+    void Queue(std::deque<Task>& queue, std::function<JobResult()> task);
 
     RunMode mode_;
     unsigned threads_;
@@ -103,15 +111,18 @@ class JobRunner {
     static_assert(std::atomic<bool>::is_always_lock_free, "the abort flag is set from signals");
 
     std::mutex mutex_;
-    std::condition_variable taskQueued_;    // workers wait here for tasks
-    std::condition_variable taskReturned_;  // the owner waits here for results or idleness
+    std::condition_variable taskQueued_;     // workers wait here for tasks
+    std::condition_variable waitingQueued_;  // the waiting threads wait here for their tasks
+    std::condition_variable taskReturned_;   // the owner waits here for results or idleness
     std::deque<Task> tasks_;
+    std::deque<Task> waitingTasks_;
     std::vector<JobResult> results_;
     unsigned job_ = 0;
     int running_ = 0;       // tasks taken by a worker and not yet returned
     int pendingOfJob_ = 0;  // the current job's tasks queued or under way
     bool stopping_ = false;
     std::vector<std::thread> workers_;  // started with the first task
+    std::vector<std::thread> waiters_;  // as many, for waiting tasks, started as needed
 };
 
 }  // namespace tintwell

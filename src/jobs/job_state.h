@@ -38,7 +38,8 @@ struct OutputRun {
         std::string output;
         bool replace = false;  // the user agreed to replace what stands at the output
         std::shared_ptr<OutputFile> file;
-        std::optional<Msg> result;  // the worker's answer, once it came
+        bool written = false;       // the worker is done with it; it may be being synced
+        std::optional<Msg> result;  // the final answer, once durable or failed
     };
 
     std::string directory;

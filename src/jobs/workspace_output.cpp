@@ -74,7 +74,14 @@ void Workspace::AdvanceOutput() {
             if (run.writing.empty()) EndOutput();
             return;
         }
-        if (run.writing.size() >= runner_.Threads()) return;
+        // Files being made durable leave their worker free for the next one; as many more
+        // as there are workers may wait for the disk, so open files stay few.
+        const auto working = std::count_if(run.writing.begin(), run.writing.end(),
+                                           [](const OutputRun::Write& w) { return !w.written; });
+        if (static_cast<unsigned>(working) >= runner_.Threads() ||
+            run.writing.size() >= 2 * std::size_t{runner_.Threads()}) {
+            return;
+        }
         if (!TakeNextOutput()) return;
     }
 }
@@ -136,7 +143,8 @@ bool Workspace::TakeNextOutput() {
     if (!out) return endWith(Msg::CannotCreate, output);
 
     if (run.writing.empty()) TakeWriteInHand(row);
-    SubmitWrite(OutputRun::Write{row, input, output, replace, std::move(out), {}}, std::move(in));
+    SubmitWrite(OutputRun::Write{row, input, output, replace, std::move(out), false, {}},
+                std::move(in));
     ++run.next;
     return true;
 }
@@ -151,12 +159,16 @@ void Workspace::SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> i
     runner_.Submit([row = write.row, output = write.output, in = std::move(in), out = write.file,
                     map, rule = record.rule, analysed = record.analysed, colors = run.colors,
                     depth = run.depth, format = run.formats[write.row]] {
-        const Msg msg = out->Write([&](std::ostream& os) {
-            if (!SameContent(analysed, in->Fingerprint())) return Msg::ChangedSinceAnalysis;
-            const Msg result =
-                WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map, rule, format);
-            return SameContent(analysed, in->Fingerprint()) ? result : Msg::ChangedSinceAnalysis;
-        });
+        // Made durable afterwards, on the runner's waiting thread.
+        const Msg msg = out->Write(
+            [&](std::ostream& os) {
+                if (!SameContent(analysed, in->Fingerprint())) return Msg::ChangedSinceAnalysis;
+                const Msg result =
+                    WriteBitmap(in->Stream(), os, OutputPalette{*colors, depth}, map, rule, format);
+                return SameContent(analysed, in->Fingerprint()) ? result
+                                                                : Msg::ChangedSinceAnalysis;
+            },
+            false);
         return JobResult(WriteResult{row, output, msg});
     });
     run.writing.push_back(std::move(write));

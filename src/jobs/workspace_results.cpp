@@ -61,7 +61,18 @@ void Workspace::Store(JobResult& result) {
             } else {
                 if (!output_) return;
                 for (OutputRun::Write& write : output_->writing) {
-                    if (write.row == value.row) write.result = value.msg;
+                    if (write.row != value.row) continue;
+                    write.written = true;
+                    if (value.durable || value.msg != Msg::None || output_->stopped) {
+                        write.result = value.msg;
+                        continue;
+                    }
+                    // Written: made durable on the waiting thread, while the workers take
+                    // the next files.
+                    runner_.SubmitWaiting(
+                        [row = value.row, output = std::move(value.output), file = write.file] {
+                            return JobResult(WriteResult{row, output, file->MakeDurable(), true});
+                        });
                 }
             }
         },

@@ -44,6 +44,29 @@ TEST(JobRunnerTest, WorkersHandBackValuesAndOnlyWakeTheOwner) {
     EXPECT_FALSE(runner.WaitForResults());
 }
 
+// A waiting task runs beside the workers: here the only worker waits for it, which would
+// never end if it had to take a worker.
+TEST(JobRunnerTest, AWaitingTaskRunsWhileEveryWorkerIsBusy) {
+    JobRunner runner(RunMode::Inline, 1, nullptr);
+    std::promise<void> synced;
+    std::shared_future<void> done = synced.get_future().share();
+    runner.NewJob();
+    runner.Submit([done] {
+        done.wait();
+        return JobResult(ScanResult{1, FileScan{}});
+    });
+    runner.SubmitWaiting([&synced] {
+        synced.set_value();
+        return JobResult(ScanResult{2, FileScan{}});
+    });
+    std::vector<JobResult> results;
+    while (runner.WaitForResults()) {
+        for (JobResult& result : runner.TakeResults())
+            results.push_back(std::move(result));
+    }
+    EXPECT_EQ(Items(results), (std::set<std::size_t>{1, 2}));
+}
+
 TEST(JobRunnerTest, ResultsOfAnEarlierJobAreDropped) {
     JobRunner runner(RunMode::Inline, 1, nullptr);
     std::promise<void> release;
