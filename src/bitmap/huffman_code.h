@@ -14,6 +14,32 @@ namespace tintwell::deflate {
 
 inline constexpr int kMaxCodeBits = 15;
 
+// How many leaves of a Huffman tree (their depths the first `leaves` of `depth`) get each
+// length 0..limit when none may be longer than `limit`: lengths past it are cut to it, then
+// leaves move down a level, two for one, until the code is exactly complete again.
+[[nodiscard]] inline std::vector<int> LimitedLengthCounts(const std::vector<int>& depth,
+                                                          std::size_t leaves, int limit) {
+    std::vector<int> perLength(static_cast<std::size_t>(limit) + 1, 0);
+    for (std::size_t i = 0; i < leaves; ++i)
+        ++perLength[static_cast<std::size_t>(std::min(depth[i], limit))];
+    std::uint64_t total = 0;
+    for (int l = 1; l <= limit; ++l) {
+        total += static_cast<std::uint64_t>(perLength[static_cast<std::size_t>(l)]) << (limit - l);
+    }
+    while (total > (std::uint64_t{1} << limit)) {
+        --perLength[static_cast<std::size_t>(limit)];
+        for (int l = limit - 1; l > 0; --l) {
+            if (perLength[static_cast<std::size_t>(l)] > 0) {
+                --perLength[static_cast<std::size_t>(l)];
+                perLength[static_cast<std::size_t>(l) + 1] += 2;
+                break;
+            }
+        }
+        --total;
+    }
+    return perLength;
+}
+
 // Huffman code lengths for `counts`, none longer than `limit` bits. Every symbol with a
 // count gets a length; with two or more of them the code is complete, as inflaters demand.
 template <std::size_t N>
@@ -50,26 +76,7 @@ template <std::size_t N>
     for (std::size_t i = 2 * m - 1; i-- > 0;) {
         if (parent[i] >= 0) depth[i] = depth[static_cast<std::size_t>(parent[i])] + 1;
     }
-    // Lengths past the limit are cut to it; then leaves move down a level, two at a time
-    // for one, until the code is exactly complete again.
-    std::vector<int> perLength(static_cast<std::size_t>(limit) + 1, 0);
-    for (std::size_t i = 0; i < m; ++i)
-        ++perLength[static_cast<std::size_t>(std::min(depth[i], limit))];
-    std::uint64_t total = 0;
-    for (int l = 1; l <= limit; ++l) {
-        total += static_cast<std::uint64_t>(perLength[static_cast<std::size_t>(l)]) << (limit - l);
-    }
-    while (total > (std::uint64_t{1} << limit)) {
-        --perLength[static_cast<std::size_t>(limit)];
-        for (int l = limit - 1; l > 0; --l) {
-            if (perLength[static_cast<std::size_t>(l)] > 0) {
-                --perLength[static_cast<std::size_t>(l)];
-                perLength[static_cast<std::size_t>(l) + 1] += 2;
-                break;
-            }
-        }
-        --total;
-    }
+    const std::vector<int> perLength = LimitedLengthCounts(depth, m, limit);
     // The shortest lengths to the most frequent symbols.
     std::stable_sort(used.begin(), used.end(), [&](int a, int b) {
         return counts[static_cast<std::size_t>(a)] > counts[static_cast<std::size_t>(b)];
