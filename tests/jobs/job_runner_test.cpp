@@ -19,6 +19,14 @@ std::function<JobResult()> Item(std::size_t i) {
     return [i] { return JobResult(ScanResult{i, FileScan{}}); };
 }
 
+// A task that hands back item `i` once `release` is ready.
+std::function<JobResult()> ItemAfter(std::shared_future<void> release, std::size_t i) {
+    return [release, i] {
+        release.wait();
+        return JobResult(ScanResult{i, FileScan{}});
+    };
+}
+
 std::set<std::size_t> Items(const std::vector<JobResult>& results) {
     std::set<std::size_t> items;
     for (const JobResult& result : results)
@@ -51,10 +59,7 @@ TEST(JobRunnerTest, AWaitingTaskRunsWhileEveryWorkerIsBusy) {
     std::promise<void> synced;
     std::shared_future<void> done = synced.get_future().share();
     runner.NewJob();
-    runner.Submit([done] {
-        done.wait();
-        return JobResult(ScanResult{1, FileScan{}});
-    });
+    runner.Submit(ItemAfter(done, 1));
     runner.SubmitWaiting([&synced] {
         synced.set_value();
         return JobResult(ScanResult{2, FileScan{}});
@@ -72,10 +77,7 @@ TEST(JobRunnerTest, ResultsOfAnEarlierJobAreDropped) {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     runner.NewJob();
-    runner.Submit([released] {
-        released.wait();
-        return JobResult(ScanResult{7, FileScan{}});
-    });
+    runner.Submit(ItemAfter(released, 7));
     runner.Submit(Item(8));  // not begun: dropped by the new job
     runner.NewJob();
     runner.Submit(Item(1));
