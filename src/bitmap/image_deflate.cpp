@@ -1,11 +1,10 @@
 #include "bitmap/image_deflate.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cstring>
+
+#include "bitmap/zlib_sums.h"
 
 namespace tintwell {
 namespace {
@@ -43,6 +42,7 @@ constexpr std::size_t kGoodEnough = 16;
 // A block ends after this many symbols or this much input, whichever comes first.
 constexpr std::size_t kBlockSymbols = 16384;
 constexpr std::size_t kBlockInput = 1 << 20;
+
 std::uint32_t Load32(const std::uint8_t* p) {
     std::uint32_t v;
     std::memcpy(&v, p, sizeof v);
@@ -53,7 +53,7 @@ std::uint32_t Hash(const std::uint8_t* p) {
     return ((Load32(p) & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kHashBits);
 }
 
-// How many bytes from `here` equal those `distance` bytes before, up to `limit`.
+// How many bytes from `here` equal those from `there`, up to `limit`.
 std::size_t MatchLength(const std::uint8_t* here, const std::uint8_t* there, std::size_t limit) {
     std::size_t n = 0;
     if constexpr (std::endian::native == std::endian::little) {
@@ -82,11 +82,7 @@ ImageDeflater::ImageDeflater(std::size_t rowBytes)
 
 void ImageDeflater::Add(const std::uint8_t* data, std::size_t size) {
     window_.insert(window_.end(), data, data + size);
-    for (std::size_t done = 0; done < size;) {
-        const auto n = static_cast<uInt>(std::min<std::size_t>(size - done, UINT_MAX));
-        adler_ = static_cast<std::uint32_t>(adler32(adler_, data + done, n));
-        done += n;
-    }
+    adler_ = Adler32(adler_, data, size);
     // The last bytes wait for more input, so that matches starting there can run on.
     const std::size_t available = base_ + window_.size();
     if (available > pos_ + kMaxMatch) Compress(available - kMaxMatch);

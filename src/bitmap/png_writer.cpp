@@ -1,14 +1,12 @@
 #include "bitmap/png_writer.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <new>
 #include <vector>
 
 #include "bitmap/image_deflate.h"
+#include "bitmap/zlib_sums.h"
 
 namespace tintwell {
 namespace {
@@ -23,15 +21,6 @@ constexpr std::array<std::uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n'
 void PutU32be(std::vector<std::uint8_t>& to, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8)
         to.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-std::uint32_t Crc(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-    for (std::size_t done = 0; done < size;) {
-        const auto n = static_cast<uInt>(std::min<std::size_t>(size - done, UINT_MAX));
-        crc = static_cast<std::uint32_t>(crc32(crc, data + done, n));
-        done += n;
-    }
-    return crc;
 }
 
 }  // namespace
@@ -115,7 +104,7 @@ void PngWriter::PutChunk(const char type[4], const std::uint8_t* data, std::size
     const std::size_t typeAt = block.size();
     block.insert(block.end(), type, type + 4);
     if (size > 0) block.insert(block.end(), data, data + size);
-    PutU32be(block, Crc(Crc(0, block.data() + typeAt, 4), data, size));
+    PutU32be(block, Crc32(Crc32(0, block.data() + typeAt, 4), data, size));
 }
 
 // Writes the gathered bytes once there is a block of them, or all of them.
