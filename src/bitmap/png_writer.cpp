@@ -5,8 +5,8 @@
 #include <new>
 #include <vector>
 
-#include "bitmap/image_deflate.h"
 #include "bitmap/zlib_sums.h"
+#include "deflate/image_deflate.h"
 
 namespace tintwell {
 namespace {
@@ -30,7 +30,8 @@ struct PngWriter::Encoder {
         block.reserve(kBlockBytes + kIdatBytes + 64);
     }
 
-    ImageDeflater deflater;
+    deflate::ImageDeflater deflater;
+    std::vector<std::uint8_t> data;   // compressed image data not yet in an IDAT chunk
     std::vector<std::uint8_t> block;  // file bytes not yet written to the stream
     bool failed = false;
 };
@@ -76,13 +77,15 @@ Msg PngWriter::Begin(std::uint32_t width, std::uint32_t height, const OutputPale
 Msg PngWriter::WriteRow(const std::uint8_t* row) {
     if (!encoder_ || rowsLeft_ == 0) return Msg::WriteError;
     try {
-        ImageDeflater& deflater = encoder_->deflater;
+        deflate::ImageDeflater& deflater = encoder_->deflater;
         const std::uint8_t filterNone = 0;
         deflater.Add(&filterNone, 1);
         deflater.Add(row, rowBytes_);
         const bool last = --rowsLeft_ == 0;
         if (last) deflater.Finish();
-        std::vector<std::uint8_t>& data = deflater.Output();
+        std::vector<std::uint8_t>& data = encoder_->data;
+        const std::vector<std::uint8_t> more = deflater.TakeOutput();
+        data.insert(data.end(), more.begin(), more.end());
         std::size_t taken = 0;
         while (data.size() - taken >= kIdatBytes || (last && taken < data.size())) {
             const std::size_t n = std::min(kIdatBytes, data.size() - taken);
