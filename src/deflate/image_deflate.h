@@ -23,7 +23,8 @@ namespace tintwell::deflate {
 // input, each with Huffman codes made for it, or stored when that is smaller; the stream
 // ends with the Adler-32 sum, computed here. What it does not do: fixed-code blocks, preset
 // dictionaries, flushing in the middle of the stream, or lazy matching beyond one byte. On
-// true-color or photographic rows it works, but general encoders do as well or better.
+// dithered art and photographs it works, but libdeflate's level 6 is there faster and as
+// small or smaller (docs/ARCHITECTURE.md has the figures).
 class ImageDeflater {
   public:
     // `rowBytes`: the bytes of one filtered row, filter-type byte included.
