@@ -18,8 +18,7 @@ namespace {
 constexpr std::uint64_t kBlockBytes = 64 * 1024;
 
 // Packs one index per byte into two pixels per byte, left pixel in the high nibble; the
-// low nibble after an odd last pixel is 0. In place is fine: byte k is written after
-// indices 2k and 2k + 1 are read.
+// low nibble after an odd last pixel is 0.
 void PackNibbles(const std::uint8_t* indices, std::size_t width, std::uint8_t* row) {
     const std::size_t pairs = width / 2;
     for (std::size_t k = 0; k < pairs; ++k) {
