@@ -509,7 +509,8 @@ class VirtualFileBuf : public std::streambuf {
 };
 
 // An output whose size would not fit the 32-bit size fields is refused before anything is
-// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows).
+// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows): the
+// reader's pixel limit refuses it before the writer's own size check.
 TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
     const Bytes header = BmpBuilder(1, 1, 8).DistinctPalette(256).Bytes();
     Bytes head(header.begin(), header.begin() + 14 + 40 + 1024);
