@@ -6,6 +6,16 @@
 
 namespace tintwell {
 
+// The most pixels an image of either format may have, in any shape (as many as 8192 x
+// 8192): a larger one is refused, with Msg::Unsupported and kTooManyPixels, before a row
+// is decoded or a buffer sized for it.
+inline constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 26;
+inline constexpr std::string_view kTooManyPixels = "an image of more pixels than 8192 x 8192";
+
+[[nodiscard]] constexpr bool WithinPixelLimit(std::uint64_t width, std::uint64_t height) {
+    return height == 0 || width <= kMaxDecodedPixels / height;
+}
+
 // The file formats the engine reads and writes.
 enum class ImageFormat : std::uint8_t { Bmp, Png };
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "bitmap/analyser.h"
+#include "bitmap/bmp_header.h"
 #include "bitmap/image_format.h"
+#include "bitmap/png_rows.h"
 #include "bitmap/writer.h"
 #include "palette/fixed_palettes.h"
 #include "support/bmp_builder.h"
@@ -324,6 +326,70 @@ TEST(PngCodec, DamagedFilesAreRefused) {
     EXPECT_EQ(WriteBitmap(in, nowhere, OutputPalette{made.palette, 256}, OutputIndexMap{}, {},
                           ImageFormat::Png),
               Msg::WriteError);
+}
+
+// A PNG file whose header claims `width` x `height` pixels (its image data is one pixel:
+// only the header is read here).
+std::string PngClaiming(std::uint32_t width, std::uint32_t height) {
+    const Bytes one =
+        test::PngBuilder(1, 1, test::PngBuilder::Indexed).Palette({0}).Pixels({0}).Bytes();
+    std::string s = Text(one);
+    const std::size_t ihdr = ChunkOffsets(s).at("IHDR");
+    PutU32be(s, ihdr + 8, width);
+    PutU32be(s, ihdr + 12, height);
+    PutU32be(s, ihdr + 8 + 13, Crc32(std::string_view(s).substr(ihdr + 4, 4 + 13)));
+    return s;
+}
+
+// Both formats take the same most pixels, in any shape, and refuse more for the same
+// reason: uncompressed and run-length bitmaps alike, before any row is decoded.
+TEST(ImageSize, OneLimitForBothFormats) {
+    const auto bmp = [](std::int32_t width, std::int32_t height, bool runLength) {
+        const std::size_t stride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+        return Text(runLength ? test::BmpBuilder(width, height, 8)
+                                    .Compression(1)
+                                    .DistinctPalette(2)
+                                    .Data({0, 1})
+                                    .Bytes()
+                              : test::BmpBuilder(width, height, 1)
+                                    .DistinctPalette(2)
+                                    .Data(Bytes(stride * static_cast<std::size_t>(height)))
+                                    .Bytes());
+    };
+    constexpr std::uint32_t kAll = 1u << 26;  // 8192 x 8192
+    const struct {
+        const char* name;
+        std::string file;
+        bool refused;
+    } cases[] = {
+        {"BmpAtTheLimit", bmp(8192, 8192, false), false},
+        {"BmpOneColumnMore", bmp(8193, 8192, false), true},
+        {"RleAtTheLimit", bmp(8192, 8192, true), false},
+        {"RleOneRowMore", bmp(8192, 8193, true), true},
+        {"RleOneTallColumn", bmp(1, kAll, true), false},
+        {"RleHuge", bmp(16384, 16384, true), true},
+        {"PngAtTheLimit", PngClaiming(8192, 8192), false},
+        {"PngOneColumnMore", PngClaiming(8193, 8192), true},
+        {"PngOneTallColumn", PngClaiming(1, kAll), false},
+        {"PngOneLongRow", PngClaiming(kAll + 1, 1), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.file);
+        Msg error = Msg::None;
+        std::string_view detail;
+        if (SniffFormat(in) == ImageFormat::Png) {
+            PngRows rows(in, Rgb{});
+            error = rows.Open();
+            detail = rows.Detail();
+        } else {
+            const HeaderResult read = ReadBmpHeader(in);
+            error = read.error;
+            detail = read.detail;
+        }
+        EXPECT_EQ(error, c.refused ? Msg::Unsupported : Msg::None) << detail;
+        EXPECT_EQ(detail, c.refused ? "an image of more pixels than 8192 x 8192" : "");
+    }
 }
 
 }  // namespace

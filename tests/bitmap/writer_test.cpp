@@ -424,7 +424,7 @@ TEST(WriteBitmap, RefusesWhatTheAnalyserRefuses) {
         {"Jpeg", BmpBuilder(4, 2, 24).Compression(4).Bytes(), Msg::Unsupported},
         {"RleRunPastRow", BmpBuilder(4, 2, 8).Compression(1).Data({5, 1}).Bytes(), Msg::ReadError},
         {"Info64Short", BmpBuilder(4, 2, 8).InfoSize(64).OffBits(14 + 63).Bytes(),
-         Msg::Unsupported},
+         Msg::InvalidData},
         {"NegativeWidth", BmpBuilder(-4, 2, 8).Bytes(), Msg::Unsupported},
         {"Truncated", truncated, Msg::ReadError},
         {"WidthZero", BmpBuilder(0, 2, 8).Bytes(), Msg::InvalidData},
@@ -509,7 +509,8 @@ class VirtualFileBuf : public std::streambuf {
 };
 
 // An output whose size would not fit the 32-bit size fields is refused before anything is
-// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows).
+// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows): the
+// reader's pixel limit refuses it before the writer's own size check.
 TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
     const Bytes header = BmpBuilder(1, 1, 8).DistinctPalette(256).Bytes();
     Bytes head(header.begin(), header.begin() + 14 + 40 + 1024);
@@ -520,9 +521,11 @@ TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
     std::ostringstream out;
     EXPECT_EQ(WriteBitmap(in, out, OutputPalette{Grays(4), 256}, IdentityMap()), Msg::Unsupported);
     EXPECT_TRUE(out.str().empty());
-    // Two rows fewer it fits: the writer starts, and here stops at an output that is full.
-    writeU32le(head, 22, 65535);
-    VirtualFileBuf fits(head, head.size() + std::uint64_t{65536} * 65535);
+    // The largest image the reader takes: the writer starts, and here stops at an output
+    // that is full.
+    writeU32le(head, 18, 8192);
+    writeU32le(head, 22, 8192);
+    VirtualFileBuf fits(head, head.size() + std::uint64_t{8192} * 8192);
     std::istream fitsIn(&fits);
     LimitedBuf full(2000);
     std::ostream fullOut(&full);
