@@ -47,10 +47,10 @@ A palette file given with -p is read by its content: a 768-byte .act (or 772
 with a count), a GIMP, JASC-PAL or hex palette; a palette of fewer than 256
 colors is filled up with black. A file that is none of these, holds no
 colors or more than 256, or is larger than 1 MiB, stops the run rather than
-falling back to the built-in palette. Images of more than 8192 x 8192 pixels
-(in any shape) are refused. Writing stops at a file that cannot be opened or created, or whose
-output would be the file itself; the files after it are not written and no
-palette file is saved.
+falling back to the built-in palette. Images of more than 16384 x 16384
+pixels (in any shape) are refused. Writing stops at a file that cannot be
+opened or created, or whose output would be the file itself; the files after
+it are not written and no palette file is saved.
 
 Exit status: 0 everything done; 1 some file refused, skipped as existing, or
 failed (the rest done); 2 usage error or nothing could be done.

@@ -356,20 +356,20 @@ TEST(ImageSize, OneLimitForBothFormats) {
                                     .Data(Bytes(stride * static_cast<std::size_t>(height)))
                                     .Bytes());
     };
-    constexpr std::uint32_t kAll = 1u << 26;  // 8192 x 8192
+    constexpr std::uint32_t kAll = 1u << 28;  // 16384 x 16384
     const struct {
         const char* name;
         std::string file;
         bool refused;
     } cases[] = {
-        {"BmpAtTheLimit", bmp(8192, 8192, false), false},
-        {"BmpOneColumnMore", bmp(8193, 8192, false), true},
-        {"RleAtTheLimit", bmp(8192, 8192, true), false},
-        {"RleOneRowMore", bmp(8192, 8193, true), true},
+        {"BmpAtTheLimit", bmp(16384, 16384, false), false},
+        {"BmpOneColumnMore", bmp(16385, 16384, false), true},
+        {"RleAtTheLimit", bmp(16384, 16384, true), false},
+        {"RleOneRowMore", bmp(16384, 16385, true), true},
         {"RleOneTallColumn", bmp(1, kAll, true), false},
-        {"RleHuge", bmp(16384, 16384, true), true},
-        {"PngAtTheLimit", PngClaiming(8192, 8192), false},
-        {"PngOneColumnMore", PngClaiming(8193, 8192), true},
+        {"RleHuge", bmp(32768, 32768, true), true},
+        {"PngAtTheLimit", PngClaiming(16384, 16384), false},
+        {"PngOneColumnMore", PngClaiming(16385, 16384), true},
         {"PngOneTallColumn", PngClaiming(1, kAll), false},
         {"PngOneLongRow", PngClaiming(kAll + 1, 1), true},
     };
@@ -388,7 +388,7 @@ TEST(ImageSize, OneLimitForBothFormats) {
             detail = read.detail;
         }
         EXPECT_EQ(error, c.refused ? Msg::Unsupported : Msg::None) << detail;
-        EXPECT_EQ(detail, c.refused ? "an image of more pixels than 8192 x 8192" : "");
+        EXPECT_EQ(detail, c.refused ? "an image of more pixels than 16384 x 16384" : "");
     }
 }
 
