@@ -141,6 +141,9 @@ PreviewWindow::PreviewWindow(const std::string& path, QWidget* parent)
     // A long status text is cut at the window's edge rather than widening the window.
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     SetZoom(1);
+    // While it loads the window takes the room a preview takes at most, so the window system
+    // places it where that fits; the pixels then only ever shrink it.
+    resize(FreeArea().size() / 2 + sizeHint());
 }
 
 PreviewWindow::~PreviewWindow() {
@@ -201,8 +204,7 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
 // large enough to see its pixels. An image larger than half the screen even at 1x opens at
 // 1x in a window of half the screen, scrolled.
 void PreviewWindow::OpenAtFirstSize() {
-    const QScreen* shown = parentWidget() != nullptr ? parentWidget()->screen() : screen();
-    const QRect free = shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect free = FreeArea();
     const QSize half = free.size() / 2;
     const QSize image(Pixels().width, Pixels().height);
     int zoom = 1;
@@ -229,16 +231,11 @@ void PreviewWindow::OpenAtFirstSize() {
     layout()->activate();
     const QSize lacking = (room - scroll_->maximumViewportSize()).expandedTo(QSize(0, 0));
     resize((size() + lacking).boundedTo(bound));
-    KeepInside(free);
 }
 
-// The window grew after the window system placed it: moved back into the free area.
-void PreviewWindow::KeepInside(const QRect& free) {
-    if (!isVisible()) return;
-    const QSize frame = frameGeometry().size() - geometry().size() + size();
-    const QPoint at = frameGeometry().topLeft();
-    move(std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - frame.width())),
-         std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - frame.height())));
+QRect PreviewWindow::FreeArea() const {
+    const QScreen* shown = parentWidget() != nullptr ? parentWidget()->screen() : screen();
+    return shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 void PreviewWindow::SetOutput(const PreviewOutput& output) {

@@ -111,7 +111,7 @@ class PreviewWindow final : public QWidget {
   private:
     void TakePixels(unsigned load, FilePixels pixels);
     void OpenAtFirstSize();
-    void KeepInside(const QRect& free);
+    [[nodiscard]] QRect FreeArea() const;
     void Rebuild();
     void ShowPixel(QPoint pixel);
     [[nodiscard]] QString StatusLine(QPoint pixel, Rgb color, int entry) const;
