@@ -65,7 +65,9 @@ void PreviewCanvas::SetColors(const std::array<QRgb, kFileIndexCount>& colors) {
 }
 
 void PreviewCanvas::SetZoom(int zoom) {
-    zoom_ = std::clamp(zoom, 1, PreviewWindow::kMaxZoom);
+    // No wider or higher than a widget may be, whatever the image.
+    const int side = std::max({pixels_.width, pixels_.height, 1});
+    zoom_ = std::clamp(zoom, 1, std::clamp(QWIDGETSIZE_MAX / side, 1, PreviewWindow::kMaxZoom));
     resize(sizeHint());
     update();
 }
