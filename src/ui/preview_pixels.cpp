@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "palette/output_depth.h"
+
 namespace tintwell {
 
 bool SameNumbering(const TrueColorRule& a, const TrueColorRule& b) {
@@ -17,7 +19,7 @@ PreviewOutput OutputOf(const FileRecord& record, const ColorTable& table,
     PreviewOutput output;
     for (int i = 0; i < kFileIndexCount; ++i) {
         int entry = map[i];
-        if (settings.outputDepth == 16) entry &= 0x0F;
+        entry &= OutputDepth(settings.outputDepth).Entries() - 1;  // the bits the depth keeps
         output.entries[i] = entry;
         // Entries past the list are written as zeros: black.
         if (entry < static_cast<int>(palette.size())) output.colors[i] = palette[entry];
