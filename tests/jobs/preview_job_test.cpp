@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct PixelsCase {
     std::vector<std::uint32_t> colors;
     TrueColorRule rule{};
 };
+
+void PrintTo(const PixelsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // The colors of DistinctPalette's entries, as 0xRRGGBB.
 std::vector<std::uint32_t> DistinctColors(const std::vector<std::uint8_t>& indices) {
@@ -175,6 +180,10 @@ struct RefusalCase {
     Bytes bytes;
     Msg error;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PreviewRefusalTest : public ::testing::TestWithParam<RefusalCase> {
   protected:
