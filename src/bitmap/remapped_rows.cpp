@@ -73,4 +73,14 @@ Msg RemappedRows::Next(std::uint8_t* indices) {
     return known ? Msg::None : Msg::FullColorOverflow;
 }
 
+ColorQuad RemappedRows::FileColor(int index) const {
+    const auto known = [index](const auto& colors) {
+        return index < colors.Size() ? colors.ColorAt(index) : ColorQuad{};
+    };
+    if (!Info().trueColor) return Info().palette[index];
+    if (reducedColors_) return known(*reducedColors_);
+    if (nearestColors_) return known(*nearestColors_);
+    return known(firstColors_);
+}
+
 }  // namespace tintwell

@@ -32,6 +32,11 @@ class RemappedRows {
     // a color the scan never saw.
     [[nodiscard]] Msg Next(std::uint8_t* indices);
 
+    // The file's own color of file index `index` (0..255): an indexed image's palette entry,
+    // or the color a true-color image's numbering gave that index in the rows read so far
+    // (zeros for an index not given yet).
+    [[nodiscard]] ColorQuad FileColor(int index) const;
+
   private:
     ImageRows rows_;
     const OutputIndexMap& map_;
