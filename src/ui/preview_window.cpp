@@ -20,6 +20,8 @@
 #include <memory>
 #include <utility>
 
+#include "ui/utf8_text.h"
+
 namespace tintwell {
 namespace {
 
@@ -107,7 +109,7 @@ PreviewWindow::PreviewWindow(const std::string& path, QWidget* parent)
     : QWidget(parent, Qt::Window), path_(path) {
     setObjectName(QStringLiteral("preview"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QFileInfo(QString::fromUtf8(path.c_str())).fileName());
+    setWindowTitle(QFileInfo(FromUtf8(path)).fileName());
 
     original_ = new QCheckBox(tr("元の色"), this);
     original_->setObjectName(QStringLiteral("originalToggle"));
