@@ -116,20 +116,16 @@ void Batch::ExplainColorsDoNotFit(int colors, int depth) {
 // The output folder, made when it does not exist; false (and the reason on err) when it
 // is something else or cannot be made.
 bool Batch::MakeOutputFolder() {
-    std::error_code ec;
-    const fs::path dir = PathFromUtf8(*o_.outputDir);
-    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-        err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
-        return false;
-    }
-    if (!fs::exists(dir, ec)) {
-        fs::create_directories(dir, ec);
-        if (ec) {
+    switch (MakeFolder(*o_.outputDir)) {
+        case Msg::None:
+            return true;
+        case Msg::NotADirectory:
+            err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
+            return false;
+        default:
             err_ << MessageText(Msg::CannotCreateDirectory) << " (" << *o_.outputDir << ")\n";
             return false;
-        }
     }
-    return true;
 }
 
 Batch::OutputEnd Batch::Output() {

@@ -80,7 +80,7 @@ void OutputDirDialog::accept() {
             break;
         case DirectoryCheck::AskCreate:
             if (!messages.AskYesNo(this, Msg::CreateDirectoryQuestion, true)) return;
-            if (!MakeDirectoryPath(check.path)) {
+            if (MakeFolder(check.path) != Msg::None) {
                 messages.Show(this, Msg::CannotCreateDirectory);
                 return;
             }
