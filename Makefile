@@ -8,13 +8,19 @@
 #   make bench   run the benchmarks and the batch timing against a durable copy
 #   make fuzz    run the libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
+#   make package the Debian package, the Windows zip and the Windows installer, in
+#                build/packages (with the window for Windows when WINDOWS_GUI names its
+#                deployed folder)
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 TSAN_REPEAT ?= 20
 OUT ?= out
+PACKAGES ?= build/packages
+# The window's deployed Windows folder, when make windows-gui has laid one out.
+WINDOWS_GUI ?= $(wildcard build/windows-gui/deploy)
 
-.PHONY: deps run test tsan windows bench fuzz format clean
+.PHONY: deps run test tsan windows bench fuzz format package clean
 
 deps:
 	@scripts/install-deps
@@ -54,6 +60,15 @@ fuzz: deps
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+package: deps
+	cmake --preset package >/dev/null
+	cmake --build build/package -j $(JOBS)
+	cpack --config build/package/CPackConfig.cmake -B $(PACKAGES)
+	scripts/build-spng-mingw build/windows
+	cmake --preset windows >/dev/null
+	cmake --build build/windows -j $(JOBS) --target tintwell-cli
+	scripts/package-windows $(PACKAGES) build/windows/src/app $(WINDOWS_GUI)
 
 clean:
 	rm -rf build $(OUT)
