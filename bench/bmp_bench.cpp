@@ -346,11 +346,12 @@ void BM_EncodePng(benchmark::State& state) {
     for (auto _ : state) {
         output.Reset();
         std::ostream out(&output);
-        PngWriter writer(out);
-        bool ok = writer.Begin(kSide, kSide, OutputPalette{colors, 256}) == Msg::None;
+        PngWriter writer(out, kSide, kSide, OutputPalette{colors, 256});
+        bool ok = writer.Begin() == Msg::None;
         for (int y = 0; ok && y < kSide; ++y)
-            ok = writer.WriteRow(rows.data() + static_cast<std::size_t>(kSide - 1 - y) * kSide) ==
-                 Msg::None;
+            ok = writer.Write(std::span(rows).subspan(
+                     static_cast<std::size_t>(kSide - 1 - y) * kSide, kSide)) == Msg::None;
+        ok = ok && writer.Finish() == Msg::None;
         if (!ok) {
             state.SkipWithError("the encoder failed");
             break;

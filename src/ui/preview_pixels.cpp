@@ -13,6 +13,7 @@
 #include "jobs/file_io.h"
 #include "jobs/file_paths.h"
 #include "jobs/scan_file.h"
+#include "palette/output_depth.h"
 
 namespace tintwell {
 
@@ -94,7 +95,7 @@ PreviewOutput OutputOf(const FileRecord& record, const ColorTable& table,
     PreviewOutput output;
     for (int i = 0; i < kFileIndexCount; ++i) {
         int entry = map[i];
-        if (settings.outputDepth == 16) entry &= 0x0F;
+        entry &= OutputDepth(settings.outputDepth).Entries() - 1;  // the bits the depth keeps
         output.entries[i] = entry;
         // Entries past the list are written as zeros: black.
         if (entry < static_cast<int>(palette.size())) output.colors[i] = palette[entry];

@@ -15,6 +15,7 @@
 #include "bitmap/writer.h"
 #include "palette/fixed_palettes.h"
 #include "support/bmp_builder.h"
+#include "support/counted_png.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -74,20 +75,7 @@ SetRun RunSet(const std::vector<Bytes>& inputs, PaletteSettings settings, ImageF
     return run;
 }
 
-// The chunks of a PNG file by type, in order, with their data ("" when the file is no PNG).
-std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
-    std::vector<std::pair<std::string, std::string>> chunks;
-    std::size_t at = 8;
-    while (at + 12 <= png.size()) {
-        const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(png[at + k]); };
-        const std::size_t length =
-            static_cast<std::size_t>(byte(0)) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
-        if (at + 12 + length > png.size()) break;
-        chunks.emplace_back(png.substr(at + 4, 4), png.substr(at + 8, length));
-        at += 12 + length;
-    }
-    return chunks;
-}
+using test::PngChunks;
 
 // The libpng sources' PNG corpus, fetched once into the build folder.
 fs::path PngCorpus() {
@@ -215,7 +203,7 @@ TEST(PngCodec, EveryOutputPixelHasTheColorPillowGivesItsInput) {
                     EXPECT_EQ(b.substr(22, 4), std::string("\x0D\0\0\0", 4)) << "not bottom-up";
                 }
                 if (output != ImageFormat::Png) continue;
-                const auto chunks = Chunks(run.outputs[i]);
+                const auto chunks = PngChunks(run.outputs[i]);
                 ASSERT_EQ(chunks.size(), 4u);
                 EXPECT_EQ(chunks[0].first + chunks[1].first + chunks[2].first + chunks[3].first,
                           "IHDRPLTEIDATIEND");
@@ -255,7 +243,7 @@ void PutU32be(std::string& s, std::size_t at, std::uint32_t v) {
 std::map<std::string, std::size_t> ChunkOffsets(const std::string& png) {
     std::map<std::string, std::size_t> offsets;
     std::size_t at = 8;
-    for (const auto& [type, data] : Chunks(png)) {
+    for (const auto& [type, data] : PngChunks(png)) {
         offsets.emplace(type, at);
         at += 12 + data.size();
     }
@@ -275,7 +263,7 @@ TEST(PngCodec, DamagedFilesAreRefused) {
     const auto at = ChunkOffsets(good);
     const std::size_t ihdr = at.at("IHDR");
     const std::size_t idat = at.at("IDAT");
-    const std::size_t idatLength = Chunks(good)[2].second.size();
+    const std::size_t idatLength = PngChunks(good)[2].second.size();
     const std::size_t iend = at.at("IEND");
 
     // IHDR with new dimensions, its CRC made to match.
