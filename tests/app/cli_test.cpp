@@ -697,6 +697,16 @@ TEST(CliTest, AFailedStandardOutputIsAnError) {
 }
 
 #ifndef _WIN32
+// In a child process: runs the program args[0] with `args` in place of this one.
+[[noreturn]] void Exec(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 // SIGTERM stops the tool as the abort button stops the output job: the file in hand is
 // finished, nothing after it is written, no temporary file is left, and the exit status is
 // 128 + 15 as a shell reports it.
@@ -717,12 +727,7 @@ TEST(CliTest, ATerminationSignalEndsTheRunLikeAbort) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        Exec(args);
     }
     // The signal comes once the first file is written, while the rest are still to come.
     bool seen = false;
@@ -786,12 +791,7 @@ CliResult RunToolAsAnotherUser(const TempDir& dir, std::vector<std::string> args
         dup2(err, 2);
         constexpr uid_t kNobody = 65534;
         if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(126);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        Exec(args);
     }
     close(out);
     close(err);
