@@ -5,8 +5,8 @@
 #include <new>
 #include <vector>
 
-#include "bitmap/image_deflate.h"
 #include "bitmap/zlib_sums.h"
+#include "deflate/image_deflate.h"
 
 namespace tintwell {
 namespace {
@@ -31,7 +31,8 @@ struct PngWriter::Encoder {
         block.reserve(kBlockBytes + kIdatBytes + 64);
     }
 
-    ImageDeflater deflater;
+    deflate::ImageDeflater deflater;
+    std::vector<std::uint8_t> data;   // compressed image data not yet in an IDAT chunk
     std::vector<std::uint8_t> block;  // file bytes not yet written to the stream
     bool failed = false;
 };
@@ -104,7 +105,7 @@ Msg PngWriter::Finish() {
 // without a row the end of the stream. What it has compressed goes out in whole IDAT
 // chunks, and at the end all of it.
 void PngWriter::Deflate(const std::uint8_t* row) {
-    ImageDeflater& deflater = encoder_->deflater;
+    deflate::ImageDeflater& deflater = encoder_->deflater;
     const bool end = row == nullptr;
     if (end) {
         deflater.Finish();
@@ -113,7 +114,9 @@ void PngWriter::Deflate(const std::uint8_t* row) {
         deflater.Add(&filterNone, 1);
         deflater.Add(row, static_cast<std::size_t>(rowBytes_));
     }
-    std::vector<std::uint8_t>& data = deflater.Output();
+    std::vector<std::uint8_t>& data = encoder_->data;
+    const std::vector<std::uint8_t> more = deflater.TakeOutput();
+    data.insert(data.end(), more.begin(), more.end());
     std::size_t taken = 0;
     while (data.size() - taken >= kIdatBytes || (end && taken < data.size())) {
         const std::size_t n = std::min(kIdatBytes, data.size() - taken);
