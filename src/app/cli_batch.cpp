@@ -24,7 +24,6 @@ bool Batch::Setup() {
     std::filesystem::path paletteDir;
     std::string paletteName;
     if (o_.paletteFile) {
-        view_.SetPaletteFile(*o_.paletteFile);
         const fs::path file = PathFromUtf8(*o_.paletteFile);
         paletteDir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
         // The options took only a file whose name gives a palette name.
@@ -77,13 +76,12 @@ void Batch::Analyse() {
             for (const FileRecord& record : ws_->Files()) {
                 if (record.path == e.path) e.format = record.format;
             }
-        } else if (e.status == Status::Pending) {
+        } else if (e.status == Status::Pending && StopSignal() == 0) {
+            // The drop ended before it (the limit of files).
             e.status = Status::Skipped;
-            e.message = ImageFormatOfExtension(e.path)
-                            ? e.path + ": skipped, a file of the same name is already listed"
-                            : e.path + ": skipped, not a .bmp or .png file";
-            if (!o_.quiet) view_.Print(e.message);
+            e.message = e.path + ": skipped, the files before it filled the list";
         }
+        if (e.status == Status::Skipped && !o_.quiet) view_.Print(e.message);
     }
 }
 
@@ -147,7 +145,6 @@ Batch::OutputEnd Batch::Output() {
     view_.SetPhase(CliView::Phase::Writing);
     ws_->OnOutput(*o_.outputDir);
     view_.EndProgress();
-    view_.EndWriting();
     // Files the job never reached stay as analysed, saying why they were not written.
     std::size_t written = 0;
     std::size_t unreached = 0;
@@ -219,9 +216,10 @@ bool Batch::SavePalette() {
 // run cannot begin (too many files, or the palette file would overwrite one of them).
 bool Batch::TakeFiles() {
     // A folder argument stands for the bitmaps inside it, as a dropped folder does.
-    for (const std::string& path : ExpandFolders(o_.files)) {
+    // Paths where nothing can be read stay entries: the drop refuses them with the reason.
+    for (DroppedItem& item : ExpandFolders(o_.files)) {
         FileEntry entry;
-        entry.path = path;
+        entry.path = std::move(item.path);
         files_.push_back(std::move(entry));
     }
     if (static_cast<int>(files_.size()) > kMaxFiles) {

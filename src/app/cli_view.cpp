@@ -2,10 +2,10 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "app/cli_kept_output.h"
 #include "jobs/file_paths.h"
-#include "palette/palette_file.h"
 
 namespace tintwell::cli {
 
@@ -32,12 +32,7 @@ const char* StatusName(Status s) {
 void CliView::DrawProgress(int step, int total) {
     PassOnStop();
     if (phase_ != Phase::Adding || step < 0) return;
-    current_ = static_cast<std::size_t>(step);
-    Progress("analysing", current_ + 1, static_cast<std::size_t>(total));
-}
-
-void CliView::FileRowInserted(int, const std::string&) {
-    if (phase_ == Phase::Adding && current_ < files_.size()) files_[current_].listed = true;
+    Progress("analysing", static_cast<std::size_t>(step) + 1, static_cast<std::size_t>(total));
 }
 
 void CliView::SetRowSelected(ListId list, int row, bool selected) {
@@ -53,8 +48,27 @@ OverwriteAnswer CliView::AskOverwrite(const std::string& path) {
     return force_ ? OverwriteAnswer::Yes : OverwriteAnswer::No;
 }
 
+void CliView::FileAdded(const AddOutcome& added) {
+    FileEntry* e = Item(added.item, added.path);
+    if (e == nullptr) return;
+    switch (added.kind) {
+        case AddOutcome::Kind::Accepted:
+            e->listed = true;
+            return;
+        case AddOutcome::Kind::Skipped:
+            e->status = Status::Skipped;
+            e->message = e->path + ": " + added.detail;
+            return;
+        case AddOutcome::Kind::Refused:
+            break;
+    }
+    e->status = Status::Refused;
+    e->message = Named(added.msg, added.path, e->path);
+    if (!added.detail.empty()) e->message += " (" + added.detail + ")";
+    Print(e->message);
+}
+
 void CliView::FileDone(const FileOutcome& outcome) {
-    const std::optional<std::pair<Msg, std::string>> shown = std::exchange(shown_, {});
     FileEntry* e = Listed(outcome.input);
     if (e == nullptr) return;
     switch (outcome.kind) {
@@ -70,48 +84,22 @@ void CliView::FileDone(const FileOutcome& outcome) {
     // An output that would be its own input is refused; other failures happened while
     // the file was read or written.
     e->status = outcome.msg == Msg::SameFile ? Status::Refused : Status::Failed;
-    const std::string path = shown ? shown->second : std::string();
-    e->message = Named(outcome.msg, path, e->path);
+    e->message = Named(outcome.msg, outcome.named, e->path);
     Print(e->message);
     outputEnded_ = outputEnded_ || outcome.endedJob;
 }
 
-void CliView::EndWriting() {
-    if (const auto shown = std::exchange(shown_, {}))
-        Print(FormatMessage(shown->first, shown->second));
-}
-
 void CliView::ShowMessage(Msg msg, const std::string& path) {
-    if (phase_ == Phase::Writing) {
-        // Printed with its file's outcome, which follows.
-        EndWriting();
-        shown_.emplace(msg, path);
-        return;
+    std::string text = FormatMessage(msg, path);
+    const std::string detail = std::exchange(detail_, {});
+    if (phase_ == Phase::Setup) {
+        // The palette file's messages do not name it.
+        setupFailed_ = true;
+        if (!path.empty()) text += " (" + path + ")";
+        if (!detail.empty()) text += ": " + detail;
+        setupMessage_ = text;
     }
-    const std::string text = FormatMessage(msg, path);
-    const std::string_view detail = std::exchange(detail_, {});
-    FileEntry* e = Owner(msg, path);
-    if (e == nullptr) {
-        if (phase_ == Phase::Setup) {
-            // Only the palette file can fail here; its message does not name it.
-            setupFailed_ = true;
-            setupMessage_ = paletteFile_.empty()
-                                ? text
-                                : text + " (" + paletteFile_ + "): " +
-                                      PaletteFaultText(ReadPaletteFile(PathFromUtf8(paletteFile_)));
-            Print(setupMessage_);
-            return;
-        }
-        Print(text);
-        return;
-    }
-    // An output that would be its own input is refused; other failures of a listed file
-    // happened while it was read or written.
-    const bool sameFile = msg == Msg::SameFile;
-    e->status = e->listed && !sameFile ? Status::Failed : Status::Refused;
-    e->message = Named(msg, path, e->path);
-    if (!detail.empty()) e->message += " (" + std::string(detail) + ")";
-    Print(e->message);
+    Print(text);
 }
 
 void CliView::EndProgress() {
@@ -144,22 +132,16 @@ std::string CliView::Named(Msg msg, const std::string& path, const std::string& 
     return namesFile ? text : text + " (" + file + ")";
 }
 
+FileEntry* CliView::Item(std::size_t item, const std::string& path) {
+    if (item < files_.size() && files_[item].path == path) return &files_[item];
+    return nullptr;
+}
+
 FileEntry* CliView::Listed(const std::string& input) {
     for (FileEntry& e : files_) {
         if (e.listed && e.path == input) return &e;
     }
     return nullptr;
-}
-
-FileEntry* CliView::Owner(Msg msg, const std::string& path) {
-    if (phase_ == Phase::Setup) return nullptr;
-    if (!path.empty()) {
-        for (FileEntry& e : files_) {
-            if (e.path == path) return &e;
-        }
-    }
-    if (msg == Msg::TooManyFiles) return nullptr;
-    return current_ < files_.size() ? &files_[current_] : nullptr;
 }
 
 }  // namespace tintwell::cli

@@ -41,9 +41,9 @@ void SetRunning(Workspace* workspace);
 void PassOnStop();
 
 // The Workspace's view for a run without a window: it prints the messages, answers the
-// overwrite question from --force, and gives every file its status: while files are added
-// from the progress step and the paths in the messages, while they are written from the
-// output job's FileOutcome values.
+// overwrite question from --force, and gives every file its status from what the jobs tell
+// of it: AddOutcome while files are added (the job's items are the files, in order), and
+// FileOutcome while they are written.
 class CliView final : public HeadlessView {
   public:
     CliView(std::vector<FileEntry>& files, std::ostream& err, bool force, bool progress)
@@ -53,13 +53,10 @@ class CliView final : public HeadlessView {
     void SetPhase(Phase phase) { phase_ = phase; }
     // How many files the output job takes in hand at most.
     void SetOutputCount(std::size_t count) { outputCount_ = count; }
-    void SetPaletteFile(std::string path) { paletteFile_ = std::move(path); }
     [[nodiscard]] bool SetupFailed() const { return setupFailed_; }
     [[nodiscard]] const std::string& SetupMessage() const { return setupMessage_; }
 
     void DrawProgress(int step, int total) override;
-
-    void FileRowInserted(int, const std::string&) override;
 
     // A row is selected when its write is the file in hand.
     void SetRowSelected(ListId list, int row, bool selected) override;
@@ -69,18 +66,20 @@ class CliView final : public HeadlessView {
         return AskOverwrite(path);
     }
 
-    // What became of a file of the output job; its message, if any, came just before.
+    // What became of a file of the add phase: listed, refused (printed) or skipped (kept for
+    // the summary).
+    void FileAdded(const AddOutcome& added) override;
+    // What became of a file of the output job.
     void FileDone(const FileOutcome& outcome) override;
 
     // Whether a file's failure ended the output job (the files after it are not taken).
     [[nodiscard]] bool OutputEnded() const { return outputEnded_; }
 
-    // Flushes a message of the output job that no FileDone followed.
-    void EndWriting();
-
     // The reason for the refusal that the next message reports, in words.
     void RefusalDetail(std::string_view detail) override { detail_ = detail; }
 
+    // A message about no file of the list: printed. While the run is set up only the palette
+    // file can fail; its message and reason end the run.
     void ShowMessage(Msg msg, const std::string& path) override;
 
     void EndProgress();
@@ -98,28 +97,22 @@ class CliView final : public HeadlessView {
     // as "読み出しエラーです", or a message about the output path).
     static std::string Named(Msg msg, const std::string& path, const std::string& file);
 
+    // The entry of item `item` of the add phase.
+    FileEntry* Item(std::size_t item, const std::string& path);
     // The listed file of an input path.
     FileEntry* Listed(const std::string& input);
-
-    // The file a message is about: one whose input or output path it names, else the file
-    // in hand. Messages outside adding and writing are about no file.
-    FileEntry* Owner(Msg msg, const std::string& path);
 
     std::vector<FileEntry>& files_;
     std::ostream& err_;
     bool force_;
     bool progress_;
     Phase phase_ = Phase::Setup;
-    std::size_t current_ = static_cast<std::size_t>(-1);
     std::size_t outputCount_ = 0;
-    // The output job's last message, waiting for its file's outcome.
-    std::optional<std::pair<Msg, std::string>> shown_;
     bool outputEnded_ = false;
     bool progressShown_ = false;
     bool setupFailed_ = false;
     std::string setupMessage_;
-    std::string paletteFile_;
-    std::string_view detail_;  // the reason for the refusal that the next message reports
+    std::string detail_;  // the reason for the refusal that the next message reports
 };
 
 }  // namespace tintwell::cli

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "jobs/add_files_job.h"
+#include "jobs/file_paths.h"
+#include "jobs/output_job.h"
 #include "palette/palette_file.h"
 
 namespace tintwell {
@@ -13,46 +16,46 @@ Workspace::Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOpt
       pal256Name_(settings.pal256),
       pal16Name_(settings.pal16),
       outDir_(settings.outDir),
+      controls_(view, runner_, files_, table_, settings_),
+      rows_(files_, view, controls_),
+      context_{view, runner_, controls_, rows_, files_, table_, settings_},
       runner_(options.runMode, options.scanThreads, [this] { view_.ResultsWaiting(); }) {
     settings_.mode = PaletteModeFromSetting(settings.type);
-    table_.SetObserver(this);
+    table_.SetObserver(&controls_);
 }
 
 Workspace::~Workspace() {
     // A job may still run (the program is told to end while busy): nothing more of it is
     // applied, and the runner joins its workers after the tasks in hand. Output files are
     // named only here on the owner, so a write under way is discarded, never half named.
-    scan_.reset();
-    output_.reset();
+    job_.reset();
     table_.SetObserver(nullptr);
 }
 
 void Workspace::Initialise() {
-    if (const Msg msg = LoadFixedPalette256(paletteDir_, pal256Name_, fixed256_); msg != Msg::None)
-        ShowMessage(msg);
-    if (const Msg msg = LoadFixedPalette16(paletteDir_, pal16Name_, fixed16_); msg != Msg::None)
-        ShowMessage(msg);
+    LoadFixedPalette(true);
+    LoadFixedPalette(false);
 
     // The header texts before the first count is known.
-    SetHeader(ListId::Files, 0, std::string(MessageText(Msg::FileListInitialHeader)));
-    SetHeader(ListId::Colors, 0, std::string(MessageText(Msg::ColorListInitialHeader)));
-    SetHeader(ListId::Colors, 1, std::string(MessageText(Msg::PixelCountHeader)));
+    controls_.SetHeader(ListId::Files, 0, std::string(MessageText(Msg::FileListInitialHeader)));
+    controls_.SetHeader(ListId::Colors, 0, std::string(MessageText(Msg::ColorListInitialHeader)));
+    controls_.SetHeader(ListId::Colors, 1, std::string(MessageText(Msg::PixelCountHeader)));
     for (ControlId id : {ControlId::FileList, ControlId::ColorList, ControlId::PaletteSettings,
                          ControlId::OutputDepth, ControlId::Help}) {
-        SetEnabled(id, true);
+        controls_.SetEnabled(id, true);
     }
 
     runner_.SetBusy(false);
     runner_.ClearAbort();
-    ClearFileList();
+    rows_.Clear();
     ResetColorTable();
     sortToggle_ = 0;
     mergeTarget_ = 0;
-    SetEnabled(ControlId::Output, false);
-    SetEnabled(ControlId::Abort, false);
-    SetEnabled(ControlId::SavePalette, ColorCount() != 0);
+    controls_.SetEnabled(ControlId::Output, false);
+    controls_.SetEnabled(ControlId::Abort, false);
+    controls_.SetEnabled(ControlId::SavePalette, ColorCount() != 0);
     ApplyModeCaption();
-    SetEnabled(ControlId::Merge, false);
+    controls_.SetEnabled(ControlId::Merge, false);
 }
 
 void Workspace::ExportSettings(Settings& settings) const {
@@ -62,126 +65,17 @@ void Workspace::ExportSettings(Settings& settings) const {
     settings.pal16 = pal16Name_;
 }
 
-void Workspace::ColorRowInserted(int position) {
-    view_.ColorRowInserted(position);
-}
-void Workspace::ColorRowAboutToBeRemoved(int position) {
-    view_.ColorRowAboutToBeRemoved(position);
-}
-void Workspace::ColorRowsAboutToBeCleared() {
-    view_.ColorRowsAboutToBeCleared();
-}
-void Workspace::ColorRowRemoved(int position) {
-    view_.ColorRowRemoved(position);
-}
-void Workspace::ColorRowsCleared() {
-    view_.ColorRowsCleared();
-}
-void Workspace::ColorCountMilestone() {
-    RefreshColorList();
-}
-void Workspace::ColorTableFull() {
-    ShowMessage(Msg::TableOverflow);
-}
-
-void Workspace::ShowMessage(Msg msg, std::string_view path) {
-    view_.ShowMessage(msg, std::string(path));
-}
-
-void Workspace::ShowRefusal(const BitmapScan& scan, std::string_view path) {
-    view_.RefusalDetail(scan.detail);
-    ShowMessage(scan.error, path);
-}
-
-void Workspace::FinishJob() {
-    view_.JobFinished();
-}
-
-void Workspace::SetEnabled(ControlId id, bool enabled) {
-    const int index = ControlStates::IndexOf(id);
-    if (index < 0) return;
-    controls_.enabled[static_cast<std::size_t>(index)] = enabled;
-    view_.ControlEnabledChanged(id, enabled);
-}
-
-void Workspace::SetText(ControlId id, const std::string& text) {
-    switch (id) {
-        case ControlId::PaletteSettings:
-            controls_.paletteCaption = text;
-            break;
-        case ControlId::OutputDepth:
-            controls_.depthCaption = text;
-            break;
-        case ControlId::StatusField:
-            controls_.status = text;
-            break;
-        default:
-            return;
-    }
-    view_.ControlTextChanged(id, text);
-}
-
-void Workspace::SetHeader(ListId list, int column, const std::string& text) {
-    if (list == ListId::Files) {
-        controls_.fileHeader = text;
-    } else if (column == 0) {
-        controls_.colorHeader = text;
-    } else {
-        controls_.pixelHeader = text;
-    }
-    view_.HeaderTextChanged(list, column, text);
-}
-
-void Workspace::DrawProgress(int step, int total) {
-    if (step < 0) SetText(ControlId::StatusField, "");
-    view_.DrawProgress(step, total);
-}
-
-void Workspace::EnterBusy(bool abortAllowed) {
-    runner_.SetBusy(true);
-    runner_.ClearAbort();
-    for (ControlId id :
-         {ControlId::DeleteFiles, ControlId::ClearAll, ControlId::PaletteSettings,
-          ControlId::OutputDepth, ControlId::Merge, ControlId::Output, ControlId::Help,
-          ControlId::FileList, ControlId::ColorList, ControlId::SavePalette}) {
-        SetEnabled(id, false);
-    }
-    if (abortAllowed) SetEnabled(ControlId::Abort, true);
-}
-
-void Workspace::LeaveBusy() {
-    runner_.SetBusy(false);
-    runner_.ClearAbort();
-    if (FileCount() != 0) SetEnabled(ControlId::ClearAll, true);
-    SetEnabled(ControlId::PaletteSettings, true);
-    SetEnabled(ControlId::OutputDepth, true);
-    SetEnabled(ControlId::Output, OutputRuleHolds());
-    SetEnabled(ControlId::Help, true);
-    SetEnabled(ControlId::FileList, true);
-    SetEnabled(ControlId::ColorList, true);
-    SetEnabled(ControlId::SavePalette, ColorCount() != 0);
-    SetEnabled(ControlId::Abort, false);
-    ClearSelections();
-    view_.RedrawWindow();
-}
-
-void Workspace::ClearSelections() {
-    view_.ClearSelections();
-    SetText(ControlId::StatusField, "");
-    SetEnabled(ControlId::Merge, false);
-}
-
-void Workspace::AnswerAbortAndGoOn() {
-    if (runner_.TakeAbort()) ShowMessage(Msg::CannotAbort);
-}
-
-bool Workspace::OutputRuleHolds() const {
-    return FileCount() > 0 && ColorCount() > 0 && ColorCount() <= settings_.outputDepth;
-}
-
-void Workspace::RefreshColorList() {
-    SetHeader(ListId::Colors, 0, FormatNumbers(Msg::ColorListHeading, {ColorCount()}));
-    SetEnabled(ControlId::Output, !Busy() && OutputRuleHolds());
+void Workspace::LoadFixedPalette(bool fixed256) {
+    std::string& name = fixed256 ? pal256Name_ : pal16Name_;
+    // The file's path before a refusal clears the name.
+    const std::string path =
+        name.empty() ? std::string() : Utf8FromPath(PaletteFilePath(paletteDir_, name));
+    std::string why;
+    const Msg msg = fixed256 ? LoadFixedPalette256(paletteDir_, name, fixed256_, &why)
+                             : LoadFixedPalette16(paletteDir_, name, fixed16_, &why);
+    if (msg == Msg::None) return;
+    view_.RefusalDetail(why);
+    view_.ShowMessage(msg, path);
 }
 
 void Workspace::ResetColorTable() {
@@ -189,28 +83,22 @@ void Workspace::ResetColorTable() {
     // The fixed palette is read again from its file each time, so a palette saved since
     // the last reset takes effect now.
     if (settings_.mode == PaletteMode::Fixed256) {
-        if (const Msg msg = LoadFixedPalette256(paletteDir_, pal256Name_, fixed256_);
-            msg != Msg::None) {
-            ShowMessage(msg);
-        }
+        LoadFixedPalette(true);
         table_.FillFixedPalette(fixed256_);
     } else if (settings_.mode == PaletteMode::Fixed16) {
-        if (const Msg msg = LoadFixedPalette16(paletteDir_, pal16Name_, fixed16_);
-            msg != Msg::None) {
-            ShowMessage(msg);
-        }
+        LoadFixedPalette(false);
         table_.FillFixedPalette(fixed16_);
     }
-    RefreshColorList();
-    SetText(ControlId::StatusField, "");
-    SetEnabled(ControlId::Merge, false);
+    controls_.RefreshColorList();
+    controls_.SetText(ControlId::StatusField, "");
+    controls_.SetEnabled(ControlId::Merge, false);
 }
 
 void Workspace::ApplyModeCaption() {
     if (settings_.mode == PaletteMode::Fixed256) settings_.outputDepth = 256;
     if (settings_.mode == PaletteMode::Fixed16) settings_.outputDepth = 16;
-    SetText(ControlId::PaletteSettings, ModeCaption(settings_));
-    SetText(ControlId::OutputDepth, std::to_string(settings_.outputDepth));
+    controls_.SetText(ControlId::PaletteSettings, ModeCaption(settings_));
+    controls_.SetText(ControlId::OutputDepth, std::to_string(settings_.outputDepth));
 }
 
 bool Workspace::OnPaletteSettings(const PaletteChoice& choice) {
@@ -223,15 +111,28 @@ bool Workspace::OnPaletteSettings(const PaletteChoice& choice) {
     if (choice.mode == PaletteMode::Fixed16) pal16Name_ = choice.pal16Name;
     ApplyModeCaption();
     ResetColorTable();
-    ReanalyseJob(files_.Paths());
+    StartJob(AddFilesJob::Reanalyse(context_));
     return true;
 }
 
 void Workspace::OnToggleOutputDepth() {
     if (Busy()) return;
     settings_.outputDepth = settings_.outputDepth == 16 ? 256 : 16;
-    SetText(ControlId::OutputDepth, std::to_string(settings_.outputDepth));
-    SetEnabled(ControlId::Output, OutputRuleHolds());
+    controls_.SetText(ControlId::OutputDepth, std::to_string(settings_.outputDepth));
+    controls_.SetEnabled(ControlId::Output, controls_.OutputRuleHolds());
+}
+
+OutputStart Workspace::OnOutput(const std::string& directoryText) {
+    if (Busy()) return OutputStart::Busy;
+    if (directoryText.empty()) {
+        view_.ShowMessage(Msg::OutputInternalError, {});
+        return OutputStart::NoDirectory;
+    }
+    // The writer needs 1 <= colors <= depth; the window's button already keeps to it.
+    if (FileCount() > 0 && !controls_.OutputRuleHolds()) return OutputStart::ColorsDoNotFit;
+    outDir_ = directoryText;
+    StartJob(std::make_unique<OutputJob>(context_, outDir_, outputFormat_));
+    return OutputStart::Started;
 }
 
 void Workspace::OnAbort() noexcept {
@@ -240,6 +141,49 @@ void Workspace::OnAbort() noexcept {
 
 void Workspace::WaitIdle() {
     runner_.WaitIdle();
+}
+
+void Workspace::StartJob(std::unique_ptr<Job> job) {
+    job_ = std::move(job);
+    job_->Start();
+    if (runner_.IsInline()) {
+        ApplyResults();
+        while (job_ && runner_.WaitForResults())
+            ApplyResults();
+        return;
+    }
+    // What needs no worker is done now (files skipped unread, a job with nothing to read
+    // ends here); the workers' results wait for the owner's next ApplyResults.
+    applying_ = true;
+    AdvanceJob();
+    applying_ = false;
+    if (missedResults_) ApplyResults();
+}
+
+void Workspace::ApplyResults() {
+    if (applying_) {
+        // A message box's event loop: the call under way takes these results too.
+        missedResults_ = true;
+        return;
+    }
+    // One batch a call when the owner has an event loop: every result posted after this
+    // batch wakes the owner again, and the window repaints between batches however fast the
+    // workers are. Inline, the caller's loop waits for the next batch.
+    applying_ = true;
+    do {
+        missedResults_ = false;
+        for (JobResult& result : runner_.TakeResults()) {
+            if (job_) job_->Store(result);
+        }
+        AdvanceJob();
+    } while (missedResults_);
+    applying_ = false;
+}
+
+void Workspace::AdvanceJob() {
+    if (!job_ || !job_->Advance()) return;
+    job_.reset();
+    view_.JobFinished();
 }
 
 }  // namespace tintwell

@@ -15,8 +15,8 @@
 #include "jobs/job_state.h"
 #include "jobs/palette_choice.h"
 #include "jobs/palette_save.h"
-#include "jobs/scan_file.h"
 #include "jobs/settings.h"
+#include "jobs/window_controls.h"
 #include "jobs/workspace_view.h"
 #include "palette/color_table.h"
 #include "palette/fixed_palettes.h"
@@ -48,18 +48,18 @@ enum class OutputStart {
 };
 
 // All working state of a run and one operation per command of the main window: the file
-// list, the color table, the palette settings, the output folder, the busy and abort flags
-// and the state of every control. The state is touched on the owner thread only. A job's
-// slow part (reading and writing files) runs on the runner's workers as functions that
-// return values; the owner applies the values in list order in ApplyResults, so nothing
-// here needs a lock and no worker waits for the owner.
+// list, the color table, the palette settings, the output folder and the state of every
+// control. The state is touched on the owner thread only. A job (jobs/add_files_job.h,
+// jobs/output_job.h) hands its slow part to the runner's workers as functions that return
+// values; ApplyResults hands each value to the job that asked for it, which applies it in list
+// order, so nothing here needs a lock and no worker waits for the owner.
 //
 // Commands do nothing while a job runs. Commands that need a list's selection take it as a
 // Selection; those that move it return where it went.
-class Workspace final : private ColorListObserver {
+class Workspace final {
   public:
     Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOptions options);
-    ~Workspace() override;
+    ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
@@ -71,15 +71,15 @@ class Workspace final : private ColorListObserver {
 
     // Files were dropped: starts AddFilesJob. False when busy.
     bool OnDropFiles(std::vector<std::string> paths);
-    // Button 1005: starts DeleteFilesJob for the selected rows. False when busy.
+    // Button 1005: deletes the selected rows' files. False when busy.
     bool OnDeleteFiles(const std::vector<int>& selectedRows);
     // Button 1006: empties the file list and resets the color table.
     void OnClearAll();
     // A click in the file list: button 1005 follows whether any row is selected.
     void OnFileListClick(int selectedCount);
 
-    // OK of the palette settings dialog: applies the choice, resets the table and starts
-    // ReanalyseJob. False when busy.
+    // OK of the palette settings dialog: applies the choice, resets the table and reads
+    // every listed file again. False when busy.
     bool OnPaletteSettings(const PaletteChoice& choice);
     // Button 1025: OutputDepth 256 <-> 16.
     void OnToggleOutputDepth();
@@ -89,8 +89,8 @@ class Workspace final : private ColorListObserver {
     std::optional<Selection> OnColorColumnClick(int column, const Selection& selection);
     // A click in the color list: the merge status and button.
     void OnColorListClick(const Selection& selection);
-    // Button 1020: runs MergeJob into the focused row, here and to its end. False when it
-    // did not run; refused without a word outside the bit-reduction mode.
+    // Button 1020: merges the selected colors into the focused row, here and to its end.
+    // False when it did not run; refused without a word outside the bit-reduction mode.
     bool OnMerge(const Selection& selection);
     // A double click in the color list: the color edit session on the focused row.
     std::optional<ColorEditSession> OnColorListDblClk(const Selection& selection);
@@ -109,8 +109,9 @@ class Workspace final : private ColorListObserver {
     // Button 1010: asks the running job to stop at its next poll. It only sets a lock-free
     // atomic flag, so any thread and a signal handler may call it.
     void OnAbort() noexcept;
-    // Applies the results the workers handed back and takes the job on: the window calls
-    // it when the view's ResultsWaiting asked for it. Inline runs call it themselves.
+    // Hands the results the workers handed back to the job that asked for them and takes the
+    // job on: the window calls it when the view's ResultsWaiting asked for it. Inline runs
+    // call it themselves.
     void ApplyResults();
     // Waits until no worker has a task in hand, such as a write discarded by an end of the
     // job (the workers never wait for the owner, so this ends).
@@ -129,7 +130,7 @@ class Workspace final : private ColorListObserver {
     // The format every output is written in; nothing (the default, and the window's) keeps
     // each file's own.
     void SetOutputFormat(std::optional<ImageFormat> format) { outputFormat_ = format; }
-    [[nodiscard]] const ControlStates& Controls() const { return controls_; }
+    [[nodiscard]] const ControlStates& Controls() const { return controls_.State(); }
     [[nodiscard]] const std::string& OutDir() const { return outDir_; }
     [[nodiscard]] const std::string& Pal256Name() const { return pal256Name_; }
     [[nodiscard]] const std::string& Pal16Name() const { return pal16Name_; }
@@ -138,78 +139,22 @@ class Workspace final : private ColorListObserver {
     [[nodiscard]] int MergeTarget() const { return mergeTarget_; }
 
   private:
-    // The table tells its row changes; they go to the view.
-    void ColorRowInserted(int position) override;
-    void ColorRowAboutToBeRemoved(int position) override;
-    void ColorRowsAboutToBeCleared() override;
-    void ColorRowRemoved(int position) override;
-    void ColorRowsCleared() override;
-    void ColorCountMilestone() override;
-    void ColorTableFull() override;
-
-    void ShowMessage(Msg msg, std::string_view path = {});
-    // The message that refuses a scanned file, with the scan's reason.
-    void ShowRefusal(const BitmapScan& scan, std::string_view path);
-    // The last step of every job: the view hears that it ended.
-    void FinishJob();
-    void SetEnabled(ControlId id, bool enabled);
-    void SetText(ControlId id, const std::string& text);
-    void SetHeader(ListId list, int column, const std::string& text);
-    // The jobs' progress in StatusField. A reset (step < 0) also empties the status text
-    // kept here, which the bar covers: a merge status must not outlive the job's start.
-    void DrawProgress(int step, int total);
-
-    void EnterBusy(bool abortAllowed);
-    void LeaveBusy();
-    void ClearSelections();
-    // A job that cannot stop answers the abort button with message 242 and goes on.
-    void AnswerAbortAndGoOn();
-    [[nodiscard]] bool OutputRuleHolds() const;
-    void RefreshColorList();
+    // Loads the fixed palette of 256 or 16 colors from its file; a file refused is named in
+    // its message, with the reason.
+    void LoadFixedPalette(bool fixed256);
     void ResetColorTable();
     void ApplyModeCaption();
-    void ClearFileList();
-    void UpdateFileListHeader();
     // Takes the file's pixels out of the table and removes its record and row.
     void RemoveFile(int position);
-    // Removes a record and its row, and tells the rows' new texts if they changed.
-    void RemoveFileRow(int position);
-    void ShowFileRowTexts(bool mixedBefore);
-    // Removes a record and row without touching the table (its map is not valid).
-    void DropFileRecord(int position);
-    // One dropped item on the owner thread; false stops the drop.
-    bool AddDroppedFile(std::size_t item, int total, const std::string& path, const FileScan& scan);
-    // One file of a re-analysis on the owner thread.
-    void ReanalyseFile(std::size_t item, const FileScan& scan);
-
-    // Jobs. Each begins on the owner thread, hands its slow part to the workers and is
-    // taken on by ApplyResults; an inline run applies results until the job has ended.
-    void AddFilesJob(const std::vector<std::string>& dropped);
+    // Deleting files and merging colors run here as a whole: a pass over a few maps each,
+    // far quicker than a hand-over to the workers.
     void DeleteFilesJob(const std::vector<int>& rows);
-    void ReanalyseJob(std::vector<std::string> paths);
-    void OutputJob();
-    // The merge, on the owner thread: it has no slow part.
     void MergeJob(const std::vector<int>& rows);
-
-    // Hands every wanted file of `run` to the workers and applies the scans in order.
-    void StartScans(ScanRun run, const std::vector<bool>& wanted);
-    // Inline: applies results until the job has ended. Threaded: applies what is there.
-    void RunJob();
-    void Store(JobResult& result);
-    // Takes the job in progress on with what it has: the scans' or the output's steps.
+    // Starts a job. Inline: applies results until it has ended. Threaded: applies what needs
+    // no worker; the workers' results wait for the next ApplyResults.
+    void StartJob(std::unique_ptr<Job> job);
+    // Takes the job on; when it has ended, the view hears so.
     void AdvanceJob();
-    void AdvanceScans();
-    void EndScans();
-    // The output job's steps on the owner thread (workspace_output.cpp).
-    void AdvanceOutput();
-    // Takes the next input in hand; false when it must wait for the writes under way.
-    bool TakeNextOutput();
-    // Hands the write of a file taken in hand to the workers.
-    void SubmitWrite(OutputRun::Write write, std::shared_ptr<InputFile> in);
-    void FinishOldestWrite();
-    [[nodiscard]] Msg CommitWrite(OutputRun::Write& write);
-    void TakeWriteInHand(int row);
-    void EndOutput();
 
     WorkspaceView& view_;
     std::filesystem::path paletteDir_;
@@ -224,10 +169,11 @@ class Workspace final : private ColorListObserver {
     int mergeTarget_ = 0;
     std::string outDir_;
     std::optional<ImageFormat> outputFormat_;
-    ControlStates controls_;
+    WindowControls controls_;
+    FileRows rows_;
+    JobContext context_;
     // The job in progress, if it waits for results.
-    std::unique_ptr<ScanRun> scan_;
-    std::unique_ptr<OutputRun> output_;
+    std::unique_ptr<Job> job_;
     // Set while results are applied: a message box's event loop may call ApplyResults
     // again, which then leaves the results to the call already under way.
     bool applying_ = false;

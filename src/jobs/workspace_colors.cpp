@@ -107,9 +107,9 @@ std::optional<Selection> Workspace::OnColorColumnClick(int column, const Selecti
         OnColorListClick(after);
     }
     if (newFocus >= 0 && after.rows.size() > 1) {
-        SetText(ControlId::StatusField,
-                FormatNumbers(Msg::MergeStatus,
-                              {static_cast<long long>(after.rows.size()) - 1, newFocus}));
+        controls_.SetText(ControlId::StatusField,
+                          FormatNumbers(Msg::MergeStatus,
+                                        {static_cast<long long>(after.rows.size()) - 1, newFocus}));
     }
     view_.ScrollToTop(ListId::Colors);
     view_.ColorListRepaint();
@@ -121,11 +121,12 @@ void Workspace::OnColorListClick(const Selection& selection) {
     const Selection current = Normalised(selection, ColorCount());
     const auto n = static_cast<long long>(current.rows.size());
     if (n > 1 && current.focus >= 0 && IsSelected(current, current.focus)) {
-        SetText(ControlId::StatusField, FormatNumbers(Msg::MergeStatus, {n - 1, current.focus}));
-        SetEnabled(ControlId::Merge, true);
+        controls_.SetText(ControlId::StatusField,
+                          FormatNumbers(Msg::MergeStatus, {n - 1, current.focus}));
+        controls_.SetEnabled(ControlId::Merge, true);
     } else {
-        SetText(ControlId::StatusField, "");
-        SetEnabled(ControlId::Merge, false);
+        controls_.SetText(ControlId::StatusField, "");
+        controls_.SetEnabled(ControlId::Merge, false);
     }
 }
 
@@ -136,7 +137,7 @@ bool Workspace::OnMerge(const Selection& selection) {
     if (Busy() || settings_.mode != PaletteMode::RgbBits) return false;
     const Selection current = Normalised(selection, ColorCount());
     if (current.rows.size() <= 1 || current.focus < 0 || !IsSelected(current, current.focus)) {
-        ShowMessage(Msg::MergeInternalError);
+        view_.ShowMessage(Msg::MergeInternalError, {});
         return false;
     }
     mergeTarget_ = current.focus;
@@ -148,16 +149,16 @@ bool Workspace::OnMerge(const Selection& selection) {
 
 void Workspace::MergeJob(const std::vector<int>& rows) {
     const int total = 2 * static_cast<int>(rows.size());
-    EnterBusy(false);
-    DrawProgress(-1, total);
+    controls_.EnterBusy(false);
+    controls_.DrawProgress(-1, total);
     std::vector<char> marks(static_cast<std::size_t>(ColorCount()), 0);
     std::vector<char> mergedSlots(kSlotCount, 0);
     const int target = table_.ListOrder(mergeTarget_);
 
     int step = 0;
     for (int row : rows) {
-        DrawProgress(step++, total);
-        AnswerAbortAndGoOn();
+        controls_.DrawProgress(step++, total);
+        controls_.AnswerAbortAndGoOn();
         if (row == mergeTarget_) continue;
         marks[row] = 1;
         const int source = table_.ListOrder(row);
@@ -180,14 +181,14 @@ void Workspace::MergeJob(const std::vector<int>& rows) {
     // remaining colors keep their order.
     for (int row = static_cast<int>(marks.size()) - 1; row >= 0; --row) {
         if (marks[row] == 0) continue;
-        AnswerAbortAndGoOn();
-        DrawProgress(step++, total);
+        controls_.AnswerAbortAndGoOn();
+        controls_.DrawProgress(step++, total);
         table_.RemoveAt(row);
     }
-    AnswerAbortAndGoOn();
-    LeaveBusy();
-    RefreshColorList();
-    FinishJob();
+    controls_.AnswerAbortAndGoOn();
+    controls_.LeaveBusy();
+    controls_.RefreshColorList();
+    view_.JobFinished();
 }
 
 std::optional<ColorEditSession> Workspace::OnColorListDblClk(const Selection& selection) {

@@ -30,7 +30,7 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
             break;
     }
     if (setting == nullptr) {
-        ShowMessage(Msg::InexplicableError);
+        view_.ShowMessage(Msg::InexplicableError, {});
         return false;
     }
     const std::string& fileName = newName.empty() ? *setting : newName;
@@ -40,11 +40,11 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     // folder, and is refused as a file that cannot be created there. The setting keeps
     // its old name.
     if (!IsPaletteName(fileName)) {
-        ShowMessage(Msg::CannotCreate, Utf8FromPath(path));
+        view_.ShowMessage(Msg::CannotCreate, Utf8FromPath(path));
         return false;
     }
     if (IsPathTooLong(Utf8FromPath(path))) {
-        ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
+        view_.ShowMessage(Msg::PathTooLong, Utf8FromPath(path));
         return false;
     }
     // The per-user data folder may not exist before the first palette is saved.
@@ -54,7 +54,7 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     }
     const Msg result = WritePaletteFile(path);
     if (result != Msg::None) {
-        ShowMessage(result, Utf8FromPath(path));
+        view_.ShowMessage(result, Utf8FromPath(path));
         return false;
     }
     // Only a complete file becomes the setting: a name without its file would silently

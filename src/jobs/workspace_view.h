@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,31 @@ enum class OverwriteAnswer {
     Unanswered,  // the question could not be asked: the job ends with message 245
 };
 
+// Why the add phase passed over an item without reading it.
+enum class SkipReason {
+    None,
+    NotImage,  // its name ends in neither .bmp nor .png
+    SameName,  // a listed file has its base name
+    SameFile,  // the file itself is listed already
+};
+
+// What became of one item of the add phase (a drop, or a re-analysis of the listed files).
+struct AddOutcome {
+    enum class Kind {
+        Accepted,  // listed (or read again) and its colors in the table
+        Refused,   // `msg` says why; a re-analysed file has left the list
+        Skipped,   // `skip` says why; not read
+    };
+    std::size_t item = 0;  // its place among the job's items, folders expanded
+    std::string path;
+    Kind kind = Kind::Accepted;
+    Msg msg = Msg::None;
+    SkipReason skip = SkipReason::None;
+    // Why it was refused or skipped, in a user's words ("RLE8 with a run past the end of a
+    // row"), where there is more to say than the message.
+    std::string detail;
+};
+
 // What became of one file that the output job took in hand.
 struct FileOutcome {
     enum class Kind {
@@ -30,6 +56,8 @@ struct FileOutcome {
     std::string output;
     Kind kind = Kind::Written;
     Msg msg = Msg::None;
+    // The path the message names: the input, the output, or none.
+    std::string named;
     // The failure ended the output job: no later file is taken.
     bool endedJob = false;
 };
@@ -100,9 +128,8 @@ class WorkspaceView {
     // Shows message `msg` (its text with "%1" replaced by `path`, see FormatMessage) in a
     // box with an OK button and returns when it is closed.
     virtual void ShowMessage(Msg msg, const std::string& path) = 0;
-    // Why a file is refused, in a user's words ("RLE8 with a run past the end of a row"):
-    // told just before the ShowMessage that refuses it. The message number stays what the
-    // window shows; a view that has room for more may add this.
+    // Why a file is refused, in a user's words ("RLE8 with a run past the end of a row", "more
+    // than 256 colors (line 300)"): told just before the ShowMessage that refuses it.
     virtual void RefusalDetail(std::string_view /*detail*/) {}
     // Asks whether `path` may be overwritten.
     virtual OverwriteAnswer AskOverwrite(const std::string& path) = 0;
@@ -114,9 +141,18 @@ class WorkspaceView {
         return std::nullopt;
     }
 
-    // The output job is done with one file: once per file it took in hand, in list order,
-    // after that file's message if it has one.
-    virtual void FileDone(const FileOutcome& /*outcome*/) {}
+    // The add phase is done with one item, in the order of the items. A view that does not
+    // take it shows a refusal's message box, with its detail.
+    virtual void FileAdded(const AddOutcome& added) {
+        if (added.kind != AddOutcome::Kind::Refused) return;
+        RefusalDetail(added.detail);
+        ShowMessage(added.msg, added.path);
+    }
+    // The output job is done with one file: once per file it took in hand, in list order. A
+    // view that does not take it shows the message of a file that failed.
+    virtual void FileDone(const FileOutcome& outcome) {
+        if (outcome.msg != Msg::None) ShowMessage(outcome.msg, outcome.named);
+    }
     // A job has ended: called once per job, on the owner thread, right after it left the
     // busy state and made its last change.
     virtual void JobFinished() {}

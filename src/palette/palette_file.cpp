@@ -80,7 +80,7 @@ std::string Utf8Name(const fs::path& path) {
 // Both loaders: the built-in table first, so every failure leaves it in place.
 template <std::size_t N>
 Msg LoadFixedPalette(const fs::path& dir, std::string& name, std::array<Rgb, N>& palette,
-                     const std::array<Rgb, N>& builtIn, Msg badFileMessage) {
+                     const std::array<Rgb, N>& builtIn, Msg badFileMessage, std::string* why) {
     static_assert(N <= kPaletteEntries);
     palette = builtIn;
     if (name.empty()) return Msg::None;
@@ -101,6 +101,7 @@ Msg LoadFixedPalette(const fs::path& dir, std::string& name, std::array<Rgb, N>&
             return Msg::None;
         default:
             name.clear();
+            if (why != nullptr) *why = PaletteFaultText(result);
             return badFileMessage;
     }
 }
@@ -247,12 +248,14 @@ std::string EncodePaletteFile(PaletteFormat format, std::span<const Rgb> colors,
     return std::string(bytes.begin(), bytes.end());
 }
 
-Msg LoadFixedPalette256(const fs::path& dir, std::string& name, FixedPalette256& palette) {
-    return LoadFixedPalette(dir, name, palette, BuiltInPalette256(), Msg::BadPalette256);
+Msg LoadFixedPalette256(const fs::path& dir, std::string& name, FixedPalette256& palette,
+                        std::string* why) {
+    return LoadFixedPalette(dir, name, palette, BuiltInPalette256(), Msg::BadPalette256, why);
 }
 
-Msg LoadFixedPalette16(const fs::path& dir, std::string& name, FixedPalette16& palette) {
-    return LoadFixedPalette(dir, name, palette, BuiltInPalette16(), Msg::BadPalette16);
+Msg LoadFixedPalette16(const fs::path& dir, std::string& name, FixedPalette16& palette,
+                       std::string* why) {
+    return LoadFixedPalette(dir, name, palette, BuiltInPalette16(), Msg::BadPalette16, why);
 }
 
 fs::path PaletteFilePath(const fs::path& dir, const std::string& name) {

@@ -64,12 +64,13 @@ inline constexpr std::size_t kMaxPaletteFileSize = 1 << 20;
 // Loads a fixed palette: the built-in table, replaced by the palette file named `name` in
 // `dir` when `name` is not empty. A missing file, and a name IsPaletteName refuses (it would
 // be read from outside the folder), clear `name` silently; a file whose content is refused
-// clears it and returns BadPalette256 / BadPalette16 for the caller to show. The 16-color
-// palette takes the first 16 of the file's 256 entries. Msg::None otherwise.
+// clears it and returns BadPalette256 / BadPalette16 for the caller to show, with the reason
+// in `why` where given (PaletteFaultText). The 16-color palette takes the first 16 of the
+// file's 256 entries. Msg::None otherwise.
 [[nodiscard]] Msg LoadFixedPalette256(const std::filesystem::path& dir, std::string& name,
-                                      FixedPalette256& palette);
+                                      FixedPalette256& palette, std::string* why = nullptr);
 [[nodiscard]] Msg LoadFixedPalette16(const std::filesystem::path& dir, std::string& name,
-                                     FixedPalette16& palette);
+                                     FixedPalette16& palette, std::string* why = nullptr);
 
 // The path of the palette file for a name. A name ending in .gpl, .pal or .hex (any letter
 // case) is the file's whole name; any other name is an .act file's title and gets ".act"

@@ -13,17 +13,25 @@ QString Caption() {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QString Text(Msg msg, const QString& path) {
-    const QByteArray pathBytes = path.toUtf8();
-    const std::string text = FormatMessage(
-        msg, std::string_view(pathBytes.constData(), static_cast<std::size_t>(pathBytes.size())));
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
+QString DialogMessages::Text(Msg msg, const QString& path, const QString& detail) {
+    const QByteArray pathBytes = path.toUtf8();
+    const std::string_view pathText(pathBytes.constData(),
+                                    static_cast<std::size_t>(pathBytes.size()));
+    const std::string utf8 = FormatMessage(msg, pathText);
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    if (!path.isEmpty() && utf8.find(pathText) == std::string::npos) text += u'\n' + path;
+    if (!detail.isEmpty()) text += u'\n' + detail;
+    return text;
+}
+
 void DialogMessages::Show(QWidget* parent, Msg msg, const QString& path) {
-    QMessageBox box(QMessageBox::Warning, Caption(), Text(msg, path), QMessageBox::Ok, parent);
+    ShowText(parent, msg, Text(msg, path));
+}
+
+void DialogMessages::ShowText(QWidget* parent, Msg /*msg*/, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, parent);
     box.exec();
 }
 

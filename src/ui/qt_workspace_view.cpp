@@ -2,11 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <utility>
 
 #include "ui/color_list_model.h"
+#include "ui/dialog_messages.h"
 #include "ui/file_list_model.h"
 #include "ui/overwrite_dialog.h"
 #include "ui/status_field.h"
@@ -14,10 +14,8 @@
 
 namespace tintwell {
 QtWorkspaceView::QtWorkspaceView(QObject* parent) : QObject(parent) {
-    showMessage_ = [this](Msg, const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QString::fromUtf8(MessageText(Msg::AppName).data()),
-                        text, QMessageBox::Ok, w_.window);
-        box.exec();
+    showMessage_ = [this](Msg msg, const QString& text) {
+        DialogMessages::Current().ShowText(w_.window, msg, text);
     };
     askOverwrite_ = [this](const QString& path) { return OverwriteDialog::Ask(path, w_.window); };
     showRefusals_ = [this](const QList<Refusal>& refusals) {
@@ -141,16 +139,28 @@ void QtWorkspaceView::RedrawWindow() {
 }
 
 void QtWorkspaceView::ShowMessage(Msg msg, const std::string& path) {
-    std::string utf8 = FormatMessage(msg, path);
-    // Texts such as "書き込みエラーです。" do not name their file: the path goes below them.
-    if (!path.empty() && utf8.find(path) == std::string::npos) utf8 += "\n" + path;
-    const QString text = FromUtf8(utf8);
+    const QString text = DialogMessages::Text(msg, FromUtf8(path), std::exchange(detail_, {}));
     if (collecting_ && firstShown_) {
         refusals_.append(Refusal{msg, FromUtf8(path), text});
         return;
     }
     firstShown_ = true;
     showMessage_(msg, text);
+}
+
+void QtWorkspaceView::RefusalDetail(std::string_view detail) {
+    detail_ = FromUtf8(detail);
+}
+
+void QtWorkspaceView::FileAdded(const AddOutcome& added) {
+    if (added.kind != AddOutcome::Kind::Skipped) {
+        WorkspaceView::FileAdded(added);
+        return;
+    }
+    if (collecting_) {
+        refusals_.append(
+            Refusal{Msg::None, FromUtf8(added.path), RefusalListDialog::SkipText(added.skip)});
+    }
 }
 
 void QtWorkspaceView::CollectRefusals() {

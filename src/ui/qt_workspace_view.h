@@ -40,7 +40,8 @@ struct ViewWidgets {
 class QtWorkspaceView final : public QObject, public WorkspaceView {
     Q_OBJECT
   public:
-    // Shows a message; the default is a warning box captioned "Tintwell".
+    // Shows a message's text (DialogMessages::Text); the default is DialogMessages, which
+    // shows every message box of the window.
     using MessagePresenter = std::function<void(Msg msg, const QString& text)>;
     // Shows the refusals of a drop after its first; the default is the RefusalListDialog.
     using RefusalListPresenter = std::function<void(const QList<Refusal>& refusals)>;
@@ -60,9 +61,10 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
         showRefusals_ = std::move(presenter);
     }
 
-    // The next job is a drop: its first message is shown as always, the ones after it are
-    // kept and shown together in one list once the job has ended (and the window is no
-    // longer busy). Ended by JobFinished, or by EndRefusalList when the drop did not start.
+    // The next job is a drop: its first message is shown as always, the ones after it and
+    // every file it skipped are kept and shown together in one list once the job has ended
+    // (and the window is no longer busy). Ended by JobFinished, or by EndRefusalList when
+    // the drop did not start.
     void CollectRefusals();
     void EndRefusalList();
 
@@ -89,6 +91,8 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
     void ScrollToTop(ListId list) override;
     void RedrawWindow() override;
     void ShowMessage(Msg msg, const std::string& path) override;
+    void RefusalDetail(std::string_view detail) override;
+    void FileAdded(const AddOutcome& added) override;
     OverwriteAnswer AskOverwrite(const std::string& path) override;
     void JobFinished() override;
     void ResultsWaiting() override;
@@ -110,6 +114,7 @@ class QtWorkspaceView final : public QObject, public WorkspaceView {
     bool collecting_ = false;
     bool firstShown_ = false;
     QList<Refusal> refusals_;
+    QString detail_;  // the reason for the refusal that the next message shows
 };
 
 }  // namespace tintwell

@@ -38,4 +38,18 @@ RefusalListDialog::RefusalListDialog(const QList<Refusal>& refusals, QWidget* pa
     layout->addWidget(buttons);
 }
 
+QString RefusalListDialog::SkipText(SkipReason reason) {
+    switch (reason) {
+        case SkipReason::NotImage:
+            return tr("読み込みませんでした（.bmp でも .png でもありません）。");
+        case SkipReason::SameName:
+            return tr("読み込みませんでした（同じ名前のファイルがすでにあります）。");
+        case SkipReason::SameFile:
+            return tr("読み込みませんでした（このファイルはすでにあります）。");
+        case SkipReason::None:
+            break;
+    }
+    return {};
+}
+
 }  // namespace tintwell

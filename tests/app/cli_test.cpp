@@ -838,6 +838,16 @@ TEST(CliTest, RefusalsNameTheirRealCause) {
 }
 
 #ifndef _WIN32
+// In a child process: runs the program args[0] with `args` in place of this one.
+[[noreturn]] void Exec(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 // SIGTERM stops the tool as the abort button stops the output job: the file in hand is
 // finished, nothing after it is written, no temporary file is left, and the exit status is
 // 128 + 15 as a shell reports it.
@@ -858,12 +868,7 @@ TEST(CliTest, ATerminationSignalEndsTheRunLikeAbort) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        Exec(args);
     }
     // The signal comes once the first file is written, while the rest are still to come.
     bool seen = false;
@@ -888,6 +893,78 @@ TEST(CliTest, ATerminationSignalEndsTheRunLikeAbort) {
     }
     EXPECT_GT(written, 0);
     EXPECT_LT(written, kFiles);
+}
+#endif
+
+// A path where nothing stands cannot be opened, however it is spelled: a folder's name with
+// or without its separator, any extension. Alone it ends the run with 2; beside a good file
+// it is refused and the run ends with 1.
+TEST(CliTest, APathWhereNothingStandsCannotBeOpened) {
+    TempDir dir;
+    const auto ok = dir.Write("ok.bmp", Rgb24());
+    for (const std::string name :
+         {"nonexistent_dir/", "nonexistent_dir", "missing.bmp", "missing.txt", "missing.bmp/"}) {
+        const std::string path = (dir / name).string();
+        CliResult r = RunTool({path});
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_NE(r.err.find(FormatMessage(Msg::CannotOpen, path)), std::string::npos) << r.err;
+        r = RunTool({"--json", path, ok.string()});
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_NE(r.out.find("{\"path\":\"" + JsonPath(path) + "\",\"status\":\"refused\""),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find("\"status\":\"analysed\""), std::string::npos) << r.out;
+    }
+}
+
+#ifndef _WIN32
+// The tool run in a child process, as another user where the test runs as root (root lists
+// any folder, whatever its mode), its output and errors caught in files of `dir`.
+CliResult RunToolAsAnotherUser(const TempDir& dir, std::vector<std::string> args) {
+    const fs::path outPath = dir / "stdout.txt";
+    const fs::path errPath = dir / "stderr.txt";
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    args.insert(args.begin(), TINTWELL_CLI_PATH);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out, 1);
+        dup2(err, 2);
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(126);
+        Exec(args);
+    }
+    close(out);
+    close(err);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const auto text = [](const fs::path& p) {
+        const std::vector<std::uint8_t> bytes = ReadAll(p);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(outPath), text(errPath)};
+}
+
+// A folder that cannot be listed is named with the reason and refused; the run goes on with
+// the other files and ends with 1. Alone it is named too, and nothing could be read.
+TEST(CliTest, AFolderThatCannotBeListedIsRefusedByName) {
+    TempDir dir;
+    const auto ok = dir.Write("ok.bmp", Rgb24());
+    const fs::path noread = dir.Write("noread/inside.bmp", Rgb24()).parent_path();
+    fs::permissions(noread, fs::perms::none);
+    const CliResult both = RunToolAsAnotherUser(dir, {"--json", noread.string(), ok.string()});
+    const CliResult alone = RunToolAsAnotherUser(dir, {noread.string()});
+    fs::permissions(noread, fs::perms::owner_all);
+    ASSERT_NE(both.status, 126) << "cannot run as another user";
+    EXPECT_EQ(both.status, 1) << both.err;
+    EXPECT_NE(both.out.find("{\"path\":\"" + JsonPath(noread) + "\",\"status\":\"refused\""),
+              std::string::npos)
+        << both.out;
+    EXPECT_NE(both.out.find("a folder that cannot be read"), std::string::npos) << both.out;
+    EXPECT_NE(both.out.find("\"status\":\"analysed\""), std::string::npos) << both.out;
+    EXPECT_EQ(alone.status, 2) << alone.err;
+    EXPECT_NE(alone.err.find(noread.string()), std::string::npos) << alone.err;
+    EXPECT_NE(alone.err.find("a folder that cannot be read"), std::string::npos) << alone.err;
 }
 #endif
 

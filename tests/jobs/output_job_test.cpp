@@ -252,17 +252,6 @@ TEST_F(OutputJobTest, ColorsThatDoNotFitStartNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(Out()));
 }
 
-TEST_F(OutputJobTest, TheInputFolderItselfEndsTheJobAtOnce) {
-    DropLetters(2);
-    const Bytes before = ReadAll(dir / "in" / "a.bmp");
-    Output((dir / "in").string());
-    EXPECT_EQ(view.messages,
-              (Strings{FormatMessage(Msg::SameFile, (dir / "in" / "a.bmp").string())}));
-    EXPECT_EQ(ReadAll(dir / "in" / "a.bmp"), before);
-    EXPECT_EQ(Listing(dir / "in"), (Strings{"a.bmp", "b.bmp"}));
-    ExpectIdleControls();
-}
-
 TEST_F(OutputJobTest, TheInputReachedThroughALinkOrARelativePathIsTheSameFile) {
     DropLetters(1);
     const Bytes before = ReadAll(dir / "in" / "a.bmp");
@@ -325,16 +314,6 @@ TEST_F(OutputJobTest, CancelOnTheThirdOfFiveKeepsTheFirstTwo) {
         EXPECT_EQ(ReadAll(Out() / name), kOld);
     EXPECT_TRUE(view.messages.empty());
     ExpectIdleControls();
-}
-
-TEST_F(OutputJobTest, AnUnknownAnswerIsAnInexplicableError) {
-    DropLetters(2);
-    dir.Write("out/a.bmp", kOld);
-    view.overwriteAnswers = {OverwriteAnswer::Unanswered};
-    Output(Out().string());
-    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::InexplicableError)}));
-    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
-    EXPECT_EQ(ReadAll(Out() / "a.bmp"), kOld);
 }
 
 // How a.bmp (8-bit, every pixel entry 0 = red, entry 1 = blue) is changed after it was
@@ -410,7 +389,7 @@ TEST_F(OutputJobTest, AWriteErrorNamesTheOutputAndGoesOn) {
 #else
     DropLetters(2);
     WithFileSizeLimit(100, [&] { Output(Out().string()); });
-    using Shown = std::vector<std::pair<Msg, std::string> >;
+    using Shown = std::vector<std::pair<Msg, std::string>>;
     EXPECT_EQ(view.messageIds,
               (Shown{{Msg::WriteError, OutFile("a.bmp")}, {Msg::WriteError, OutFile("b.bmp")}}));
     EXPECT_TRUE(Listing(Out()).empty());
@@ -443,33 +422,118 @@ TEST_F(OutputJobTest, FailuresOfOverlappingWritesAreShownInListOrder) {
     ExpectIdleControls();
 }
 
-TEST_F(OutputJobTest, AFolderInTheWayCannotBeCreatedAndEndsTheJob) {
-    DropLetters(2);
-    std::filesystem::create_directories(Out() / "a.bmp");
-    Output(Out().string());
-    EXPECT_EQ(view.asked, (Strings{OutFile("a.bmp")}));
-    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, OutFile("a.bmp"))}));
-    EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
-    EXPECT_TRUE(std::filesystem::is_directory(Out() / "a.bmp"));
-}
+// What ends the job at a file before its write: the message names the path it is about
+// (the input, the output, or none), the view hears the file's outcome with that message and
+// path, and nothing stands where it did not before.
+struct EndCase {
+    const char* name;
+    void (*arrange)(const TempDir& dir, RecordingView& view);
+    std::string folder;  // written to, in the test folder
+    Msg msg;
+    std::string named;  // the path the message names, in the test folder ("": none)
+    Strings listing;    // the folder written to afterwards
+};
 
-TEST_F(OutputJobTest, AnInputThatCannotBeOpenedEndsTheJob) {
-    DropLetters(2);
-    std::filesystem::remove(dir / "in" / "a.bmp");
-    Output(Out().string());
-    EXPECT_EQ(view.messages,
-              (Strings{FormatMessage(Msg::CannotOpen, (dir / "in" / "a.bmp").string())}));
-    EXPECT_TRUE(std::filesystem::is_empty(Out()));
-}
+class JobEndTest : public OutputJobTest, public ::testing::WithParamInterface<EndCase> {};
 
-TEST_F(OutputJobTest, AnOutputPathTooLongIsRefusedNotCut) {
+TEST_P(JobEndTest, NamesThePathAndLeavesEverythingAsItWas) {
+    const EndCase& c = GetParam();
     DropLetters(2);
-    const std::string folder = (dir / std::string(300, 'n')).string();
+    c.arrange(dir, view);
+    const Bytes input = ReadAll(dir / "in" / "a.bmp");
+    const std::string folder = (dir / c.folder).string();
+    const std::string named = c.named.empty() ? std::string() : (dir / c.named).string();
     Output(folder);
-    EXPECT_EQ(view.messages,
-              (Strings{FormatMessage(Msg::PathTooLong, folder + kPreferredSeparator + "a.bmp")}));
-    EXPECT_EQ(Listing(dir.Path()), (Strings{"in", "out"}));
+    EXPECT_EQ(view.messageIds, (std::vector<std::pair<Msg, std::string>>{{c.msg, named}}));
+    ASSERT_EQ(view.outcomes.size(), 1u);
+    const FileOutcome& outcome = view.outcomes.front();
+    EXPECT_EQ(outcome.row, 0);
+    EXPECT_EQ(outcome.kind, FileOutcome::Kind::Failed);
+    EXPECT_EQ(outcome.msg, c.msg);
+    EXPECT_EQ(outcome.named, named);
+    EXPECT_TRUE(outcome.endedJob);
+    std::error_code ec;
+    EXPECT_EQ(std::filesystem::exists(folder, ec) ? Listing(folder) : Strings{}, c.listing);
+    EXPECT_EQ(ReadAll(dir / "in" / "a.bmp"), input);
+    ExpectIdleControls();
 }
+
+INSTANTIATE_TEST_SUITE_P(OutputJob, JobEndTest,
+                         ::testing::Values(EndCase{"AFolderInTheWayCannotBeCreated",
+                                                   [](const TempDir& d, RecordingView&) {
+                                                       std::filesystem::create_directories(
+                                                           d / "out" / "a.bmp");
+                                                   },
+                                                   "out",
+                                                   Msg::CannotCreate,
+                                                   "out/a.bmp",
+                                                   {"a.bmp"}},
+                                           EndCase{"AnInputThatCannotBeOpened",
+                                                   [](const TempDir& d, RecordingView&) {
+                                                       std::filesystem::remove(d / "in" / "a.bmp");
+                                                   },
+                                                   "out",
+                                                   Msg::CannotOpen,
+                                                   "in/a.bmp",
+                                                   {}},
+                                           EndCase{"AnOutputPathTooLongIsNotCut",
+                                                   [](const TempDir&, RecordingView&) {},
+                                                   std::string(300, 'n'),
+                                                   Msg::PathTooLong,
+                                                   std::string(300, 'n') + "/a.bmp",
+                                                   {}},
+                                           EndCase{"AnUnknownAnswerIsAnInexplicableError",
+                                                   [](const TempDir& d, RecordingView& v) {
+                                                       d.Write("out/a.bmp", kOld);
+                                                       v.overwriteAnswers = {
+                                                           OverwriteAnswer::Unanswered};
+                                                   },
+                                                   "out",
+                                                   Msg::InexplicableError,
+                                                   "",
+                                                   {"a.bmp"}},
+                                           EndCase{"TheInputFolderItself",
+                                                   [](const TempDir&, RecordingView&) {},
+                                                   "in",
+                                                   Msg::SameFile,
+                                                   "in/a.bmp",
+                                                   {"a.bmp", "b.bmp"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The folder written to is remembered as the last output's folder: absolute, without a
+// second separator, and it goes to the settings.
+struct FolderCase {
+    const char* name;
+    std::string typed;  // in the test folder, or relative to it
+    bool relative;
+};
+
+class RememberedFolderTest : public OutputJobTest,
+                             public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(RememberedFolderTest, IsTheOutputsFolder) {
+    const FolderCase& c = GetParam();
+    DropLetters(1);
+    // From the test folder, so a relative path exists also where the temporary folder is on
+    // another drive than the current one.
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    Output(c.relative ? c.typed : dir.Path().string() + kPreferredSeparator + c.typed);
+    std::filesystem::current_path(cwd);
+    EXPECT_TRUE(std::filesystem::exists(Out() / "a.bmp"));
+    EXPECT_EQ(ws->OutDir(),
+              c.relative ? std::filesystem::weakly_canonical(Out()).string() : Out().string());
+    Settings saved;
+    ws->ExportSettings(saved);
+    EXPECT_EQ(saved.outDir, ws->OutDir());
+    EXPECT_EQ(saved.type, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputJob, RememberedFolderTest,
+                         ::testing::Values(FolderCase{"Absolute", "out", false},
+                                           FolderCase{"WithItsSeparator", "out/", false},
+                                           FolderCase{"Relative", "out", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OutputJobTest, AbortLetsTheFileInHandFinish) {
     DropLetters(3);
@@ -480,34 +544,6 @@ TEST_F(OutputJobTest, AbortLetsTheFileInHandFinish) {
     EXPECT_EQ(Listing(Out()), (Strings{"a.bmp"}));
     EXPECT_GT(ReadAll(Out() / "a.bmp").size(), 54u);
     ExpectIdleControls();
-}
-
-TEST_F(OutputJobTest, AFolderWithItsSeparatorGetsNoSecondOne) {
-    DropLetters(1);
-    Output(Out().string() + "/");
-    EXPECT_TRUE(std::filesystem::exists(Out() / "a.bmp"));
-    EXPECT_EQ(ws->OutDir(), Out().string());
-}
-
-TEST_F(OutputJobTest, ARelativeFolderIsRememberedAbsolute) {
-    DropLetters(1);
-    // From the test folder, so a relative path exists also where the temporary folder is on
-    // another drive than the current one.
-    const std::filesystem::path cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path());
-    Output("out");
-    std::filesystem::current_path(cwd);
-    EXPECT_TRUE(std::filesystem::exists(Out() / "a.bmp"));
-    EXPECT_EQ(ws->OutDir(), std::filesystem::weakly_canonical(Out()).string());
-}
-
-TEST_F(OutputJobTest, RememberedFolderGoesToTheSettings) {
-    DropLetters(1);
-    Output(Out().string());
-    Settings saved;
-    ws->ExportSettings(saved);
-    EXPECT_EQ(saved.outDir, Out().string());
-    EXPECT_EQ(saved.type, 2);
 }
 
 // No output takes the place of any file of the list, whatever link leads there: the file

@@ -60,6 +60,8 @@ class RecordingView final : public WorkspaceView {
     bool inlineOnly = false;
     // What the output job reported per file, in order.
     std::vector<FileOutcome> outcomes;
+    // What the add phase reported per item, in order.
+    std::vector<AddOutcome> added;
 
     void FileRowInserted(int row, const std::string& text) override {
         fileRows.insert(fileRows.begin() + row, text);
@@ -125,7 +127,15 @@ class RecordingView final : public WorkspaceView {
         if (onMessage) onMessage(text);
     }
     void JobFinished() override { ++jobsFinished; }
-    void FileDone(const FileOutcome& outcome) override { outcomes.push_back(outcome); }
+    // Both per-file events are kept, and their messages shown as any view shows them.
+    void FileDone(const FileOutcome& outcome) override {
+        outcomes.push_back(outcome);
+        WorkspaceView::FileDone(outcome);
+    }
+    void FileAdded(const AddOutcome& outcome) override {
+        added.push_back(outcome);
+        WorkspaceView::FileAdded(outcome);
+    }
     OverwriteAnswer AskOverwrite(const std::string& path) override {
         asked.push_back(path);
         if (overwriteAnswers.empty()) return OverwriteAnswer::Yes;

@@ -217,16 +217,19 @@ class MainWindowTest : public QObject {
         Open();
         Drop({dir_->filePath(QStringLiteral("pics"))});
         QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b"}));
-        QCOMPARE(messages_, QStringList{QString::fromStdString(
-                                FormatMessage(Msg::NotBitmap, bad[0].toStdString()))});
+        // Each text is the message, then why in words.
+        const auto refusal = [&](int i) {
+            return QString::fromStdString(FormatMessage(Msg::NotBitmap, bad[i].toStdString())) +
+                   QStringLiteral("\nno \"BM\" at the start");
+        };
+        QCOMPARE(messages_, QStringList{refusal(0)});
         QTRY_COMPARE(refusalLists_.size(), 1);
         const QList<Refusal>& list = refusalLists_.front();
         QCOMPARE(list.size(), 2);
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(list[i].msg, Msg::NotBitmap);
             QCOMPARE(list[i].path, bad[i + 1]);
-            QCOMPARE(list[i].text, QString::fromStdString(
-                                       FormatMessage(Msg::NotBitmap, bad[i + 1].toStdString())));
+            QCOMPARE(list[i].text, refusal(i + 1));
         }
         QVERIFY(ControlsMatch());
 
@@ -612,8 +615,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(window_->pos(), QPoint(100, 50));
         QCOMPARE(window_->Button(ControlId::PaletteSettings)->text(),
                  QStringLiteral("R:8 G:8 B:8"));
-        QCOMPARE(messages_,
-                 (QStringList{QString::fromUtf8(MessageText(Msg::BadPalette256).data())}));
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY(messages_[0].startsWith(QString::fromUtf8(MessageText(Msg::BadPalette256).data())));
 
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -644,6 +647,71 @@ class MainWindowTest : public QObject {
                  (QStringList{QStringLiteral("書き込みエラーです。\n/out/a.bmp"),
                               QString::fromUtf8(FormatMessage(Msg::CannotCreate, "/out/b.bmp")),
                               QStringLiteral("不可解な内部エラー")}));
+    }
+
+    // Nothing a drop passes over goes without a word: after the first refusal's box, a file
+    // of a listed name, a file that is no image, a file dropped twice and a path where
+    // nothing stands are listed, each with its reason as the command-line tool gives it.
+    void everyItemADropPassesOverIsListedWithItsReason() {
+        const QString bad = Write(QStringLiteral("bad.bmp"), QByteArray(64, 'x'));
+        const QString a = File(QStringLiteral("a.bmp"), 0x100000);
+        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("other")));
+        const QString sameName = File(QStringLiteral("other/A.bmp"), 0x200000);
+        const QString text = Write(QStringLiteral("notes.txt"), "hi");
+        const QString missing = dir_->filePath(QStringLiteral("missing.bmp"));
+        Open();
+        Drop({bad, a, sameName, text, a, missing});
+        QCOMPARE(Rows(window_->FileList()), QStringList{"a"});
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY(messages_[0].startsWith(
+            QString::fromStdString(FormatMessage(Msg::NotBitmap, bad.toStdString()))));
+        QTRY_COMPARE(refusalLists_.size(), 1);
+        const QList<Refusal>& list = refusalLists_.front();
+        const QStringList paths = {sameName, text, a, missing};
+        const QStringList reasons = {
+            RefusalListDialog::SkipText(SkipReason::SameName),
+            RefusalListDialog::SkipText(SkipReason::NotImage),
+            RefusalListDialog::SkipText(SkipReason::SameFile),
+            QString::fromStdString(FormatMessage(Msg::CannotOpen, missing.toStdString()))};
+        QCOMPARE(list.size(), paths.size());
+        for (int i = 0; i < list.size(); ++i) {
+            QCOMPARE(list[i].path, paths[i]);
+            QVERIFY2(list[i].text.startsWith(reasons[i]), qPrintable(list[i].text));
+            QVERIFY(!list[i].text.isEmpty());
+        }
+    }
+
+    // A palette file refused at start-up is named in its message, with the reason the
+    // command-line tool gives, not only "holds invalid data".
+    void aRefusedPaletteFileIsNamedWithTheReason_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("riff") << QStringLiteral("riff.pal")
+                              << QByteArray("RIFF\x10\0\0\0PAL data", 16) << QStringLiteral("RIFF");
+        QTest::newRow("257 colors")
+            << QStringLiteral("many.hex") << QByteArray("000000\n").repeated(300)
+            << QStringLiteral("more than 256 colors (line 257)");
+        QTest::newRow("2 MiB") << QStringLiteral("big.gpl") << QByteArray(2 << 20, ' ')
+                               << QStringLiteral("larger than 1 MiB");
+    }
+    void aRefusedPaletteFileIsNamedWithTheReason() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("palettes")));
+        const QString path = Write(QStringLiteral("palettes/") + name, bytes);
+        Settings settings;
+        settings.type = static_cast<int>(PaletteMode::Fixed256);
+        settings.pal256 = name.toStdString();
+        Open(settings);
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY2(messages_[0].startsWith(
+                     QString::fromStdString(std::string(MessageText(Msg::BadPalette256)))),
+                 qPrintable(messages_[0]));
+        QVERIFY2(messages_[0].contains(path), qPrintable(messages_[0]));
+        QVERIFY2(messages_[0].contains(reason), qPrintable(messages_[0]));
+        QCOMPARE(Ws().Pal256Name(), std::string());
     }
 
     // The program ended by a signal closes no window: the position it stands at is kept.

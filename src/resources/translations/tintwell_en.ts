@@ -259,5 +259,17 @@ Pixels of the selected colors: %2</translation>
         <source>理由</source>
         <translation>Reason</translation>
     </message>
+    <message>
+        <source>読み込みませんでした（.bmp でも .png でもありません）。</source>
+        <translation>Skipped, not a .bmp or .png file.</translation>
+    </message>
+    <message>
+        <source>読み込みませんでした（同じ名前のファイルがすでにあります）。</source>
+        <translation>Skipped, a file of the same name is already listed.</translation>
+    </message>
+    <message>
+        <source>読み込みませんでした（このファイルはすでにあります）。</source>
+        <translation>Skipped, the file is already listed.</translation>
+    </message>
 </context>
 </TS>
