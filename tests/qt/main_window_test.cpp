@@ -13,12 +13,14 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -382,10 +384,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(pixel(0, 20), palette.color(QPalette::Active, QPalette::Button));
         QCOMPARE(pixel(0, 65), QColor(0x20, 0xC0, 0x40));
         colors->setEnabled(true);
-        // The status field's bar: two thirds of the inner width for step 1 of 3.
+        // The status field's bar: two thirds of the inner width for step 1 of 3. The inner
+        // rectangle is one pixel inside the frame, whose width the style decides (one pixel
+        // in Fusion, two in the Windows styles).
         StatusField* status = window_->Status();
         status->DrawProgress(1, 3);
-        const int inner = status->width() - 4;
+        const int frame = std::max(
+            1, status->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, status));
+        const int inner = status->width() - 2 * (frame + 1);
         QCOMPARE(status->FillWidth(), inner * 2 / 3);
         status->EndProgress();
     }
