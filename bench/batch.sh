@@ -14,7 +14,9 @@
 # `convert IN +dither -remap PALETTE PNG8:OUT` for every file, as many at once as there are
 # processors. It prints both times and both outputs' total size, and checks one indexed and
 # one true-color output of each side pixel for pixel against its input. Skipped without
-# ImageMagick.
+# ImageMagick. With ImageMagick, tintwell-deflate-bench (built beside the workload maker)
+# then compares the PNG writer's encoder with zlib and libdeflate, time and size, on the
+# image data of the tool's PNG outputs and of real indexed art (bench/make_art_set.sh).
 # Exit status: 0 when every run worked (whatever the ratio), 1 when something failed.
 set -euo pipefail
 shopt -s inherit_errexit
@@ -206,6 +208,18 @@ if command -v convert >/dev/null && command -v compare >/dev/null; then
     fi
     png_row=$(printf '%-10s %5s %7s %11s %9s %8s %12s %12s %7s' "PNG 16+16" 32 "$in_mb" \
         "$ours_s" "$theirs_s" "${speed}x" "$ours_b" "$theirs_b" "$within")
+
+    # The PNG writer's deflate encoder against zlib and libdeflate on the rows it compressed
+    # for this set and on real indexed art.
+    deflate_bench=$build/bench/tintwell-deflate-bench
+    if [ -x "$deflate_bench" ]; then
+        mkdir -p "$tmp/deflate"
+        mv "$tmp/out-png" "$tmp/deflate/png-set"
+        echo "batch.sh: making the indexed art set with ImageMagick"
+        "$(dirname "$0")/make_art_set.sh" "$cli" "$tmp/deflate/indexed-art"
+        "$deflate_bench" --benchmark_min_time=0.2 "$tmp/deflate/png-set" \
+            "$tmp/deflate/indexed-art"
+    fi
 else
     echo "batch.sh: no ImageMagick (convert, compare): the PNG set is skipped"
 fi

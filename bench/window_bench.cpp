@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTreeView>
 #include <algorithm>
@@ -148,19 +149,21 @@ void TimePreviewRepaint(tintwell::MainWindow& window, const QDir& dir) {
     out.close();
     window.workspace().OnClearAll();
     TimeDrop(window, {path});
-    tintwell::PreviewWindow* preview = window.OpenPreview(0);
-    if (preview == nullptr) return;
+    const QPointer<tintwell::PreviewWindow> preview = window.OpenPreview(0);
+    while (preview != nullptr && preview->Loading())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (preview == nullptr || !preview->isVisible()) return;
     preview->resize(1100, 1100);
     QApplication::processEvents();
     for (int round = 0; round < 3; ++round) {
         std::optional<tintwell::ColorEditSession> session =
             window.workspace().OnColorListDblClk(tintwell::Selection{{round}, round});
         if (!session) return;
-        const QImage before = preview->Image();
+        const auto before = preview->ShownColors();
         QElapsedTimer timer;
         timer.start();
         session->Apply(255, round * 40, 0);
-        while (preview->Image().cacheKey() == before.cacheKey())
+        while (preview->ShownColors() == before)
             QApplication::processEvents();
         preview->repaint();
         std::cout << "preview of 1024 x 1024 after a color edit: " << timer.nsecsElapsed() / 1000

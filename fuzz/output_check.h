@@ -8,6 +8,7 @@
 
 #include "bitmap/bmp_header.h"
 #include "bitmap/byte_io.h"
+#include "palette/output_depth.h"
 
 namespace tintwell::fuzz {
 
@@ -15,8 +16,8 @@ namespace tintwell::fuzz {
 // `width` x `height` (height signed as stored); otherwise what is wrong.
 [[nodiscard]] inline const char* OutputHeaderFault(std::span<const std::uint8_t> b, int depth,
                                                    std::int64_t width, std::int64_t height) {
-    const std::uint64_t entries = depth == 16 ? 16 : 256;
-    const unsigned bits = depth == 16 ? 4 : 8;
+    const auto entries = static_cast<std::uint64_t>(OutputDepth(depth).Entries());
+    const unsigned bits = OutputDepth(depth).BitsPerPixel();
     const std::uint64_t offset = kFileHeaderSize + kInfoHeaderSize + 4 * entries;
     if (b.size() < offset) return "the output is shorter than its headers";
     if (b[0] != 'B' || b[1] != 'M') return "the output does not start with BM";

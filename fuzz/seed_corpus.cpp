@@ -16,6 +16,7 @@
 
 #include <spng.h>
 
+#include "bitmap/row_sink.h"
 #include "support/bmp_builder.h"
 
 using tintwell::test::BmpBuilder;
@@ -68,7 +69,8 @@ std::string MakePng(std::uint8_t colorType, std::uint8_t bitDepth, bool trns, bo
         spng_set_trns(ctx, &t);
     }
     const int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
-    const std::size_t rowBytes = (kWidth * static_cast<std::size_t>(channels) * bitDepth + 7) / 8;
+    const std::size_t rowBytes =
+        tintwell::PackedRowBytes(kWidth, static_cast<unsigned>(channels) * bitDepth);
     std::vector<std::uint8_t> image(rowBytes * kHeight);
     for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>((static_cast<int>(i) + seed) * 29);

@@ -297,8 +297,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t listed = std::min<std::size_t>(list.size(), kPaletteEntries);
     for (const char* name : {"saved.act", "saved.gpl", "saved.pal", "saved.hex"}) {
         const fs::path saved = root / name;
-        // An empty hex palette is an empty file, which no reader can tell from nothing.
-        if (listed == 0 && saved.extension() == ".hex") continue;
+        // A palette of no colors is refused when read (only an .act holds 256 entries
+        // whatever the list).
+        if (listed == 0 && saved.extension() != ".act") continue;
         if (ws.WritePaletteFile(saved) != Msg::None) Fail("the palette could not be saved");
         const PaletteReadResult back = ReadPaletteFile(saved);
         if (back.fault != PaletteFault::None ||

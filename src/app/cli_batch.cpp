@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "app/cli_kept_output.h"
+#include "app/json_writer.h"
 #include "jobs/dropped_items.h"
 #include "jobs/file_paths.h"
 #include "jobs/output_directory.h"
@@ -116,20 +118,16 @@ void Batch::ExplainColorsDoNotFit(int colors, int depth) {
 // The output folder, made when it does not exist; false (and the reason on err) when it
 // is something else or cannot be made.
 bool Batch::MakeOutputFolder() {
-    std::error_code ec;
-    const fs::path dir = PathFromUtf8(*o_.outputDir);
-    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-        err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
-        return false;
-    }
-    if (!fs::exists(dir, ec)) {
-        fs::create_directories(dir, ec);
-        if (ec) {
+    switch (MakeFolder(*o_.outputDir)) {
+        case Msg::None:
+            return true;
+        case Msg::NotADirectory:
+            err_ << "tintwell-cli: " << *o_.outputDir << " is not a folder\n";
+            return false;
+        default:
             err_ << MessageText(Msg::CannotCreateDirectory) << " (" << *o_.outputDir << ")\n";
             return false;
-        }
     }
-    return true;
 }
 
 Batch::OutputEnd Batch::Output() {
@@ -195,19 +193,25 @@ void Batch::RefuseAll(const std::string& why) {
     }
 }
 
-// The palette file follows the rule of the outputs: what stands at its path is kept and
-// reported unless -f.
+// The palette file follows the rule of the outputs: a file at its path is kept and
+// reported unless -f; a folder, a named pipe or a device is refused at once.
 bool Batch::SavePalette() {
-    std::error_code ec;
-    if (!o_.force && fs::exists(fs::symlink_status(PathFromUtf8(*o_.savePalette), ec))) {
-        view_.Print(*o_.savePalette + ": exists, left alone (use -f to overwrite)");
-        return false;
+    const std::string& path = *o_.savePalette;
+    KeptOutput outcome{Status::Written, {}};
+    if (PathTaken(path)) outcome = KeptOutputAt(path);
+    if (outcome.status == Status::Exists && o_.force) outcome.status = Status::Written;
+    if (outcome.status == Status::Written) {
+        const Msg result = ws_->WritePaletteFile(PathFromUtf8(path), o_.force);
+        if (result != Msg::None) {
+            outcome = {Status::Failed, FormatMessage(result, path)};
+            if (outcome.message.find(path) == std::string::npos)
+                outcome.message += " (" + path + ")";
+        }
     }
-    const Msg result = ws_->WritePaletteFile(PathFromUtf8(*o_.savePalette), o_.force);
-    if (result == Msg::None) return true;
-    std::string text = FormatMessage(result, *o_.savePalette);
-    if (text.find(*o_.savePalette) == std::string::npos) text += " (" + *o_.savePalette + ")";
-    view_.Print(text);
+    palette_.status = outcome.status;
+    palette_.message = std::move(outcome.message);
+    if (palette_.status == Status::Written) return true;
+    view_.Print(palette_.message);
     return false;
 }
 
@@ -232,8 +236,10 @@ bool Batch::TakeFiles() {
         for (const FileEntry& e : files_) {
             if (e.path == *o_.savePalette ||
                 IsSameFile(PathFromUtf8(*o_.savePalette), PathFromUtf8(e.path))) {
-                err_ << "tintwell-cli: --save-palette " << *o_.savePalette
-                     << " names an input file\n";
+                const std::string why =
+                    "--save-palette " + *o_.savePalette + " names an input file";
+                err_ << "tintwell-cli: " << why << '\n';
+                if (o_.json) out_ << JsonError(why);
                 return false;
             }
         }

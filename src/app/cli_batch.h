@@ -44,11 +44,13 @@ class Batch {
     int Interrupted();
     void PrintSummary();
     void PrintJson();
+    [[nodiscard]] std::string PaletteJson() const;
 
     Options o_;
     std::ostream& out_;
     std::ostream& err_;
     std::vector<FileEntry> files_;  // in base-name order, the order of the drop
+    FileEntry palette_;             // what became of the --save-palette file
     CliView view_;
     std::optional<Workspace> ws_;
 };

@@ -171,14 +171,20 @@ std::string CombinationError(const Parsed& p) {
     return {};
 }
 
-// Reads every argument; stops at the first usage error. --help and --version may be set in
-// the result along with an error: ParseArguments settles which wins.
+bool IsJsonOption(const OptionSpec& spec) {
+    return std::string_view(spec.longName) == "--json";
+}
+
+// Reads every argument; after the first usage error the rest is only looked through for
+// --json, so that the error is reported in the form asked for wherever --json stands.
+// --help and --version may be set in the result along with an error: ParseArguments
+// settles which wins.
 ParseResult Parse(const std::vector<std::string>& rawArgs) {
     const std::vector<std::string> args = SplitGroupedFlags(rawArgs);
     Parsed parsed;
     ParseResult result;
     bool onlyFiles = false;
-    for (std::size_t i = 0; i < args.size() && result.error.empty(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
             parsed.options.files.push_back(arg);
@@ -201,17 +207,19 @@ ParseResult Parse(const std::vector<std::string>& rawArgs) {
             inlineValue = arg.substr(2);
         }
         const OptionSpec* spec = FindOption(name);
+        std::string error;
         if (spec == nullptr) {
-            result.error = "unknown option " + name;
+            error = "unknown option " + name;
         } else if (!spec->takesValue && inlineValue) {
-            result.error = "option " + name + " takes no value";
+            error = "option " + name + " takes no value";
         } else if (spec->takesValue && !inlineValue && i + 1 >= args.size()) {
-            result.error = "option " + name + " needs a value";
+            error = "option " + name + " needs a value";
         } else {
             const std::string value =
                 spec->takesValue ? (inlineValue ? *inlineValue : args[++i]) : std::string();
-            result.error = spec->apply(parsed, value);
+            if (result.error.empty() || IsJsonOption(*spec)) error = spec->apply(parsed, value);
         }
+        if (result.error.empty()) result.error = std::move(error);
     }
     if (result.error.empty()) result.error = CombinationError(parsed);
     result.options = std::move(parsed.options);

@@ -41,7 +41,8 @@ struct ParseResult {
     std::string error;  // empty when the command line is good
 };
 
-// Reads the arguments after the program name.
+// Reads the arguments after the program name. With a usage error, `options.json` still
+// tells whether --json was given anywhere on the line.
 [[nodiscard]] ParseResult ParseArguments(const std::vector<std::string>& args);
 
 [[nodiscard]] const char* UsageText();

@@ -68,7 +68,20 @@ void Batch::PrintJson() {
              << ",\"message\":" << (e.message.empty() ? "null" : JsonString(e.message))
              << ",\"format\":" << (e.format.empty() ? "null" : JsonString(e.format)) << '}';
     }
-    out_ << "]}\n";
+    out_ << "],\"palette\":" << PaletteJson() << "}\n";
+}
+
+// The --save-palette file as a file entry: written, exists, failed, or skipped when the run
+// ended before it; null without --save-palette.
+std::string Batch::PaletteJson() const {
+    if (!o_.savePalette) return "null";
+    const std::string& path = *o_.savePalette;
+    const bool tried = palette_.status != Status::Pending;
+    const std::string message =
+        tried ? palette_.message : path + ": not saved, the run ended before the palette file";
+    return "{\"path\":" + JsonString(path) +
+           ",\"status\":" + JsonString(tried ? StatusName(palette_.status) : "skipped") +
+           ",\"message\":" + (message.empty() ? "null" : JsonString(message)) + '}';
 }
 
 }  // namespace tintwell::cli

@@ -6,6 +6,7 @@
 
 #include "app/cli_batch.h"
 #include "app/cli_options.h"
+#include "app/json_writer.h"
 
 namespace tintwell::cli {
 namespace {
@@ -47,6 +48,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!parsed.error.empty()) {
         err << "tintwell-cli: " << parsed.error << "\n"
             << "Try 'tintwell-cli --help' for more information.\n";
+        if (parsed.options.json) out << JsonError(parsed.error);
         return 2;
     }
     if (parsed.options.language) SetLanguage(*parsed.options.language);

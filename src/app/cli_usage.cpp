@@ -31,7 +31,8 @@ file, unless --format says otherwise.
                          (JASC-PAL) or .hex
   -f, --force            overwrite existing output files (otherwise they are
                          left alone and reported)
-      --json             print the result as JSON on standard output
+      --json             print the result as JSON on standard output (a usage
+                         error as {"error": ...})
       --lang LANG        ja | en: the language of the messages about files
                          (default: from LANGUAGE, LC_ALL, LC_MESSAGES, LANG)
   -q, --quiet            print no summary and no progress
@@ -44,11 +45,12 @@ extension) is skipped, and at most 128 files are taken. A folder stands for
 the .bmp and .png files directly inside it.
 A palette file given with -p is read by its content: a 768-byte .act (or 772
 with a count), a GIMP, JASC-PAL or hex palette; a palette of fewer than 256
-colors is filled up with black. A file that is none of these, or holds more
-than 256 colors, stops the run rather than falling back to the built-in
-palette. Writing stops at a file that cannot be opened or created, or whose
-output would be the file itself; the files after it are not written and no
-palette file is saved.
+colors is filled up with black. A file that is none of these, holds no
+colors or more than 256, or is larger than 1 MiB, stops the run rather than
+falling back to the built-in palette. Images of more than 16384 x 16384
+pixels (in any shape) are refused. Writing stops at a file that cannot be
+opened or created, or whose output would be the file itself; the files after
+it are not written and no palette file is saved.
 
 Exit status: 0 everything done; 1 some file refused, skipped as existing, or
 failed (the rest done); 2 usage error or nothing could be done.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/cli_kept_output.h"
 #include "jobs/file_paths.h"
 #include "palette/palette_file.h"
 
@@ -131,14 +132,9 @@ void CliView::Progress(std::string_view verb, std::size_t done, std::size_t tota
 }
 
 void CliView::LeftAlone(FileEntry& e, const std::string& output) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(PathFromUtf8(output), ec)) {
-        e.status = Status::Failed;
-        e.message = output + ": is a folder, not written";
-    } else {
-        e.status = Status::Exists;
-        e.message = output + ": exists, left alone (use -f to overwrite)";
-    }
+    KeptOutput kept = KeptOutputAt(output);
+    e.status = kept.status;
+    e.message = std::move(kept.message);
     Print(e.message);
 }
 

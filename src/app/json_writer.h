@@ -79,4 +79,9 @@ inline std::string JsonString(std::string_view text) {
     return out;
 }
 
+// The whole --json output of a run that ended before it began: {"error":"..."}.
+inline std::string JsonError(std::string_view message) {
+    return "{\"error\":" + JsonString(message) + "}\n";
+}
+
 }  // namespace tintwell::cli

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/utf8_text.h"
+
 namespace tintwell {
 
 std::optional<Language> TakeLanguageOption(QStringList& args, QString& error) {
@@ -27,7 +29,7 @@ std::optional<Language> TakeLanguageOption(QStringList& args, QString& error) {
             error = QStringLiteral("unknown language '%1' (ja or en)").arg(value);
             return std::nullopt;
         }
-        language = LanguageOfCode(value.toStdString());
+        language = LanguageOfCode(ToUtf8(value));
     }
     return language;
 }
@@ -35,7 +37,7 @@ std::optional<Language> TakeLanguageOption(QStringList& args, QString& error) {
 Language DesktopLanguage(const QStringList& uiLanguages) {
     std::vector<std::string> codes;
     for (const QString& code : uiLanguages)
-        codes.push_back(code.toStdString());
+        codes.push_back(ToUtf8(code));
     return LanguageOfPreferences(std::vector<std::string_view>(codes.begin(), codes.end()));
 }
 

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "bitmap/byte_io.h"
+#include "bitmap/image_format.h"
 
 namespace tintwell {
 namespace {
@@ -13,10 +14,6 @@ namespace {
 // The largest information-header prefix that any field below lives in: up to the alpha mask
 // of a 56-byte header, which is also where the masks behind a 40-byte header end.
 constexpr std::size_t kInfoFieldsSize = info_header::kAlphaMask + 4;
-
-// Run-length files can claim any size in a few bytes; beyond this many pixels (the size of
-// an 8192 x 8192 image) they are refused rather than decoded into a huge output.
-constexpr std::uint64_t kMaxRunLengthPixels = std::uint64_t{1} << 26;
 
 // The length of the stream from its start, or -1 when it cannot be told. Leaves the stream
 // at its start.
@@ -57,6 +54,12 @@ bool Contiguous(std::uint32_t mask) {
     if (mask == 0) return true;
     const std::uint32_t low = mask >> std::countr_zero(mask);
     return (low & (low + 1)) == 0;
+}
+
+// The sizes of the header forms that writers use: OS/2 1.x, every OS/2 2.x length, and the
+// Windows versions 1 to 5.
+bool IsKnownInfoSize(std::uint32_t size) {
+    return size == kCoreHeaderSize || (size >= 16 && size <= 64) || size == 108 || size == 124;
 }
 
 // Which decoder the compression and bit count call for, or the reason none does.
@@ -211,6 +214,9 @@ HeaderResult ReadBmpHeader(std::istream& in) {
                        readU32le(info, info_header::kBlueMask),
                        alpha ? readU32le(info, info_header::kAlphaMask) : 0};
         }
+    } else if (IsKnownInfoSize(h.infoSize)) {
+        // A header of a known form that the pixel offset cuts short.
+        return {Msg::InvalidData, {}, "a pixel offset inside the information header"};
     } else {
         return {Msg::Unsupported, {}, "an unknown information header size"};
     }
@@ -247,12 +253,13 @@ HeaderResult ReadBmpHeader(std::istream& in) {
     // huge claimed size from overflowing. Run-length rows are any length; their decoder
     // checks each run against the row.
     h.dataSize = static_cast<std::uint64_t>(length) - h.offBits;
-    if (runLength) {
-        if (h.rows > 0 && kMaxRunLengthPixels / h.rows < static_cast<std::uint64_t>(h.width)) {
-            return {Msg::ReadError, {}, "a run-length bitmap too large to decode"};
-        }
-    } else if (h.rows > 0 && h.dataSize / h.stride < h.rows) {
+    if (!runLength && h.rows > 0 && h.dataSize / h.stride < h.rows) {
         return {Msg::ReadError, {}, "pixel rows missing from the end of the file"};
+    }
+    // The one size limit of both formats; a run-length file can claim any size in a few
+    // bytes.
+    if (!WithinPixelLimit(static_cast<std::uint64_t>(h.width), h.rows)) {
+        return {Msg::Unsupported, {}, kTooManyPixels};
     }
 
     in.seekg(static_cast<std::streamoff>(h.offBits), std::ios::beg);

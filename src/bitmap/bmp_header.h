@@ -131,7 +131,8 @@ struct HeaderResult {
 
 // Reads and checks the headers of a bitmap from the start of `in`, in this order:
 // file header (222), "BM" (220), header region (222), header form, compression, bit count
-// and masks (223), negative width (223), pixel rows against the file length (234). On
+// and masks (223), negative width (223), more pixels than kMaxDecodedPixels (223), pixel
+// rows against the file length (234). On
 // success `in` stands at the first pixel row.
 [[nodiscard]] HeaderResult ReadBmpHeader(std::istream& in);
 

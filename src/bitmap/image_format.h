@@ -6,6 +6,16 @@
 
 namespace tintwell {
 
+// The most pixels an image of either format may have, in any shape (as many as 16384 x
+// 16384): a larger one is refused, with Msg::Unsupported and kTooManyPixels, before a row
+// is decoded or a buffer sized for it.
+inline constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 28;
+inline constexpr std::string_view kTooManyPixels = "an image of more pixels than 16384 x 16384";
+
+[[nodiscard]] constexpr bool WithinPixelLimit(std::uint64_t width, std::uint64_t height) {
+    return height == 0 || width <= kMaxDecodedPixels / height;
+}
+
 // The file formats the engine reads and writes.
 enum class ImageFormat : std::uint8_t { Bmp, Png };
 

@@ -44,10 +44,9 @@ std::string_view DescribeError(int code) {
             return "a damaged compressed image data stream";
         case SPNG_EFILTER:
             return "image rows with an unknown filter";
-        case SPNG_EWIDTH:
-        case SPNG_EHEIGHT:
         case SPNG_EUSER_WIDTH:
         case SPNG_EUSER_HEIGHT:
+            return kTooManyPixels;
         case SPNG_EOVERFLOW:
             return "an image too large to decode";
         case SPNG_ECHUNK_LIMITS:
@@ -126,6 +125,22 @@ Msg PngRows::FailWith(int code, Msg error) {
     return error_;
 }
 
+// The decoder refuses a side of 0 and one past 2^31 - 1 alike; the header, always the
+// first chunk, tells which. Width and height are big-endian at offsets 16 and 20.
+Msg PngRows::FailOnSize(bool width) {
+    std::array<unsigned char, 4> bytes{};
+    in_.clear();
+    in_.seekg(width ? 16 : 20, std::ios::beg);
+    in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const bool zero = in_.gcount() == 4 && bytes == std::array<unsigned char, 4>{};
+    if (!zero) {
+        Fail(Msg::Unsupported, kTooManyPixels);
+    } else {
+        Fail(Msg::InvalidData, width ? "an image of width 0" : "an image of height 0");
+    }
+    return error_;
+}
+
 Msg PngRows::Open() {
     try {
         decoder_ = std::make_unique<Decoder>(checksums_);
@@ -148,6 +163,7 @@ Msg PngRows::Open() {
 
     spng_ihdr ihdr{};
     if (const int r = spng_get_ihdr(ctx, &ihdr); r != SPNG_OK) {
+        if (r == SPNG_EWIDTH || r == SPNG_EHEIGHT) return FailOnSize(r == SPNG_EWIDTH);
         const bool tooLarge = r == SPNG_EUSER_WIDTH || r == SPNG_EUSER_HEIGHT;
         return FailWith(r, tooLarge ? Msg::Unsupported : Msg::InvalidData);
     }
@@ -156,8 +172,8 @@ Msg PngRows::Open() {
     header_.bitDepth = ihdr.bit_depth;
     header_.colorType = ihdr.color_type;
     header_.interlaced = ihdr.interlace_method != SPNG_INTERLACE_NONE;
-    if (static_cast<std::uint64_t>(ihdr.width) * ihdr.height > kMaxDecodedPixels) {
-        Fail(Msg::Unsupported, "an image of more pixels than 8192 x 8192");
+    if (!WithinPixelLimit(ihdr.width, ihdr.height)) {
+        Fail(Msg::Unsupported, kTooManyPixels);
         return error_;
     }
 

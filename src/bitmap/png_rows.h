@@ -8,14 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "bitmap/image_format.h"
 #include "palette/color.h"
 #include "resources/string_table.h"
 
 namespace tintwell {
-
-// Images with more pixels than this (8192 x 8192) are refused before any pixel is decoded,
-// as run-length bitmaps are.
-inline constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 26;
 
 // What the engine needs of a PNG image's header chunks, read once.
 struct PngHeader {
@@ -59,7 +56,8 @@ class PngRows {
     PngRows& operator=(const PngRows&) = delete;
 
     // Reads the signature and the chunks before the image data and checks them: header
-    // chunks that cannot be read (222), dimensions past kMaxDecodedPixels (223).
+    // chunks that cannot be read (222), a side of 0 (222), dimensions past kMaxDecodedPixels
+    // (223).
     [[nodiscard]] Msg Open();
     [[nodiscard]] const PngHeader& Header() const { return header_; }
     // A short name of the file's pixel format: "png-pal4", "png-gray16", "png-rgba8" ...
@@ -79,6 +77,8 @@ class PngRows {
 
     const std::uint8_t* Fail(Msg error, std::string_view detail);
     Msg FailWith(int code, Msg error);
+    // The refusal of a header whose width (or height) the decoder did not take.
+    Msg FailOnSize(bool width);
     const std::uint8_t* Convert(const std::uint8_t* decoded);
 
     std::istream& in_;

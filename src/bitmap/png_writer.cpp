@@ -5,8 +5,8 @@
 #include <new>
 #include <vector>
 
-#include "bitmap/image_deflate.h"
 #include "bitmap/zlib_sums.h"
+#include "deflate/image_deflate.h"
 
 namespace tintwell {
 namespace {
@@ -17,6 +17,7 @@ constexpr std::size_t kBlockBytes = 64 * 1024;
 // Compressed image data goes out in IDAT chunks of this size (the last one smaller).
 constexpr std::size_t kIdatBytes = 64 * 1024;
 constexpr std::array<std::uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint64_t kMaxSide = 0x7FFFFFFF;
 
 void PutU32be(std::vector<std::uint8_t>& to, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -30,41 +31,44 @@ struct PngWriter::Encoder {
         block.reserve(kBlockBytes + kIdatBytes + 64);
     }
 
-    ImageDeflater deflater;
+    deflate::ImageDeflater deflater;
+    std::vector<std::uint8_t> data;   // compressed image data not yet in an IDAT chunk
     std::vector<std::uint8_t> block;  // file bytes not yet written to the stream
     bool failed = false;
 };
 
-PngWriter::PngWriter(std::ostream& out) : out_(out) {}
+PngWriter::PngWriter(std::ostream& out, std::uint64_t width, std::uint64_t height,
+                     const OutputPalette& palette)
+    : out_(out),
+      width_(width),
+      height_(height),
+      palette_(palette),
+      rowBytes_(PackedRowBytes(width, palette.depth.BitsPerPixel())) {}
 
 PngWriter::~PngWriter() = default;
 
-Msg PngWriter::Begin(std::uint32_t width, std::uint32_t height, const OutputPalette& palette) {
-    if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
+Msg PngWriter::Begin() {
+    if (width_ == 0 || height_ == 0 || width_ > kMaxSide || height_ > kMaxSide) {
         return Msg::Unsupported;
     }
-    const int depth = palette.depth == 16 ? 16 : 256;
-    const std::uint8_t bits = depth == 16 ? 4 : 8;
-    rowBytes_ = (static_cast<std::size_t>(width) * bits + 7) / 8;
-    rowsLeft_ = height;
+    const auto bits = static_cast<std::uint8_t>(palette_.depth.BitsPerPixel());
+    const auto entries = static_cast<std::size_t>(palette_.depth.Entries());
     try {
-        encoder_ = std::make_unique<Encoder>(rowBytes_ + 1);
+        encoder_ = std::make_unique<Encoder>(static_cast<std::size_t>(rowBytes_) + 1);
         std::vector<std::uint8_t>& block = encoder_->block;
         block.assign(kSignature.begin(), kSignature.end());
 
         std::vector<std::uint8_t> ihdr;
-        PutU32be(ihdr, width);
-        PutU32be(ihdr, height);
+        PutU32be(ihdr, static_cast<std::uint32_t>(width_));
+        PutU32be(ihdr, static_cast<std::uint32_t>(height_));
         // Bit depth, color type 3 (indexed), deflate, adaptive filtering, not interlaced.
         ihdr.insert(ihdr.end(), {bits, 3, 0, 0, 0});
         PutChunk("IHDR", ihdr.data(), ihdr.size());
 
-        std::vector<std::uint8_t> plte(3 * static_cast<std::size_t>(depth), 0);
-        const std::size_t count = std::min(palette.colors.size(), static_cast<std::size_t>(depth));
-        for (std::size_t j = 0; j < count; ++j) {
-            plte[3 * j] = palette.colors[j].red;
-            plte[3 * j + 1] = palette.colors[j].green;
-            plte[3 * j + 2] = palette.colors[j].blue;
+        std::vector<std::uint8_t> plte;
+        for (std::size_t j = 0; j < entries; ++j) {
+            const Rgb color = palette_.Entry(j);
+            plte.insert(plte.end(), {color.red, color.green, color.blue});
         }
         PutChunk("PLTE", plte.data(), plte.size());
     } catch (const std::bad_alloc&) {
@@ -73,28 +77,53 @@ Msg PngWriter::Begin(std::uint32_t width, std::uint32_t height, const OutputPale
     return Flush(false) ? Msg::None : Msg::WriteError;
 }
 
-Msg PngWriter::WriteRow(const std::uint8_t* row) {
-    if (!encoder_ || rowsLeft_ == 0) return Msg::WriteError;
+Msg PngWriter::Write(std::span<const std::uint8_t> rows) {
+    if (!encoder_) return Msg::WriteError;
     try {
-        ImageDeflater& deflater = encoder_->deflater;
-        const std::uint8_t filterNone = 0;
-        deflater.Add(&filterNone, 1);
-        deflater.Add(row, rowBytes_);
-        const bool last = --rowsLeft_ == 0;
-        if (last) deflater.Finish();
-        std::vector<std::uint8_t>& data = deflater.Output();
-        std::size_t taken = 0;
-        while (data.size() - taken >= kIdatBytes || (last && taken < data.size())) {
-            const std::size_t n = std::min(kIdatBytes, data.size() - taken);
-            PutChunk("IDAT", data.data() + taken, n);
-            taken += n;
+        for (std::size_t at = 0; at < rows.size(); at += static_cast<std::size_t>(rowBytes_)) {
+            Deflate(rows.data() + at);
+            if (!Flush(false)) return Msg::WriteError;
         }
-        data.erase(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(taken));
-        if (last) PutChunk("IEND", nullptr, 0);
-        return Flush(last) ? Msg::None : Msg::WriteError;
+        return Msg::None;
     } catch (const std::bad_alloc&) {
         return Msg::OutOfMemory;
     }
+}
+
+Msg PngWriter::Finish() {
+    if (!encoder_) return Msg::WriteError;
+    try {
+        Deflate(nullptr);
+        PutChunk("IEND", nullptr, 0);
+        return Flush(true) ? Msg::None : Msg::WriteError;
+    } catch (const std::bad_alloc&) {
+        return Msg::OutOfMemory;
+    }
+}
+
+// The encoder's one door: one row in (behind its filter-type byte, 0: unfiltered), or
+// without a row the end of the stream. What it has compressed goes out in whole IDAT
+// chunks, and at the end all of it.
+void PngWriter::Deflate(const std::uint8_t* row) {
+    deflate::ImageDeflater& deflater = encoder_->deflater;
+    const bool end = row == nullptr;
+    if (end) {
+        deflater.Finish();
+    } else {
+        const std::uint8_t filterNone = 0;
+        deflater.Add(&filterNone, 1);
+        deflater.Add(row, static_cast<std::size_t>(rowBytes_));
+    }
+    std::vector<std::uint8_t>& data = encoder_->data;
+    const std::vector<std::uint8_t> more = deflater.TakeOutput();
+    data.insert(data.end(), more.begin(), more.end());
+    std::size_t taken = 0;
+    while (data.size() - taken >= kIdatBytes || (end && taken < data.size())) {
+        const std::size_t n = std::min(kIdatBytes, data.size() - taken);
+        PutChunk("IDAT", data.data() + taken, n);
+        taken += n;
+    }
+    data.erase(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(taken));
 }
 
 // Length, type, data and CRC of one chunk, added to the block.

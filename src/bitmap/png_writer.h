@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <span>
 
-#include "bitmap/writer.h"
+#include "bitmap/row_sink.h"
 #include "resources/string_table.h"
 
 namespace tintwell {
@@ -15,31 +17,38 @@ namespace tintwell {
 // filtered: the rows of indexed images compress best as they are (bench/bmp_bench.cpp
 // measures the filters). The image data is compressed by ImageDeflater, and the bytes go to
 // the stream in blocks of 64 KiB.
-class PngWriter {
+class PngWriter final : public RowSink {
   public:
-    explicit PngWriter(std::ostream& out);
-    ~PngWriter();
+    // A row is PackedRowBytes(width, bits per pixel) bytes: PNG pads no further.
+    PngWriter(std::ostream& out, std::uint64_t width, std::uint64_t height,
+              const OutputPalette& palette);
+    ~PngWriter() override;
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
 
-    // Writes the chunks before the image data. An image of no pixels is no PNG image:
-    // Msg::Unsupported.
-    [[nodiscard]] Msg Begin(std::uint32_t width, std::uint32_t height,
-                            const OutputPalette& palette);
-    // One row of indices packed at the bit depth (two a byte at 4 bits, left pixel in the
-    // high nibble); after the last row the file is completed.
-    [[nodiscard]] Msg WriteRow(const std::uint8_t* row);
+    [[nodiscard]] std::uint64_t RowBytes() const override { return rowBytes_; }
+    [[nodiscard]] bool TopDown() const override { return true; }
+
+    // Writes the chunks before the image data. An image of no pixels is no PNG image, and
+    // a side is at most 2^31 - 1: otherwise Msg::Unsupported.
+    [[nodiscard]] Msg Begin() override;
+    [[nodiscard]] Msg Write(std::span<const std::uint8_t> rows) override;
+    // Ends the image data and the file.
+    [[nodiscard]] Msg Finish() override;
 
   private:
     struct Encoder;
 
+    void Deflate(const std::uint8_t* row);
     void PutChunk(const char type[4], const std::uint8_t* data, std::size_t size);
     [[nodiscard]] bool Flush(bool all);
 
     std::ostream& out_;
+    std::uint64_t width_;
+    std::uint64_t height_;
+    OutputPalette palette_;
+    std::uint64_t rowBytes_;
     std::unique_ptr<Encoder> encoder_;
-    std::size_t rowBytes_ = 0;
-    std::uint32_t rowsLeft_ = 0;
 };
 
 }  // namespace tintwell

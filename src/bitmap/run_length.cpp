@@ -83,10 +83,15 @@ Msg RunLengthDecoder::DecodeRow(std::uint8_t* row, std::string_view& detail) {
                     ended_ = true;
                     return Msg::None;
                 }
-                if (x_ + static_cast<std::size_t>(dx) > paddedWidth_ ||
-                    current + static_cast<std::uint64_t>(dy) >= rows_) {
-                    return refuse("RLE8 with a delta past the end of the image",
-                                  "RLE4 with a delta past the end of the image");
+                if (x_ + static_cast<std::size_t>(dx) > paddedWidth_) {
+                    return refuse("RLE8 with a delta past the end of a row",
+                                  "RLE4 with a delta past the end of a row");
+                }
+                // A move past the last row ends the image, as an end of bitmap does; so
+                // ImageMagick and Pillow read it.
+                if (current + static_cast<std::uint64_t>(dy) >= rows_) {
+                    ended_ = true;
+                    return Msg::None;
                 }
                 x_ += static_cast<std::size_t>(dx);
                 if (dy > 0) {

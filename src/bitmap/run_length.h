@@ -40,7 +40,8 @@ class ByteSource {
 // Data that ends without an end-of-bitmap leaves the rest of the image at index 0, as other
 // decoders take it. Runs may cover the row's padding up to its 4-byte boundary, as
 // ImageMagick writes them for odd widths; those pixels are dropped. A run or delta past
-// that, or past the last row, is refused.
+// that is refused. Data after the last row is never read, and a delta past the last row
+// ends the image, as ImageMagick and Pillow take both.
 class RunLengthDecoder {
   public:
     RunLengthDecoder(std::istream& in, std::size_t width, std::uint64_t rows, bool fourBit);

@@ -10,7 +10,7 @@
 namespace tintwell {
 
 // zlib's running checksums over any length of bytes (zlib takes at most UINT_MAX at a
-// time): `sum` is the value so far (1 to start an Adler-32 sum, 0 a CRC-32).
+// time): `sum` is the value so far (0 to start a CRC-32).
 template <auto Update>
 [[nodiscard]] std::uint32_t ZlibSum(std::uint32_t sum, const std::uint8_t* data, std::size_t size) {
     for (std::size_t done = 0; done < size;) {
@@ -19,11 +19,6 @@ template <auto Update>
         done += n;
     }
     return sum;
-}
-
-[[nodiscard]] inline std::uint32_t Adler32(std::uint32_t sum, const std::uint8_t* data,
-                                           std::size_t size) {
-    return ZlibSum<adler32>(sum, data, size);
 }
 
 [[nodiscard]] inline std::uint32_t Crc32(std::uint32_t sum, const std::uint8_t* data,

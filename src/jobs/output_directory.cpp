@@ -29,6 +29,16 @@ bool IsRootDirectory(std::string_view directory) {
 #endif
 }
 
+// A drive without a folder ("C:"), which names the drive's current folder on Windows.
+bool IsDrive(std::string_view directory) {
+#ifdef _WIN32
+    return directory.size() == 2 && directory[1] == ':';
+#else
+    (void)directory;
+    return false;
+#endif
+}
+
 // True when `parent` is a network share or server of a UNC path ("\\server\share",
 // "\\server"): no folder creation can make those, so the climb stops there.
 bool IsShareRoot(std::string_view parent) {
@@ -75,11 +85,28 @@ bool MakeDirectoryPath(const std::string& path) {
     const std::size_t last = path.find_last_of(kPathSeparators);
     if (last == std::string::npos) return false;
     const std::string parent = path.substr(0, last);
-    // The climb stops below the first level: "C:" of "C:\new", "new1" of "new1/new2",
-    // and a network share, which no folder creation can make.
-    if (parent.find_first_of(kPathSeparators) == std::string::npos) return false;
-    if (IsShareRoot(parent)) return false;
+    // The climb stops at what cannot be made: the root ("" of "/new"), a drive ("C:" of
+    // "C:\new") and a network share.
+    const bool root = parent.find_first_not_of(kPathSeparators) == std::string::npos;
+    if (root || IsDrive(parent) || IsShareRoot(parent)) {
+        return false;
+    }
     return MakeDirectoryPath(parent) && CreateOneDirectory(path);
+}
+
+Msg MakeFolder(const std::string& path) {
+    if (path.empty()) return Msg::CannotCreateDirectory;
+    std::error_code ec;
+    const std::filesystem::path native = PathFromUtf8(path);
+    if (std::filesystem::is_directory(native, ec)) return Msg::None;
+    // A name taken by a file, or a link to one; a dangling link is taken too, and is
+    // neither followed nor replaced.
+    if (std::filesystem::exists(std::filesystem::symlink_status(native, ec))) {
+        return Msg::NotADirectory;
+    }
+    return MakeDirectoryPath(path) || std::filesystem::is_directory(native, ec)
+               ? Msg::None
+               : Msg::CannotCreateDirectory;
 }
 
 bool IsWritablePlace(const std::filesystem::path& path) {

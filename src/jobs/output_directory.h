@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "bitmap/image_format.h"
+#include "resources/string_table.h"
 
 namespace tintwell {
 
@@ -28,11 +29,17 @@ struct DirectoryCheckResult {
 // accepted at once; the job refuses it later. A root ("/", "C:\") keeps its separator.
 [[nodiscard]] DirectoryCheckResult CheckOutputDirectory(std::string_view text);
 
-// Creates a folder and its missing parents. The climb to the parents stops below the first
-// level: a parent without any separator ("C:" on Windows, "new1" of "new1/new2") is never
-// created, so a relative path whose first level is missing fails. On POSIX the parent of
-// "/a" is "", the root, which always exists, so "/a" itself is still created directly.
+// Creates a folder and its missing parents, climbing from the folder to the first parent
+// that exists. The climb never tries to make a root, a drive ("C:") or a network share,
+// which no folder creation can make; a relative path's first level is made like any other.
+// False when the folder already exists.
 [[nodiscard]] bool MakeDirectoryPath(const std::string& path);
+
+// The one rule by which the window, the command-line tool and the palette folder get a
+// folder: one that stands there (or a link to one) is taken, a missing one is made with its
+// parents (MakeDirectoryPath). Msg::None, or why not: NotADirectory when something else has
+// the name, CannotCreateDirectory when it cannot be made.
+[[nodiscard]] Msg MakeFolder(const std::string& path);
 
 // True when a file can be written there: for a folder, a probe file can be created in it;
 // for a file, it can be opened for writing.

@@ -4,6 +4,7 @@
 
 #include "jobs/file_io.h"
 #include "jobs/file_paths.h"
+#include "jobs/output_directory.h"
 #include "jobs/text_input.h"
 #include "jobs/workspace.h"
 #include "palette/palette_file.h"
@@ -47,8 +48,10 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
         return false;
     }
     // The per-user data folder may not exist before the first palette is saved.
-    std::error_code ec;
-    std::filesystem::create_directories(paletteDir_, ec);
+    if (const Msg made = MakeFolder(Utf8FromPath(paletteDir_)); made != Msg::None) {
+        ShowMessage(made, Utf8FromPath(paletteDir_));
+        return false;
+    }
     const Msg result = WritePaletteFile(path);
     if (result != Msg::None) {
         ShowMessage(result, Utf8FromPath(path));

@@ -20,6 +20,7 @@ enum class PaletteFault {
     TooManyEntries,  // more entries than the table holds
     BadEntry,        // a line of a text palette that is not what its format allows there
     RiffPalette,     // a Microsoft RIFF palette, which is not read
+    NoColors,        // a palette of no entries: every pixel would become black
 };
 
 // What one format's decoder found: the entries in file order, or the fault and, for

@@ -36,6 +36,18 @@ bool IsHexText(std::string_view text) {
     return any;
 }
 
+// Bytes a text palette may hold: no control character but tab and the line breaks.
+bool IsText(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F;
+    });
+}
+
+bool IsBlankText(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 bool FirstLineIsHexEntry(std::string_view text) {
     TextLines lines(text);
     std::string_view line;
@@ -118,16 +130,24 @@ PaletteReadResult DecodePaletteFile(std::span<const std::uint8_t> bytes,
     } else if (named == PaletteFormat::Act && bytes.size() >= kActFileSize) {
         result.format = PaletteFormat::Act;
         decoded = DecodeAct(bytes);
-    } else if (IsHexText(text) || (bytes.size() < kActFileSize && FirstLineIsHexEntry(text))) {
+    } else if (IsBlankText(text)) {
+        return Fault(PaletteFault::NoColors, named.value_or(PaletteFormat::Hex));
+    } else if (IsHexText(text) || (bytes.size() < kActFileSize && FirstLineIsHexEntry(text)) ||
+               (named == PaletteFormat::Hex && IsText(text))) {
+        // Text named .hex is a hex palette whatever its first line holds, so the line that
+        // is not a color is the one named.
         result.format = PaletteFormat::Hex;
         decoded = DecodeHex(text);
     } else {
         result.format = PaletteFormat::Act;
         decoded = DecodeAct(bytes);
     }
-    result.fault = decoded.fault;
+    // A header without entries (GIMP), a count of 0 (JASC-PAL) would turn every pixel black.
+    result.fault = decoded.fault == PaletteFault::None && decoded.colors.empty()
+                       ? PaletteFault::NoColors
+                       : decoded.fault;
     result.line = decoded.line;
-    if (decoded.fault != PaletteFault::None) return result;
+    if (result.fault != PaletteFault::None) return result;
     result.count = decoded.colors.size();
     std::copy(decoded.colors.begin(), decoded.colors.end(), result.entries.begin());
     return result;
@@ -176,6 +196,8 @@ std::string PaletteFaultText(const PaletteReadResult& result) {
                     break;
             }
             return line + " is not a palette entry";
+        case PaletteFault::NoColors:
+            return "holds no colors";
         case PaletteFault::RiffPalette:
             return "a RIFF (Microsoft) palette, which is not read: save it as JASC-PAL text, "
                    ".gpl, .hex or .act";

@@ -36,9 +36,10 @@ inline constexpr std::size_t kMaxPaletteFileSize = 1 << 20;
 // Decodes a palette file by its content: a RIFF palette is refused, the signatures
 // "GIMP Palette" and "JASC-PAL" choose those formats, text made only of rrggbb lines is a
 // hex palette, and 768 bytes or more are an .act. A shorter file whose first line is an
-// rrggbb entry is read as hex, so its bad line is named; any other is TooShort. `named` is
-// the format the file's name gives: 768 bytes or more named .act are an .act even when they
-// happen to spell rrggbb lines, so every .act written reads back as one.
+// rrggbb entry, and any text named .hex, is read as hex, so its bad line is named; any other
+// is TooShort. `named` is the format the file's name gives: 768 bytes or more named .act are
+// an .act even when they happen to spell rrggbb lines, so every .act written reads back as
+// one. A file of no entries (empty, blank, a header alone, a count of 0) is NoColors.
 [[nodiscard]] PaletteReadResult DecodePaletteFile(
     std::span<const std::uint8_t> bytes, std::optional<PaletteFormat> named = std::nullopt);
 

@@ -36,7 +36,7 @@ enum class Msg : int {
     TooManyFiles = 240,             // more than 128 input files
     TableOverflow = 241,            // no free slot in the color table
     CannotAbort = 242,              // the running job cannot be interrupted
-    FileListHeading = 243,          // "ファイル名 (.bmp)　%3dﾌｧｲﾙ"
+    FileListHeading = 243,          // "ファイル名　%3dﾌｧｲﾙ"
     SameFile = 244,                 // the output file is the input file
     InexplicableError = 245,        // an answer or setting that cannot happen
     PaletteExistsQuestion = 246,    // the palette file exists: overwrite?
@@ -52,7 +52,7 @@ enum class Msg : int {
     // Texts of the window that the Workspace sets, numbered so that they have a language.
     OutputProgress = -2,          // "出力中 %1 / %2": the status line while files are written
     OutputDone = -3,              // "%1ファイルを出力しました：%2": and after
-    FileListInitialHeader = -4,   // "ファイル名 (.bmp)"
+    FileListInitialHeader = -4,   // "ファイル名"
     ColorListInitialHeader = -5,  // "色 (RGB)"
     PixelCountHeader = -6,        // "画 素 数"
     BuiltInPaletteEntry = -7,     // " Tintwellパレット": the leading blank sorts it first

@@ -51,8 +51,9 @@ class MainWindow final : public QDialog {
     [[nodiscard]] QTreeView* ColorList() const { return colorList_; }
     [[nodiscard]] StatusField* Status() const { return status_; }
     [[nodiscard]] QPushButton* Button(ControlId id) const;
-    // A double click on file row `row`: its preview, raised when already open. Nothing while
-    // a job runs, or when the file cannot be read (its message is shown).
+    // A double click on file row `row`: its preview, raised when already open, else a new one
+    // that reads the file on a worker (a file that cannot be read closes it and shows its
+    // message). Nothing while a job runs.
     PreviewWindow* OpenPreview(int row);
     // The previews still open, in the order they were opened.
     [[nodiscard]] std::vector<PreviewWindow*> Previews() const;

@@ -1,12 +1,12 @@
 // The main window's previews and the file list's usage marks: opened from the file list or
 // drawn from the color selection, both kept up to date with the table and the files.
-#include <QApplication>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 
 #include "jobs/color_usage.h"
+#include "jobs/preview_job.h"
 #include "ui/color_list_model.h"
 #include "ui/file_list_model.h"
 #include "ui/list_view.h"
@@ -46,21 +46,17 @@ PreviewWindow* MainWindow::OpenPreview(int row) {
             return preview;
         }
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    FilePixels pixels = ReadFilePixels(record);
-    QApplication::restoreOverrideCursor();
-    if (pixels.error != Msg::None) {
-        view_.ShowMessage(pixels.error, record.path);
-        return nullptr;
-    }
-    auto* preview = new PreviewWindow(record.path, std::move(pixels), this);
-    preview->SetRule(record.rule);
+    // The window shows at once and reads the file on a worker; the list stays usable.
+    auto* preview = new PreviewWindow(record.path, this);
     preview->SetOutput(OutputOf(record, workspace_->Table(), workspace_->Palette()));
     preview->SetMarkedEntries(SelectionOf(*colorList_).rows);
     connect(preview, &PreviewWindow::entryPicked, this, [this](int entry) {
         if (workspace_->Busy() || entry >= workspace_->ColorCount()) return;
         ApplySelection(*colorList_, Selection{{entry}, entry});
     });
+    connect(preview, &PreviewWindow::loadFailed, this,
+            [this, path = record.path](Msg error) { view_.ShowMessage(error, path); });
+    preview->Load(PreviewRequestFor(record));
     previews_.emplace_back(preview);
     preview->show();
     return preview;
@@ -110,15 +106,8 @@ void MainWindow::RefreshPreviews() {
             continue;
         }
         // Read again in another mode, the file's pixels may be numbered otherwise.
-        if (!SameNumbering(preview->Rule(), record->rule)) {
-            FilePixels pixels = ReadFilePixels(*record);
-            if (pixels.error != Msg::None) {
-                preview->close();
-                continue;
-            }
-            preview->SetRule(record->rule);
-            preview->SetPixels(std::move(pixels));
-        }
+        if (!SameNumbering(preview->Rule(), record->rule))
+            preview->Load(PreviewRequestFor(*record));
         preview->SetOutput(OutputOf(*record, workspace_->Table(), workspace_->Palette()));
         preview->SetMarkedEntries(marked);
     }

@@ -57,7 +57,7 @@ QString OutputDirDialog::Caption() {
 QString OutputDirDialog::Directory() const {
     // The folder that OK checked (and perhaps created) is the text without its leading white
     // space; the job must write into that one, not into a relative folder named " /out".
-    return QString::fromUtf8(TrimLeadingSpace(ToUtf8(edit_->text())).c_str());
+    return FromUtf8(TrimLeadingSpace(ToUtf8(edit_->text())));
 }
 
 void OutputDirDialog::UpdateOk() {
@@ -80,7 +80,7 @@ void OutputDirDialog::accept() {
             break;
         case DirectoryCheck::AskCreate:
             if (!messages.AskYesNo(this, Msg::CreateDirectoryQuestion, true)) return;
-            if (!MakeDirectoryPath(check.path)) {
+            if (MakeFolder(check.path) != Msg::None) {
                 messages.Show(this, Msg::CannotCreateDirectory);
                 return;
             }
@@ -89,10 +89,10 @@ void OutputDirDialog::accept() {
             messages.Show(this, Msg::DirectoryNotWritable);
             return;
         case DirectoryCheck::NotAFolder:
-            messages.Show(this, Msg::NotADirectory, QString::fromUtf8(check.path.c_str()));
+            messages.Show(this, Msg::NotADirectory, FromUtf8(check.path));
             return;
         case DirectoryCheck::TooLong:
-            messages.Show(this, Msg::PathTooLong, QString::fromUtf8(check.path.c_str()));
+            messages.Show(this, Msg::PathTooLong, FromUtf8(check.path));
             return;
     }
     QDialog::accept();

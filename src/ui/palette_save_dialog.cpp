@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <string_view>
 
 #include "jobs/text_input.h"
 #include "ui/dialog_messages.h"
 #include "ui/dialog_units.h"
+#include "ui/utf8_text.h"
 
 namespace tintwell {
 namespace {
@@ -112,8 +114,7 @@ PaletteFormat PaletteSaveDialog::Format() const {
 }
 
 std::string PaletteSaveDialog::NameText() const {
-    const QByteArray bytes = name_->text().toUtf8();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+    return ToUtf8(name_->text());
 }
 
 std::string PaletteSaveDialog::Name() const {
@@ -133,14 +134,14 @@ void PaletteSaveDialog::OnFormatChosen() {
     const std::string name = NameText();
     const std::optional<PaletteFormat> typed = PaletteFormatOfExtension(name);
     if (typed && *typed != PaletteFormat::Act && *typed != Format()) {
-        name_->setText(QString::fromUtf8(name.substr(0, name.size() - 4).c_str()));
+        name_->setText(FromUtf8(std::string_view(name).substr(0, name.size() - 4)));
     }
     note_->setText(NoteText(Format()));
 }
 
 void PaletteSaveDialog::UpdateState() {
     const std::string trimmed = TrimLeadingSpace(NameText());
-    if (trimmed != NameText()) name_->setText(QString::fromUtf8(trimmed.c_str()));
+    if (trimmed != NameText()) name_->setText(FromUtf8(trimmed));
     const bool newName = Choice() == PaletteSaveChoice::NewName;
     name_->setEnabled(newName);
     note_->setEnabled(newName);

@@ -1,6 +1,7 @@
 #include "ui/preview_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,7 +17,10 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
+
+#include "ui/utf8_text.h"
 
 namespace tintwell {
 namespace {
@@ -25,16 +29,23 @@ int IndexAt(const FilePixels& pixels, QPoint pixel) {
     return pixels.indices[static_cast<std::size_t>(pixel.y()) * pixels.width + pixel.x()];
 }
 
-// The lookup runs once per pixel into 32-bit pixels, which paint without conversion.
-QImage MappedImage(const FilePixels& pixels, const std::array<QRgb, kFileIndexCount>& lookup) {
-    QImage image(pixels.width, pixels.height, QImage::Format_RGB32);
-    for (int y = 0; y < pixels.height; ++y) {
-        const std::uint8_t* in = pixels.indices.data() + static_cast<std::size_t>(y) * pixels.width;
+// The pixels of `part` through the lookup into 32-bit pixels, which paint without
+// conversion.
+QImage MappedImage(const FilePixels& pixels, const std::array<QRgb, kFileIndexCount>& lookup,
+                   const QRect& part) {
+    QImage image(part.size(), QImage::Format_RGB32);
+    for (int y = 0; y < part.height(); ++y) {
+        const std::uint8_t* in = pixels.indices.data() +
+                                 static_cast<std::size_t>(part.y() + y) * pixels.width + part.x();
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < pixels.width; ++x)
+        for (int x = 0; x < part.width(); ++x)
             out[x] = lookup[in[x]];
     }
     return image;
+}
+
+QRect WholeImage(const FilePixels& pixels) {
+    return {0, 0, pixels.width, pixels.height};
 }
 
 }  // namespace
@@ -44,21 +55,27 @@ PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
 }
 
-void PreviewCanvas::SetImage(QImage image, QImage shown) {
-    image_ = std::move(image);
-    shown_ = std::move(shown);
+void PreviewCanvas::SetPixels(FilePixels pixels) {
+    pixels_ = std::move(pixels);
     resize(sizeHint());
     update();
 }
 
+void PreviewCanvas::SetColors(const std::array<QRgb, kFileIndexCount>& colors) {
+    colors_ = colors;
+    update();
+}
+
 void PreviewCanvas::SetZoom(int zoom) {
-    zoom_ = std::clamp(zoom, 1, PreviewWindow::kMaxZoom);
+    // No wider or higher than a widget may be, whatever the image.
+    const int side = std::max({pixels_.width, pixels_.height, 1});
+    zoom_ = std::clamp(zoom, 1, std::clamp(QWIDGETSIZE_MAX / side, 1, PreviewWindow::kMaxZoom));
     resize(sizeHint());
     update();
 }
 
 QSize PreviewCanvas::sizeHint() const {
-    return image_.size() * zoom_;
+    return QSize(pixels_.width, pixels_.height) * zoom_;
 }
 
 void PreviewCanvas::paintEvent(QPaintEvent* event) {
@@ -68,8 +85,10 @@ void PreviewCanvas::paintEvent(QPaintEvent* event) {
     const QRect exposed = event->rect();
     const QRect source(exposed.x() / zoom_, exposed.y() / zoom_, exposed.width() / zoom_ + 2,
                        exposed.height() / zoom_ + 2);
-    const QRect part = source.intersected(image_.rect());
-    painter.drawImage(QRect(part.topLeft() * zoom_, part.size() * zoom_), shown_, part);
+    const QRect part = source.intersected(WholeImage(pixels_));
+    if (part.isEmpty()) return;
+    painter.drawImage(QRect(part.topLeft() * zoom_, part.size() * zoom_),
+                      MappedImage(pixels_, colors_, part));
 }
 
 // QPoint's division rounds; a pixel covers [x * zoom, (x + 1) * zoom).
@@ -86,11 +105,11 @@ void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit clicked(PixelAt(event->position()));
 }
 
-PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget* parent)
-    : QWidget(parent, Qt::Window), path_(path), pixels_(std::move(pixels)) {
+PreviewWindow::PreviewWindow(const std::string& path, QWidget* parent)
+    : QWidget(parent, Qt::Window), path_(path) {
     setObjectName(QStringLiteral("preview"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QFileInfo(QString::fromUtf8(path.c_str())).fileName());
+    setWindowTitle(QFileInfo(FromUtf8(path)).fileName());
 
     original_ = new QCheckBox(tr("元の色"), this);
     original_->setObjectName(QStringLiteral("originalToggle"));
@@ -121,48 +140,106 @@ PreviewWindow::PreviewWindow(const std::string& path, FilePixels pixels, QWidget
     connect(fit, &QPushButton::clicked, this, &PreviewWindow::FitToWindow);
     connect(canvas_, &PreviewCanvas::pointed, this, &PreviewWindow::ShowPixel);
     connect(canvas_, &PreviewCanvas::clicked, this, [this](QPoint pixel) {
-        if (Inside(pixel)) emit entryPicked(output_.entries[IndexAt(pixels_, pixel)]);
+        if (Inside(pixel)) emit entryPicked(output_.entries[IndexAt(Pixels(), pixel)]);
     });
     // A long status text is cut at the window's edge rather than widening the window.
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    OpenAtFirstSize();
+    SetZoom(1);
+    // While it loads the window takes the room a preview takes at most, so the window system
+    // places it where that fits; the pixels then only ever shrink it.
+    resize(FreeArea().size() / 2 + sizeHint());
+}
+
+PreviewWindow::~PreviewWindow() {
+    // The reader posts its value to this window: it must end before the window does.
+    reader_ = {};
+}
+
+// The worker reads from its own copy of the request and hands the value back through a
+// queued call, so it never touches the window and never waits for it. A value that arrives
+// after a newer read began, or after the window closed, is dropped by its number.
+void PreviewWindow::Load(PreviewRequest request) {
+    reader_ = {};
+    path_ = request.path;
+    rule_ = request.rule;
+    loading_ = true;
+    const unsigned load = ++load_;
+    if (sized_) canvas_->SetPixels({});
+    ShowPixel({-1, -1});
+    // Runs on a worker: touches no Workspace state, and of the window only its address, to
+    // post the value to it.
+    reader_ =
+        std::jthread([this, load, request = std::move(request)](std::stop_token stop) mutable {
+            auto pixels = std::make_shared<FilePixels>(ReadFilePixels(std::move(request), stop));
+            if (stop.stop_requested()) return;
+            QMetaObject::invokeMethod(
+                this, [this, load, pixels] { TakePixels(load, std::move(*pixels)); },
+                Qt::QueuedConnection);
+        });
+}
+
+void PreviewWindow::TakePixels(unsigned load, FilePixels pixels) {
+    if (load != load_) return;
+    loading_ = false;
+    if (pixels.error != Msg::None) {
+        close();
+        emit loadFailed(pixels.error);
+        return;
+    }
+    canvas_->SetPixels(std::move(pixels));
+    Rebuild();
+    if (!sized_) OpenAtFirstSize();
+    sized_ = true;
+    ShowPixel(pointed_);
+    emit loaded();
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (!event->isAccepted()) return;
+    // Closing never waits for the reader; it stops within a row and is joined on deletion.
+    reader_.request_stop();
+    ++load_;
+    loading_ = false;
 }
 
 // The largest whole zoom at which the image fits half the screen's free width and height,
 // and the window that shows all of it with the status line whole: a 32 x 32 sprite opens
-// large enough to see its pixels. An image too large for that opens at 1x, the window
-// bounded by the free area and scrolled.
+// large enough to see its pixels. An image larger than half the screen even at 1x opens at
+// 1x in a window of half the screen, scrolled.
 void PreviewWindow::OpenAtFirstSize() {
-    const QScreen* shown = parentWidget() != nullptr ? parentWidget()->screen() : screen();
-    const QRect free = shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect free = FreeArea();
+    const QSize half = free.size() / 2;
+    const QSize image(Pixels().width, Pixels().height);
     int zoom = 1;
-    if (pixels_.width > 0 && pixels_.height > 0) {
-        zoom = std::min(free.width() / 2 / pixels_.width, free.height() / 2 / pixels_.height);
-    }
+    if (!image.isEmpty())
+        zoom = std::min(half.width() / image.width(), half.height() / image.height());
     SetZoom(zoom);
     // Measured with the style's fonts and frames, which polishing brings. The status line
     // takes the height of its longest text (its Japanese may come from a taller fallback
     // font), so the text that appears under the mouse never squeezes the image.
     ensurePolished();
-    status_->setText(StatusLine({pixels_.width - 1, pixels_.height - 1}, {255, 255, 255}, 255));
+    status_->setText(StatusLine({image.width() - 1, image.height() - 1}, {255, 255, 255}, 255));
     const QSize line = status_->sizeHint();
     status_->setFixedHeight(line.height());
     status_->clear();
+    const QSize canvas = image * Zoom();
+    const QSize bound = canvas.boundedTo(half) == canvas ? free.size() : half;
+    const QSize room = canvas.boundedTo(bound);
     // A first guess from the canvas and the status line; once the layout has placed the
     // widgets, whatever the scroll area still lacks for the canvas is added.
-    const QSize canvas(pixels_.width * Zoom(), pixels_.height * Zoom());
     const QMargins margins = layout()->contentsMargins();
     const int frame = 2 * scroll_->frameWidth();
-    resize(std::max(canvas.width() + frame, line.width()) + margins.left() + margins.right(),
-           canvas.height() + frame);
+    resize(std::max(room.width() + frame, line.width()) + margins.left() + margins.right(),
+           room.height() + frame);
     layout()->activate();
-    const QSize lacking = (canvas - scroll_->maximumViewportSize()).expandedTo(QSize(0, 0));
-    resize((size() + lacking).boundedTo(free.size()));
+    const QSize lacking = (room - scroll_->maximumViewportSize()).expandedTo(QSize(0, 0));
+    resize((size() + lacking).boundedTo(bound));
 }
 
-void PreviewWindow::SetPixels(FilePixels pixels) {
-    pixels_ = std::move(pixels);
-    Rebuild();
+QRect PreviewWindow::FreeArea() const {
+    const QScreen* shown = parentWidget() != nullptr ? parentWidget()->screen() : screen();
+    return shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 void PreviewWindow::SetOutput(const PreviewOutput& output) {
@@ -172,8 +249,8 @@ void PreviewWindow::SetOutput(const PreviewOutput& output) {
 }
 
 bool PreviewWindow::Inside(QPoint pixel) const {
-    return pixel.x() >= 0 && pixel.y() >= 0 && pixel.x() < pixels_.width &&
-           pixel.y() < pixels_.height;
+    return pixel.x() >= 0 && pixel.y() >= 0 && pixel.x() < Pixels().width &&
+           pixel.y() < Pixels().height;
 }
 
 void PreviewWindow::ShowPixel(QPoint pixel) {
@@ -182,9 +259,10 @@ void PreviewWindow::ShowPixel(QPoint pixel) {
 }
 
 QString PreviewWindow::StatusText() const {
+    if (loading_) return tr("読み込み中…");
     if (!Inside(pointed_)) return {};
-    const int index = IndexAt(pixels_, pointed_);
-    return StatusLine(pointed_, pixels_.fileColors[index], output_.entries[index]);
+    const int index = IndexAt(Pixels(), pointed_);
+    return StatusLine(pointed_, Pixels().fileColors[index], output_.entries[index]);
 }
 
 QString PreviewWindow::StatusLine(QPoint pixel, Rgb color, int entry) const {
@@ -197,12 +275,12 @@ QString PreviewWindow::StatusLine(QPoint pixel, Rgb color, int entry) const {
         .arg(entry);
 }
 
-const QImage& PreviewWindow::Image() const {
-    return canvas_->Image();
+QImage PreviewWindow::Image() const {
+    return MappedImage(Pixels(), imageColors_, WholeImage(Pixels()));
 }
 
-const QImage& PreviewWindow::ShownImage() const {
-    return canvas_->ShownImage();
+QImage PreviewWindow::ShownImage() const {
+    return MappedImage(Pixels(), shownColors_, WholeImage(Pixels()));
 }
 
 void PreviewWindow::SetMarkedEntries(const std::vector<int>& entries) {
@@ -223,18 +301,18 @@ void PreviewWindow::SetZoom(int zoom) {
 void PreviewWindow::FitToWindow() {
     const QSize room = scroll_->maximumViewportSize();
     int zoom = 1;
-    if (pixels_.width > 0 && pixels_.height > 0)
-        zoom = std::min(room.width() / pixels_.width, room.height() / pixels_.height);
+    if (Pixels().width > 0 && Pixels().height > 0)
+        zoom = std::min(room.width() / Pixels().width, room.height() / Pixels().height);
     SetZoom(zoom);
 }
 
+// Only the 256-entry lookups change; the canvas repaints what is exposed through them.
 void PreviewWindow::Rebuild() {
     const std::array<Rgb, kFileIndexCount>& colors =
-        original_->isChecked() ? pixels_.fileColors : output_.colors;
-    std::array<QRgb, kFileIndexCount> lookup{};
+        original_->isChecked() ? Pixels().fileColors : output_.colors;
     for (int i = 0; i < kFileIndexCount; ++i)
-        lookup[i] = qRgb(colors[i].red, colors[i].green, colors[i].blue);
-    QImage image = MappedImage(pixels_, lookup);
+        imageColors_[i] = qRgb(colors[i].red, colors[i].green, colors[i].blue);
+    shownColors_ = imageColors_;
     // The file indices whose entry is marked; the others are dimmed in what is painted.
     std::array<bool, kFileIndexCount> marked{};
     bool any = false;
@@ -242,18 +320,15 @@ void PreviewWindow::Rebuild() {
         marked[i] = std::find(marked_.begin(), marked_.end(), output_.entries[i]) != marked_.end();
         any = any || marked[i];
     }
-    if (!any || original_->isChecked()) {
-        QImage shown = image;
-        canvas_->SetImage(std::move(image), std::move(shown));
-        return;
+    if (any && !original_->isChecked()) {
+        for (int i = 0; i < kFileIndexCount; ++i) {
+            const QRgb c = imageColors_[i];
+            if (!marked[i])
+                shownColors_[i] = qRgb((qRed(c) + 3 * 128) / 4, (qGreen(c) + 3 * 128) / 4,
+                                       (qBlue(c) + 3 * 128) / 4);
+        }
     }
-    for (int i = 0; i < kFileIndexCount; ++i) {
-        if (!marked[i])
-            lookup[i] = qRgb((qRed(lookup[i]) + 3 * 128) / 4, (qGreen(lookup[i]) + 3 * 128) / 4,
-                             (qBlue(lookup[i]) + 3 * 128) / 4);
-    }
-    QImage shown = MappedImage(pixels_, lookup);
-    canvas_->SetImage(std::move(image), std::move(shown));
+    canvas_->SetColors(shownColors_);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {

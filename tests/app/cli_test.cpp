@@ -696,6 +696,147 @@ TEST(CliTest, AFailedStandardOutputIsAnError) {
     EXPECT_NE(err.str().find("standard output"), std::string::npos);
 }
 
+// With --json a usage error, wherever it and --json stand, still gives one JSON object on
+// standard output: {"error": the reason on standard error}; the exit status stays 2.
+TEST(CliTest, JsonUsageErrorsPrintOneErrorObject) {
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{"--json", "--bogus", "a.bmp"}, "unknown option --bogus"},
+        {{"--bogus", "a.bmp", "--json"}, "unknown option --bogus"},
+        {{"--json", "-m"}, "option -m needs a value"},
+        {{"-b", "9", "--json", "a.bmp"},
+         "bits must be one number or three (R,G,B), each 1..8: '9'"},
+        {{"-qh", "--json", "-d", "64"}, "depth must be 16 or 256: '64'"},
+        {{"--json"}, "no input files"},
+        {{"--json", "--save-palette", "a.act", "a.act"},
+         "--save-palette a.act names an input file"},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = RunTool(c.args);
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "{\"error\":\"" + c.error + "\"}\n");
+        EXPECT_NE(r.err.find("tintwell-cli: " + c.error + "\n"), std::string::npos) << r.err;
+    }
+    // Without --json, nothing on standard output, as before; "--json" as a value is a value.
+    EXPECT_EQ(RunTool({"--bogus", "a.bmp"}).out, "");
+    EXPECT_EQ(RunTool({"-d", "--json", "a.bmp"}).out, "");
+}
+
+// The JSON output says what became of the --save-palette file, as it does of every input.
+TEST(CliTest, JsonSaysWhatBecameOfThePaletteFile) {
+    TempDir dir;
+    const auto in = dir.Write("p.bmp", Rgb24());
+    const auto many = dir.Write("many.bmp", Rgb24(20));
+    dir.Write("old.act", {'o', 'l', 'd'});
+    fs::create_directories(dir / "folder.gpl");
+    const auto json = [&](const char* name, const std::string& status, const std::string& message) {
+        const std::string path = JsonPath(dir / name);
+        return "\"palette\":{\"path\":\"" + path + "\",\"status\":\"" + status +
+               "\",\"message\":" + (message.empty() ? "null" : "\"" + path + message) + "}";
+    };
+    const struct {
+        const char* name;
+        std::vector<std::string> extra;
+        int exitStatus;
+        std::string expected;
+    } cases[] = {
+        {"new.hex", {in.string()}, 0, json("new.hex", "written", "")},
+        {"old.act",
+         {in.string()},
+         1,
+         json("old.act", "exists", ": exists, left alone (use -f to overwrite)\"")},
+        {"folder.gpl",
+         {"-f", in.string()},
+         1,
+         json("folder.gpl", "failed", ": is a folder, not written\"")},
+        {"unsaved.pal",
+         {"-d", "16", "-o", (dir / "out").string(), many.string()},
+         2,
+         json("unsaved.pal", "skipped", ": not saved, the run ended before the palette file\"")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"-q", "--json", "--save-palette", (dir / c.name).string()};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const CliResult r = RunTool(args);
+        EXPECT_EQ(r.status, c.exitStatus) << r.err;
+        EXPECT_NE(r.out.find(c.expected + "}\n"), std::string::npos) << r.out;
+    }
+    EXPECT_NE(RunTool({"--json", in.string()}).out.find(",\"palette\":null}\n"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir / "old.act"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+}
+
+// A folder, a named pipe or a device at the --save-palette path is refused at once, as at an
+// output path, with -f or without: no -f would help, so none is suggested.
+TEST(CliTest, APaletteFileOntoAFolderOrAPipeIsRefusedAtOnce) {
+    TempDir dir;
+    const auto in = dir.Write("p.bmp", Rgb24());
+    fs::create_directories(dir / "folder.act");
+    fs::create_directories(dir / "out");
+    std::vector<std::pair<fs::path, std::string>> cases = {
+        {dir / "folder.act", Utf8FromPath(dir / "folder.act") + ": is a folder, not written"}};
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo((dir / "pipe.hex").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir / "out" / "p.bmp").c_str(), 0600), 0);
+    cases.emplace_back(dir / "pipe.hex",
+                       FormatMessage(Msg::CannotCreate, (dir / "pipe.hex").string()));
+#endif
+    for (const auto& [path, message] : cases) {
+        for (const char* force : {"-q", "-f"}) {
+            SCOPED_TRACE(path.string() + " " + force);
+            const CliResult r =
+                RunTool({"-q", force, "--save-palette", path.string(), in.string()});
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(r.err, message + "\n");
+        }
+    }
+#ifndef _WIN32
+    // An output path taken by a pipe is refused in the same words.
+    const CliResult r = RunTool({"-q", "-o", (dir / "out").string(), in.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, FormatMessage(Msg::CannotCreate, (dir / "out" / "p.bmp").string()) + "\n");
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.hex"));
+#endif
+    EXPECT_TRUE(fs::is_directory(dir / "folder.act"));
+}
+
+// A refused file's reason names what is wrong with it, not a neighbouring fault.
+TEST(CliTest, RefusalsNameTheirRealCause) {
+    TempDir dir;
+    const auto in = dir.Write("p.bmp", Rgb24());
+    const auto text = [](const std::string& s) {
+        return std::vector<std::uint8_t>(s.begin(), s.end());
+    };
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        bool palette;  // read through -p rather than as an input
+        std::string reason;
+    } cases[] = {
+        {"wide0.png", test::PngBuilder(0, 1, test::PngBuilder::Indexed).Palette({0}).Bytes(), false,
+         " (an image of width 0)"},
+        {"offset.bmp", BmpBuilder(4, 2, 8).OffBits(14 + 20).Bytes(), false,
+         " (a pixel offset inside the information header)"},
+        {"first.hex", text("zzzzzz\n112233\n"), true,
+         ": hex palette: line 1 is not an rrggbb color"},
+        // Long enough to pass for an .act by its size.
+        {"long.hex", text("rrggbb\n" + std::string(800, '\n')), true,
+         ": hex palette: line 1 is not an rrggbb color"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto file = dir.Write(c.name, c.bytes);
+        const CliResult r =
+            c.palette ? RunTool({"-q", "-m", "fixed256", "-p", file.string(), in.string()})
+                      : RunTool({"-q", file.string()});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+}
+
 #ifndef _WIN32
 // SIGTERM stops the tool as the abort button stops the output job: the file in hand is
 // finished, nothing after it is written, no temporary file is left, and the exit status is

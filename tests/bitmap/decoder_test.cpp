@@ -115,7 +115,7 @@ Bytes Rle(int width, int height, std::uint16_t bits, Bytes data) {
 }
 
 // Encoded and absolute runs, end of line, end of bitmap, deltas; what is skipped or never
-// reached is index 0; a run or delta past the row or the image is refused.
+// reached is index 0; a run or delta past the row is refused.
 TEST(Decoders, RunLength) {
     const DecodeCase cases[] = {
         {"Rle8Runs", Rle(4, 2, 8, {3, 5, 1, 6, 0, 0, 2, 7, 0, 0, 0, 1}),
@@ -149,16 +149,11 @@ TEST(Decoders, RunLength) {
          {},
          Msg::ReadError,
          "RLE8 with an absolute run past the end of a row"},
-        {"Rle8DeltaPastImage",
-         Rle(4, 2, 8, {0, 2, 0, 2}),
-         {},
-         Msg::ReadError,
-         "RLE8 with a delta past the end of the image"},
         {"Rle8DeltaPastRow",
          Rle(4, 2, 8, {0, 2, 5, 0}),
          {},
          Msg::ReadError,
-         "RLE8 with a delta past the end of the image"},
+         "RLE8 with a delta past the end of a row"},
         {"Rle4RunPastRow",
          Rle(3, 1, 4, {9, 0x11}),
          {},
@@ -169,6 +164,25 @@ TEST(Decoders, RunLength) {
          {},
          Msg::Unsupported,
          "a run-length bitmap stored top-down"},
+    };
+    for (const DecodeCase& c : cases)
+        Check(c);
+}
+
+// The image ends at its last row whatever the data goes on to say: rows after it are never
+// read, and a delta past it ends the image as an end of bitmap would (the rest index 0), as
+// ImageMagick and Pillow read such files.
+TEST(Decoders, RunLengthPastTheLastRow) {
+    const DecodeCase cases[] = {
+        {"Rle8RowsAfterTheLast", Rle(2, 2, 8, {2, 3, 0, 0, 2, 4, 0, 0, 2, 5, 0, 0, 9, 9, 0, 1}),
+         Entries({3, 3, 4, 4})},
+        {"Rle8EndOfLineThenEndOfBitmap", Rle(2, 1, 8, {2, 3, 0, 0, 0, 1}), Entries({3, 3})},
+        {"Rle8DeltaPastTheLastRow", Rle(3, 2, 8, {1, 3, 0, 2, 1, 5, 3, 4, 0, 1}),
+         Entries({3, 0, 0, 0, 0, 0})},
+        {"Rle8DeltaOntoTheLastRow", Rle(3, 2, 8, {1, 3, 0, 2, 1, 1, 1, 4, 0, 1}),
+         Entries({3, 0, 0, 0, 0, 4})},
+        {"Rle4DeltaPastTheLastRow", Rle(4, 3, 4, {2, 0x12, 0, 2, 0, 3, 2, 0x34, 0, 1}),
+         Entries({1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
     };
     for (const DecodeCase& c : cases)
         Check(c);

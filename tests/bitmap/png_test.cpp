@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "bitmap/analyser.h"
+#include "bitmap/bmp_header.h"
 #include "bitmap/image_format.h"
+#include "bitmap/png_rows.h"
 #include "bitmap/writer.h"
 #include "palette/fixed_palettes.h"
 #include "support/bmp_builder.h"
+#include "support/counted_png.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -74,20 +77,7 @@ SetRun RunSet(const std::vector<Bytes>& inputs, PaletteSettings settings, ImageF
     return run;
 }
 
-// The chunks of a PNG file by type, in order, with their data ("" when the file is no PNG).
-std::vector<std::pair<std::string, std::string>> Chunks(const std::string& png) {
-    std::vector<std::pair<std::string, std::string>> chunks;
-    std::size_t at = 8;
-    while (at + 12 <= png.size()) {
-        const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(png[at + k]); };
-        const std::size_t length =
-            static_cast<std::size_t>(byte(0)) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
-        if (at + 12 + length > png.size()) break;
-        chunks.emplace_back(png.substr(at + 4, 4), png.substr(at + 8, length));
-        at += 12 + length;
-    }
-    return chunks;
-}
+using test::PngChunks;
 
 // The libpng sources' PNG corpus, fetched once into the build folder.
 fs::path PngCorpus() {
@@ -216,7 +206,7 @@ TEST(PngCodec, EveryOutputPixelHasTheColorPillowGivesItsInput) {
                     EXPECT_EQ(b.substr(22, 4), std::string("\x0D\0\0\0", 4)) << "not bottom-up";
                 }
                 if (output != ImageFormat::Png) continue;
-                const auto chunks = Chunks(run.outputs[i]);
+                const auto chunks = PngChunks(run.outputs[i]);
                 ASSERT_EQ(chunks.size(), 4u);
                 EXPECT_EQ(chunks[0].first + chunks[1].first + chunks[2].first + chunks[3].first,
                           "IHDRPLTEIDATIEND");
@@ -256,7 +246,7 @@ void PutU32be(std::string& s, std::size_t at, std::uint32_t v) {
 std::map<std::string, std::size_t> ChunkOffsets(const std::string& png) {
     std::map<std::string, std::size_t> offsets;
     std::size_t at = 8;
-    for (const auto& [type, data] : Chunks(png)) {
+    for (const auto& [type, data] : PngChunks(png)) {
         offsets.emplace(type, at);
         at += 12 + data.size();
     }
@@ -276,7 +266,7 @@ TEST(PngCodec, DamagedFilesAreRefused) {
     const auto at = ChunkOffsets(good);
     const std::size_t ihdr = at.at("IHDR");
     const std::size_t idat = at.at("IDAT");
-    const std::size_t idatLength = Chunks(good)[2].second.size();
+    const std::size_t idatLength = PngChunks(good)[2].second.size();
     const std::size_t iend = at.at("IEND");
 
     // IHDR with new dimensions, its CRC made to match.
@@ -337,6 +327,70 @@ TEST(PngCodec, DamagedFilesAreRefused) {
     EXPECT_EQ(WriteBitmap(in, nowhere, OutputPalette{made.palette, 256}, OutputIndexMap{}, {},
                           ImageFormat::Png),
               Msg::WriteError);
+}
+
+// A PNG file whose header claims `width` x `height` pixels (its image data is one pixel:
+// only the header is read here).
+std::string PngClaiming(std::uint32_t width, std::uint32_t height) {
+    const Bytes one =
+        test::PngBuilder(1, 1, test::PngBuilder::Indexed).Palette({0}).Pixels({0}).Bytes();
+    std::string s = Text(one);
+    const std::size_t ihdr = ChunkOffsets(s).at("IHDR");
+    PutU32be(s, ihdr + 8, width);
+    PutU32be(s, ihdr + 12, height);
+    PutU32be(s, ihdr + 8 + 13, Crc32(std::string_view(s).substr(ihdr + 4, 4 + 13)));
+    return s;
+}
+
+// Both formats take the same most pixels, in any shape, and refuse more for the same
+// reason: uncompressed and run-length bitmaps alike, before any row is decoded.
+TEST(ImageSize, OneLimitForBothFormats) {
+    const auto bmp = [](std::int32_t width, std::int32_t height, bool runLength) {
+        const std::size_t stride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+        return Text(runLength ? test::BmpBuilder(width, height, 8)
+                                    .Compression(1)
+                                    .DistinctPalette(2)
+                                    .Data({0, 1})
+                                    .Bytes()
+                              : test::BmpBuilder(width, height, 1)
+                                    .DistinctPalette(2)
+                                    .Data(Bytes(stride * static_cast<std::size_t>(height)))
+                                    .Bytes());
+    };
+    constexpr std::uint32_t kAll = 1u << 28;  // 16384 x 16384
+    const struct {
+        const char* name;
+        std::string file;
+        bool refused;
+    } cases[] = {
+        {"BmpAtTheLimit", bmp(16384, 16384, false), false},
+        {"BmpOneColumnMore", bmp(16385, 16384, false), true},
+        {"RleAtTheLimit", bmp(16384, 16384, true), false},
+        {"RleOneRowMore", bmp(16384, 16385, true), true},
+        {"RleOneTallColumn", bmp(1, kAll, true), false},
+        {"RleHuge", bmp(32768, 32768, true), true},
+        {"PngAtTheLimit", PngClaiming(16384, 16384), false},
+        {"PngOneColumnMore", PngClaiming(16385, 16384), true},
+        {"PngOneTallColumn", PngClaiming(1, kAll), false},
+        {"PngOneLongRow", PngClaiming(kAll + 1, 1), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::istringstream in(c.file);
+        Msg error = Msg::None;
+        std::string_view detail;
+        if (SniffFormat(in) == ImageFormat::Png) {
+            PngRows rows(in, Rgb{});
+            error = rows.Open();
+            detail = rows.Detail();
+        } else {
+            const HeaderResult read = ReadBmpHeader(in);
+            error = read.error;
+            detail = read.detail;
+        }
+        EXPECT_EQ(error, c.refused ? Msg::Unsupported : Msg::None) << detail;
+        EXPECT_EQ(detail, c.refused ? "an image of more pixels than 16384 x 16384" : "");
+    }
 }
 
 }  // namespace

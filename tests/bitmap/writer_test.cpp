@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <numeric>
 #include <sstream>
 #include <string>
@@ -8,8 +10,10 @@
 
 #include "bitmap/analyser.h"
 #include "bitmap/byte_io.h"
+#include "bitmap/image_rows.h"
 #include "bitmap/writer.h"
 #include "support/bmp_builder.h"
+#include "support/counted_png.h"
 
 namespace tintwell {
 namespace {
@@ -28,11 +32,11 @@ struct Written {
 };
 
 Written Write(const Bytes& input, const std::vector<Rgb>& colors, int depth,
-              const OutputIndexMap& map) {
+              const OutputIndexMap& map, ImageFormat format = ImageFormat::Bmp) {
     std::istringstream in(std::string(input.begin(), input.end()));
     std::ostringstream out;
     Written w;
-    w.error = WriteBitmap(in, out, OutputPalette{colors, depth}, map);
+    w.error = WriteBitmap(in, out, OutputPalette{colors, depth}, map, {}, format);
     const std::string s = out.str();
     w.bytes.assign(s.begin(), s.end());
     return w;
@@ -174,12 +178,6 @@ std::vector<RowCase> RowCases() {
          256,
          id,
          {1, 2, 0, 0, 3, 1, 0, 0}},
-        // Red, green, red, blue are file indices 0, 1, 0, 2.
-        {"Rgb24FirstOccurrence",
-         BmpBuilder(4, 1, 24).Pixels({kRed, kGreen, kRed, kBlue}).Bytes(),
-         256,
-         MapOf({{0, 5}, {1, 7}, {2, 9}}),
-         {5, 7, 5, 9}},
         // A file index whose slot is not in the list is written as index 0.
         {"UnlistedIndexIsZero",
          BmpBuilder(2, 1, 8).DistinctPalette(4).Pixels({3, 2}).Bytes(),
@@ -196,22 +194,6 @@ std::vector<RowCase> RowCases() {
          256,
          MapOf({{4, 9}, {1, 7}, {2, 5}}),
          {9, 9, 9, 9, 9, 9, 9, 9, 7, 0, 0, 0, 9, 9, 9, 9, 9, 9, 9, 7, 5, 0, 0, 0}},
-        // Rows keep their stored order, so top-down rows stay top-down.
-        {"TopDownStoredOrder",
-         BmpBuilder(1, -3, 8).DistinctPalette(4).Pixels({1, 2, 3}).Bytes(),
-         256,
-         id,
-         {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}},
-        {"CoreInput",
-         BmpBuilder(2, 1, 8).InfoSize(12).DistinctPalette(4).Pixels({3, 1}).Bytes(),
-         16,
-         id,
-         {0x31, 0, 0, 0}},
-        {"V5Input",
-         BmpBuilder(2, 1, 8).InfoSize(124).DistinctPalette(4).Pixels({3, 1}).Bytes(),
-         16,
-         id,
-         {0x31, 0, 0, 0}},
     };
 }
 
@@ -220,19 +202,194 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputRows, testing::ValuesIn(RowCases()),
                              return std::string(info.param.name);
                          });
 
-// With 5 colors in the list and 16-color output, entries 5 to 15 are zero bytes.
-TEST(WriteBitmap, ColorTableIsListThenZeros) {
-    const std::vector<Rgb> colors = {{10, 20, 30}, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {255, 0, 1}};
-    const Written w =
-        Write(BmpBuilder(1, 1, 8).DistinctPalette(2).Bytes(), colors, 16, IdentityMap());
-    ASSERT_EQ(w.error, Msg::None);
-    const Bytes table(w.bytes.begin() + 54, w.bytes.begin() + 118);
-    Bytes expected = {30, 20, 10, 0, 3, 2, 1, 0, 6, 5, 4, 0, 9, 8, 7, 0, 1, 0, 255, 0};
-    expected.resize(64, 0);
-    EXPECT_EQ(table, expected);
+// The palette of the kind table: five list colors, so both depths have zero entries after.
+const std::vector<Rgb> kFiveColors = {
+    {10, 20, 30}, {40, 50, 60}, {70, 80, 90}, {100, 110, 120}, {255, 0, 1}};
+
+// Colors of the true-color kinds, 0xRRGGBB.
+constexpr std::uint32_t kA = 0x102030, kB = 0x405060, kC = 0x708090, kD = 0xA0B0C0;
+
+// One 3 x 2 input of each kind the writer reads. The indexed ones hold file indices 1 2 3
+// over 3 0 1 (top row first); the true-color ones colors A B C over C D A, numbered by first
+// occurrence in stored order (bottom row first in a bitmap). `pixels` is what the output
+// holds under KindMap(), top row first; the rest is what a bitmap output carries over.
+struct KindCase {
+    const char* name;
+    Bytes input;
+    std::array<std::uint8_t, 6> pixels;
+    std::int32_t height;  // as a bitmap output stores it: negative keeps top-down rows
+    std::uint16_t reserved1, reserved2;
+    std::int32_t xPels, yPels;
+};
+
+void PrintTo(const KindCase& c, std::ostream* os) {
+    *os << c.name;
 }
 
-// Height 0 gives headers and color table only.
+OutputIndexMap KindMap() {
+    return MapOf({{0, 9}, {1, 4}, {2, 15}, {3, 2}});
+}
+
+std::vector<KindCase> KindCases() {
+    const std::vector<std::uint32_t> bottomUp = {3, 0, 1, 1, 2, 3};
+    const std::vector<std::uint32_t> topDown = {1, 2, 3, 3, 0, 1};
+    const std::array<std::uint8_t, 6> indexed = {4, 15, 2, 2, 9, 4};
+    return {
+        {"Bmp4Info40",
+         BmpBuilder(3, 2, 4)
+             .DistinctPalette(4)
+             .Reserved(1, 0xFFFF)
+             .Resolution(-1, 77)
+             .Planes(0)
+             .Pixels(bottomUp)
+             .Bytes(),
+         indexed, 2, 1, 0xFFFF, -1, 77},
+        {"Bmp8TopDown", BmpBuilder(3, -2, 8).DistinctPalette(4).Planes(2).Pixels(topDown).Bytes(),
+         indexed, -2, 0, 0, 2835, 2835},
+        {"Bmp8Core",
+         BmpBuilder(3, 2, 8)
+             .InfoSize(12)
+             .DistinctPalette(4)
+             .Reserved(4, 5)
+             .Planes(0xFFFF)
+             .Pixels(bottomUp)
+             .Bytes(),
+         indexed, 2, 4, 5, 0, 0},
+        {"Bmp8V5",
+         BmpBuilder(3, 2, 8)
+             .InfoSize(124)
+             .DistinctPalette(4)
+             .Resolution(11, 12)
+             .Planes(5)
+             .Pixels(bottomUp)
+             .Bytes(),
+         indexed, 2, 0, 0, 11, 12},
+        // Stored C D A, A B C: C is 0, D 1, A 2, B 3.
+        {"Bmp24",
+         BmpBuilder(3, 2, 24).Pixels({kC, kD, kA, kA, kB, kC}).Bytes(),
+         {15, 2, 9, 9, 4, 15},
+         2,
+         0,
+         0,
+         2835,
+         2835},
+        // A bitmap from a PNG image is bottom-up, with no reserved words or resolution.
+        {"PngIndexed",
+         test::PngBuilder(3, 2, test::PngBuilder::Indexed)
+             .Palette({kA, kB, kC, kD})
+             .Pixels(topDown)
+             .Bytes(),
+         indexed, 2, 0, 0, 0, 0},
+        // Stored top-down: A is 0, B 1, C 2, D 3.
+        {"PngRgb",
+         test::PngBuilder(3, 2, test::PngBuilder::Rgb).Pixels({kA, kB, kC, kC, kD, kA}).Bytes(),
+         {9, 4, 15, 15, 2, 9},
+         2,
+         0,
+         0,
+         0,
+         0},
+    };
+}
+
+// The indices of an indexed output as the reader gives them, top row first.
+std::vector<std::uint8_t> ReadBack(const Bytes& file) {
+    std::istringstream in(std::string(file.begin(), file.end()));
+    ImageRows rows(in, Rgb{});
+    if (rows.Open() != Msg::None || rows.Start() != Msg::None) return {};
+    const ImageInfo& info = rows.Info();
+    std::vector<std::uint8_t> pixels(info.width * info.rows);
+    for (std::uint64_t r = 0; r < info.rows; ++r) {
+        const std::uint8_t* row = rows.Next();
+        if (row == nullptr) return {};
+        const std::uint64_t y = info.topDown ? r : info.rows - 1 - r;
+        std::copy_n(row, info.width, pixels.begin() + static_cast<std::ptrdiff_t>(y * info.width));
+    }
+    return pixels;
+}
+
+void ExpectBmpHeaders(const Bytes& b, const KindCase& c, std::uint32_t entries) {
+    const std::uint32_t offset = 54 + 4 * entries;
+    const struct {
+        std::size_t at;
+        std::uint32_t value;
+    } fields[] = {{2, offset + 8},  // two rows of 4 bytes at either depth
+                  {10, offset},
+                  {14, 40},
+                  {18, 3},
+                  {22, static_cast<std::uint32_t>(c.height)},
+                  {30, 0},
+                  {34, 8},
+                  {38, static_cast<std::uint32_t>(c.xPels)},
+                  {42, static_cast<std::uint32_t>(c.yPels)},
+                  {46, entries},
+                  {50, 0}};
+    ASSERT_EQ(b.size(), offset + 8);
+    EXPECT_EQ(b[0], 'B');
+    EXPECT_EQ(b[1], 'M');
+    for (const auto& f : fields)
+        EXPECT_EQ(readU32le(b, f.at), f.value) << "at " << f.at;
+    EXPECT_EQ(readU16le(b, 6), c.reserved1);
+    EXPECT_EQ(readU16le(b, 8), c.reserved2);
+    // Readers refuse any planes value but 1, whatever the input held.
+    EXPECT_EQ(readU16le(b, 26), 1);
+    EXPECT_EQ(readU16le(b, 28), entries == 16 ? 4 : 8);
+    Bytes table;
+    for (std::uint32_t j = 0; j < entries; ++j) {
+        const Rgb color = j < kFiveColors.size() ? kFiveColors[j] : Rgb{};
+        table.insert(table.end(), {color.blue, color.green, color.red, 0});
+    }
+    EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + offset), table);
+}
+
+void ExpectPngChunks(const Bytes& b, std::uint32_t entries) {
+    const std::string file(b.begin(), b.end());
+    EXPECT_EQ(file.substr(0, 8), "\x89PNG\r\n\x1A\n");
+    const auto chunks = test::PngChunks(file);
+    ASSERT_EQ(chunks.size(), 4u);
+    EXPECT_EQ(chunks[0].first + chunks[1].first + chunks[2].first + chunks[3].first,
+              "IHDRPLTEIDATIEND");
+    // Width 3, height 2, bit depth 4 or 8, color type 3, deflate, no filter, not interlaced.
+    const char bits = entries == 16 ? 4 : 8;
+    EXPECT_EQ(chunks[0].second, std::string({0, 0, 0, 3, 0, 0, 0, 2, bits, 3, 0, 0, 0}));
+    std::string plte;
+    for (std::uint32_t j = 0; j < entries; ++j) {
+        const Rgb color = j < kFiveColors.size() ? kFiveColors[j] : Rgb{};
+        plte += {static_cast<char>(color.red), static_cast<char>(color.green),
+                 static_cast<char>(color.blue)};
+    }
+    EXPECT_EQ(chunks[1].second, plte);
+}
+
+class EveryKind : public testing::TestWithParam<KindCase> {};
+
+// Every kind at both depths in both formats: the fields each format fixes, the palette
+// (the list, then zeros) and every pixel remapped in its place.
+TEST_P(EveryKind, IsWrittenAtEachDepthInEachFormat) {
+    const KindCase& c = GetParam();
+    for (const int depth : {16, 256}) {
+        for (const ImageFormat format : {ImageFormat::Bmp, ImageFormat::Png}) {
+            SCOPED_TRACE(testing::Message() << depth << " " << ExtensionOf(format));
+            const Written w = Write(c.input, kFiveColors, depth, KindMap(), format);
+            ASSERT_EQ(w.error, Msg::None);
+            const auto entries = static_cast<std::uint32_t>(depth);
+            if (format == ImageFormat::Bmp) {
+                ExpectBmpHeaders(w.bytes, c, entries);
+            } else {
+                ExpectPngChunks(w.bytes, entries);
+            }
+            EXPECT_EQ(ReadBack(w.bytes),
+                      std::vector<std::uint8_t>(c.pixels.begin(), c.pixels.end()));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EveryKind, testing::ValuesIn(KindCases()),
+                         [](const testing::TestParamInfo<KindCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Height 0 gives a bitmap of headers and color table only.
 TEST(WriteBitmap, HeightZeroIsHeaderOnly) {
     for (int depth : {16, 256}) {
         const Written w = Write(BmpBuilder(9, 0, 24).Bytes(), Grays(3), depth, IdentityMap());
@@ -241,58 +398,11 @@ TEST(WriteBitmap, HeightZeroIsHeaderOnly) {
         EXPECT_EQ(w.bytes.size(), size);
         EXPECT_EQ(readU32le(w.bytes, 2), size);
         EXPECT_EQ(readU32le(w.bytes, 34), 0u);
-    }
-}
-
-// Header fields carried over from inputs of each header form; the output always has a
-// 40-byte information header with the color table behind it.
-TEST(WriteBitmap, CarriesFieldsOver) {
-    struct {
-        const char* name;
-        Bytes input;
-        std::uint16_t r1, r2;
-        std::int32_t xPels, yPels, width, height;
-    } const cases[] = {
-        {"Info40",
-         BmpBuilder(3, -2, 8).DistinctPalette(4).Reserved(1, 0xFFFF).Resolution(-1, 77).Bytes(), 1,
-         0xFFFF, -1, 77, 3, -2},
-        {"Info124", BmpBuilder(3, 2, 4).InfoSize(124).DistinctPalette(4).Resolution(11, 12).Bytes(),
-         0, 0, 11, 12, 3, 2},
-        {"Core", BmpBuilder(3, 2, 24).InfoSize(12).Reserved(4, 5).Bytes(), 4, 5, 0, 0, 3, 2},
-    };
-    for (const auto& c : cases) {
-        const Written w = Write(c.input, Grays(4), 256, IdentityMap());
-        ASSERT_EQ(w.error, Msg::None) << c.name;
-        const Bytes& b = w.bytes;
-        EXPECT_EQ(readU16le(b, 6), c.r1) << c.name;
-        EXPECT_EQ(readU16le(b, 8), c.r2) << c.name;
-        EXPECT_EQ(readU32le(b, 14), 40u) << c.name;
-        EXPECT_EQ(readI32le(b, 18), c.width) << c.name;
-        EXPECT_EQ(readI32le(b, 22), c.height) << c.name;
-        EXPECT_EQ(readI32le(b, 38), c.xPels) << c.name;
-        EXPECT_EQ(readI32le(b, 42), c.yPels) << c.name;
-        EXPECT_EQ(readU32le(b, 10), 1078u) << c.name;
-        EXPECT_EQ(readU32le(b, 2), b.size()) << c.name;
-        EXPECT_EQ(b[54 + 4 * 3 + 2], 3) << c.name;  // entry 3's red
-    }
-}
-
-// Readers refuse a planes field other than 1 (ImageMagick: "static planes value not equal
-// to 1"), so the output says 1 whatever the input held, at both depths and in every form.
-TEST(WriteBitmap, WritesOnePlaneWhateverTheInputHolds) {
-    for (const std::uint16_t planes : {0, 2, 5, 0xFFFF}) {
-        for (const std::uint32_t infoSize : {kCoreHeaderSize, kInfoHeaderSize, 124u}) {
-            for (const int depth : {16, 256}) {
-                const Bytes input = BmpBuilder(3, 2, 8)
-                                        .InfoSize(infoSize)
-                                        .DistinctPalette(4)
-                                        .Planes(planes)
-                                        .Bytes();
-                const Written w = Write(input, Grays(4), depth, IdentityMap());
-                ASSERT_EQ(w.error, Msg::None) << planes << " " << infoSize << " " << depth;
-                EXPECT_EQ(readU16le(w.bytes, 26), 1) << planes << " " << infoSize << " " << depth;
-            }
-        }
+        // A PNG image has at least one row: nothing is written.
+        const Written png =
+            Write(BmpBuilder(9, 0, 24).Bytes(), Grays(3), depth, IdentityMap(), ImageFormat::Png);
+        EXPECT_EQ(png.error, Msg::Unsupported);
+        EXPECT_TRUE(png.bytes.empty());
     }
 }
 
@@ -314,7 +424,7 @@ TEST(WriteBitmap, RefusesWhatTheAnalyserRefuses) {
         {"Jpeg", BmpBuilder(4, 2, 24).Compression(4).Bytes(), Msg::Unsupported},
         {"RleRunPastRow", BmpBuilder(4, 2, 8).Compression(1).Data({5, 1}).Bytes(), Msg::ReadError},
         {"Info64Short", BmpBuilder(4, 2, 8).InfoSize(64).OffBits(14 + 63).Bytes(),
-         Msg::Unsupported},
+         Msg::InvalidData},
         {"NegativeWidth", BmpBuilder(-4, 2, 8).Bytes(), Msg::Unsupported},
         {"Truncated", truncated, Msg::ReadError},
         {"WidthZero", BmpBuilder(0, 2, 8).Bytes(), Msg::InvalidData},
@@ -399,7 +509,8 @@ class VirtualFileBuf : public std::streambuf {
 };
 
 // An output whose size would not fit the 32-bit size fields is refused before anything is
-// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows).
+// written, for an 8-bit input of 65536 x 65537 pixels (a little over 4 GiB of rows): the
+// reader's pixel limit refuses it before the writer's own size check.
 TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
     const Bytes header = BmpBuilder(1, 1, 8).DistinctPalette(256).Bytes();
     Bytes head(header.begin(), header.begin() + 14 + 40 + 1024);
@@ -410,9 +521,11 @@ TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
     std::ostringstream out;
     EXPECT_EQ(WriteBitmap(in, out, OutputPalette{Grays(4), 256}, IdentityMap()), Msg::Unsupported);
     EXPECT_TRUE(out.str().empty());
-    // Two rows fewer it fits: the writer starts, and here stops at an output that is full.
-    writeU32le(head, 22, 65535);
-    VirtualFileBuf fits(head, head.size() + std::uint64_t{65536} * 65535);
+    // The largest image the reader takes: the writer starts, and here stops at an output
+    // that is full.
+    writeU32le(head, 18, 8192);
+    writeU32le(head, 22, 8192);
+    VirtualFileBuf fits(head, head.size() + std::uint64_t{8192} * 8192);
     std::istream fitsIn(&fits);
     LimitedBuf full(2000);
     std::ostream fullOut(&full);
@@ -420,7 +533,8 @@ TEST(WriteBitmap, OutputsOfFourGigabytesAreRefusedUnwritten) {
               Msg::WriteError);
 }
 
-// Analyse, write, read the output back: every pixel keeps its color and place.
+// Analyse, write, read the output back: every pixel keeps its color and place, in a bitmap
+// and in a PNG image alike.
 TEST(WriteBitmap, RoundTripKeepsEveryPixel) {
     std::vector<std::uint32_t> rgb256;
     for (std::uint32_t i = 0; i < 256 * 3; ++i)
@@ -429,6 +543,10 @@ TEST(WriteBitmap, RoundTripKeepsEveryPixel) {
     std::iota(ramp.begin(), ramp.end(), 0);
     for (auto& p : ramp)
         p %= 16;
+    // Rows of 4 bytes: more than one 64 KiB block of them.
+    std::vector<std::uint32_t> tall(3 * 20000);
+    for (std::size_t i = 0; i < tall.size(); ++i)
+        tall[i] = static_cast<std::uint32_t>((i * 7 + i / 3) % 16);
     const struct {
         const char* name;
         Bytes input;
@@ -441,6 +559,8 @@ TEST(WriteBitmap, RoundTripKeepsEveryPixel) {
         {"Rgb24Few",
          BmpBuilder(5, 2, 24).Pixels({kRed, kGreen, kRed, kBlue, 0, 0, 1, 2, 3, kRed}).Bytes()},
         {"Rgb24Full", BmpBuilder(256, -3, 24).Pixels(rgb256).Bytes()},
+        {"TallBottomUp", BmpBuilder(3, 20000, 8).DistinctPalette(16).Pixels(tall).Bytes()},
+        {"TallTopDown", BmpBuilder(3, -20000, 8).DistinctPalette(16).Pixels(tall).Bytes()},
     };
     for (const auto& c : cases) {
         ColorTable table;
@@ -462,6 +582,11 @@ TEST(WriteBitmap, RoundTripKeepsEveryPixel) {
             EXPECT_EQ(output.height, original.height) << c.name;
             EXPECT_EQ(output.bitCount, depth == 16 ? 4 : 8) << c.name;
             EXPECT_TRUE(output.pixels == original.pixels) << c.name << " " << depth;
+            // The same image as PNG, top row first whatever the input's order.
+            const Written png = Write(c.input, palette, depth, table.BuildOutputIndexMap(indexMap),
+                                      ImageFormat::Png);
+            ASSERT_EQ(png.error, Msg::None) << c.name << " " << depth;
+            EXPECT_TRUE(ReadBack(png.bytes) == ReadBack(w.bytes)) << c.name << " " << depth;
         }
     }
 }

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "jobs/file_paths.h"
 #include "support/temp_dir.h"
@@ -75,38 +75,56 @@ TEST(CheckOutputDirectoryTest, WritableProbeLeavesNothingBehind) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-TEST(MakeDirectoryPathTest, CreatesMissingParents) {
+// One rule for every folder the tools make: the output folder of the window and of the
+// command line, and the palette folder.
+TEST(MakeFolderTest, TakesMakesOrRefuses) {
     TempDir dir;
+    const std::string base = dir.Path().string();
     std::filesystem::create_directories(dir / "a");
-    const std::string target = (dir / "a" / "b" / "c").string();
-    EXPECT_TRUE(MakeDirectoryPath(target));
-    EXPECT_TRUE(std::filesystem::is_directory(target));
+    dir.Write("file", {1});
+    struct Case {
+        std::string path;
+        Msg result;
+        bool folderAfter;
+    };
+    std::vector<Case> cases = {
+        {base + "/a/b/c", Msg::None, true},  // missing parents are made
+        {base + "/new", Msg::None, true},    // one level under an existing folder
+        {base + "/a", Msg::None, true},      // an existing folder is taken
+        {base + "/file", Msg::NotADirectory, false},
+        {base + "/file/sub", Msg::CannotCreateDirectory, false},
+        {"", Msg::CannotCreateDirectory, false},
+    };
+    // Links, where this user may make them (Windows asks for a privilege).
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(dir / "a", dir / "link", ec);
+    if (!ec) cases.push_back({base + "/link", Msg::None, true});
+    std::filesystem::create_symlink(dir / "gone", dir / "dangling", ec);
+    if (!ec) cases.push_back({base + "/dangling", Msg::NotADirectory, false});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(MakeFolder(c.path), c.result);
+        EXPECT_EQ(std::filesystem::is_directory(c.path), c.folderAfter);
+    }
+    // The dangling link is left as it was, not followed to make its target.
+    EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
+    EXPECT_FALSE(MakeDirectoryPath(base + "/a")) << "an existing folder is not made again";
 }
 
-TEST(MakeDirectoryPathTest, CreatesAFirstLevelFolderUnderAnExistingParent) {
+// A relative path's first level is made like any other, as mkdir -p does.
+TEST(MakeFolderTest, MakesARelativePathWithItsFirstLevel) {
     TempDir dir;
-    EXPECT_TRUE(MakeDirectoryPath((dir / "new").string()));
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "new"));
-}
-
-TEST(MakeDirectoryPathTest, AnExistingFolderIsNotCreatedAgain) {
-    TempDir dir;
-    EXPECT_FALSE(MakeDirectoryPath(dir.Path().string()));
-}
-
-TEST(MakeDirectoryPathTest, ARelativePathWhoseFirstLevelIsMissingFails) {
-    // The parent "first" holds no separator, so the climb stops there and creates nothing.
-    const std::string first =
-        "tintwell-missing-" +
-        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-    ASSERT_FALSE(std::filesystem::exists(first));
-    EXPECT_FALSE(MakeDirectoryPath(first + "/new2"));
-    EXPECT_FALSE(std::filesystem::exists(first));
+    const std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    EXPECT_EQ(MakeFolder("new1/new2"), Msg::None);
+    const bool made = std::filesystem::is_directory("new1/new2");
+    std::filesystem::current_path(old);
+    EXPECT_TRUE(made);
 }
 
 // The climb stops below a drive: a path on a drive that is not there creates nothing and
 // fails at once.
-TEST(MakeDirectoryPathTest, StopsBelowADrive) {
+TEST(MakeFolderTest, StopsBelowADrive) {
 #ifndef _WIN32
     GTEST_SKIP() << "drive letters are Windows paths";
 #else
@@ -114,19 +132,13 @@ TEST(MakeDirectoryPathTest, StopsBelowADrive) {
     while (letter <= 'Y' && std::filesystem::exists(std::string(1, letter) + ":\\"))
         ++letter;
     ASSERT_LE(letter, 'Y') << "every drive letter is taken";
-    EXPECT_FALSE(MakeDirectoryPath(std::string(1, letter) + ":\\new1\\new2"));
+    EXPECT_EQ(MakeFolder(std::string(1, letter) + ":\\new1\\new2"), Msg::CannotCreateDirectory);
     // Mixed separators and a drive work as well as anything else.
     TempDir dir;
     const std::string target = Utf8FromPath(dir.Path()) + "/a\\b/日本語";
-    EXPECT_TRUE(MakeDirectoryPath(target));
+    EXPECT_EQ(MakeFolder(target), Msg::None);
     EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf8(target)));
 #endif
-}
-
-TEST(MakeDirectoryPathTest, FailsBelowAFile) {
-    TempDir dir;
-    dir.Write("file", {1});
-    EXPECT_FALSE(MakeDirectoryPath((dir / "file" / "sub").string()));
 }
 
 TEST(OutputPathForTest, JoinsFolderAndFileName) {

@@ -182,13 +182,12 @@ TEST_F(PaletteSaveTest, OverwriteRewritesTheCurrentFileAndItTakesEffectAtTheNext
     EXPECT_EQ(ListColors().front(), 0xABCDEFu);
 }
 
-TEST_F(PaletteSaveTest, ACreateFailureIsReportedWithThePath) {
-    dir.Write("palettes", {1});  // a file where the folder should be
+TEST_F(PaletteSaveTest, AFileWhereTheFolderShouldBeIsNamed) {
+    dir.Write("palettes", {1});
     Make();
     const std::string before = ws->Pal256Name();
     EXPECT_FALSE(ws->OnSavePalette(PaletteSaveChoice::NewName, "p"));
-    const std::string path = PaletteFilePath(Palettes(), "p").string();
-    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::CannotCreate, path)}));
+    EXPECT_EQ(view.messages, (Strings{FormatMessage(Msg::NotADirectory, Palettes().string())}));
     // Only a complete file becomes the setting: the old name stays.
     EXPECT_EQ(ws->Pal256Name(), before);
 }

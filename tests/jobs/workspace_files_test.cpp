@@ -22,7 +22,7 @@ TEST_F(WorkspaceTest, DropListsFilesByBaseNameIgnoringCase) {
 
     EXPECT_EQ(Names(), (Strings{"a", "B", "c"}));
     EXPECT_EQ(ws->FileCount(), 3);
-    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名 (.bmp)\u3000  3ﾌｧｲﾙ");
+    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名\u3000  3ﾌｧｲﾙ");
     // Colors enter in the order the files were read, which is the drop order.
     EXPECT_EQ(ListColors(), (std::vector<std::uint32_t>{0xFF0000, 0x00FF00, 0x0000FF}));
     EXPECT_EQ(ListCounts(), (std::vector<std::int64_t>{3, 2, 1}));
@@ -192,7 +192,7 @@ TEST_F(WorkspaceTest, TheLimitOf128CountsTheWholeDrop) {
     Drop({x});
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(ws->FileCount(), 128);
-    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名 (.bmp)\u3000128ﾌｧｲﾙ");
+    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名\u3000128ﾌｧｲﾙ");
     ExpectConsistent();
 }
 
@@ -254,7 +254,7 @@ TEST_F(WorkspaceTest, DeletingRowsZeroAndTwoGoesFromTheHighestRowDown) {
     EXPECT_EQ(view.progress, (Steps{{-1, 2}, {0, 2}, {1, 2}}));
     EXPECT_EQ(ListColors(), (std::vector<std::uint32_t>{shared, 0x00B000}));
     EXPECT_EQ(ListCounts(), (std::vector<std::int64_t>{6, 2}));
-    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名 (.bmp)\u3000  1ﾌｧｲﾙ");
+    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名\u3000  1ﾌｧｲﾙ");
     ExpectIdleControls();
     ExpectConsistent();
 }
@@ -297,7 +297,7 @@ TEST_F(WorkspaceTest, ClearAllEmptiesTheListAndTheTable) {
     EXPECT_FALSE(ws->Controls().Enabled(ControlId::ClearAll));
     EXPECT_FALSE(ws->Controls().Enabled(ControlId::DeleteFiles));
     EXPECT_FALSE(ws->Controls().Enabled(ControlId::Output));
-    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名 (.bmp)\u3000  0ﾌｧｲﾙ");
+    EXPECT_EQ(ws->Controls().fileHeader, "ファイル名\u3000  0ﾌｧｲﾙ");
     ExpectConsistent();
 }
 

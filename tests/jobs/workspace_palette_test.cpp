@@ -40,7 +40,7 @@ TEST_P(InitialStateTest, FollowsTheMode) {
     EXPECT_EQ(view.texts[ControlId::OutputDepth], c.depth);
     EXPECT_EQ(controls.colorHeader, c.heading);
     EXPECT_EQ(controls.pixelHeader, "画 素 数");
-    EXPECT_EQ(controls.fileHeader, "ファイル名 (.bmp)\u3000  0ﾌｧｲﾙ");
+    EXPECT_EQ(controls.fileHeader, "ファイル名\u3000  0ﾌｧｲﾙ");
     EXPECT_EQ(controls.Enabled(ControlId::SavePalette), c.rows > 0);
     EXPECT_FALSE(controls.Enabled(ControlId::Output));
     EXPECT_FALSE(controls.Enabled(ControlId::ClearAll));

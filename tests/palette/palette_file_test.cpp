@@ -105,6 +105,40 @@ TEST_F(ActFileTest, LoadFixedPalettes) {
     }
 }
 
+// A palette file of no colors would turn every pixel black: refused in every format, by the
+// reader and by the fixed palettes' loaders, which keep the built-in tables.
+TEST_F(ActFileTest, PaletteFilesOfNoColorsAreRefused) {
+    const struct {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"header.gpl", "GIMP Palette\nName: header\nColumns: 16\n#\n"},
+        {"zero.pal", "JASC-PAL\r\n0100\r\n0\r\n"},
+        {"empty.hex", ""},
+        {"blank.hex", "\n  \r\n\n"},
+        {"bom.hex", "\xEF\xBB\xBF\n"},
+        {"empty.act", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(dir_ / c.name, std::ios::binary) << c.content;
+        const PaletteReadResult read = ReadPaletteFile(dir_ / c.name);
+        EXPECT_NE(read.fault, PaletteFault::None);
+        EXPECT_EQ(PaletteFaultText(read), "holds no colors");
+
+        const std::string paletteName = PaletteNameOfFile(c.name).value_or("");
+        std::string name256 = paletteName;
+        FixedPalette256 p256;
+        EXPECT_EQ(LoadFixedPalette256(dir_, name256, p256), Msg::BadPalette256);
+        EXPECT_EQ(name256, "");
+        EXPECT_EQ(p256, BuiltInPalette256());
+        std::string name16 = paletteName;
+        FixedPalette16 p16;
+        EXPECT_EQ(LoadFixedPalette16(dir_, name16, p16), Msg::BadPalette16);
+        EXPECT_EQ(p16, BuiltInPalette16());
+    }
+}
+
 TEST_F(ActFileTest, EmptyNameGivesBuiltIn) {
     FixedPalette256 p256;
     p256.fill(Rgb{1, 2, 3});

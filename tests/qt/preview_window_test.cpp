@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -8,8 +9,10 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <memory>
@@ -28,8 +31,8 @@ class PreviewWindowTest : public QObject {
     QStringList messages_;
 
     Workspace& Ws() { return window_->workspace(); }
-    // The main window with every sample bitmap listed.
-    void OpenWithSamples() {
+    // The main window with `paths` listed.
+    void OpenWith(const QStringList& paths) {
         Settings settings;
         settings.outDir = dir_->path().toStdString();
         window_ = std::make_unique<MainWindow>(
@@ -39,13 +42,24 @@ class PreviewWindowTest : public QObject {
             [this](Msg, const QString& text) { messages_.append(text); });
         window_->Initialise(QRect(0, 0, 1024, 768));
         window_->show();
+        QVERIFY(window_->DropFiles(paths));
+        QTRY_VERIFY_WITH_TIMEOUT(!Ws().Busy(), 60000);
+    }
+    // The main window with every sample bitmap listed.
+    void OpenWithSamples() {
         QStringList paths;
         for (const QFileInfo& info :
              QDir(QStringLiteral(TINTWELL_SAMPLES_DIR)).entryInfoList({"*.bmp", "*.BMP"}))
             paths.append(info.filePath());
-        QVERIFY(window_->DropFiles(paths));
-        QTRY_VERIFY_WITH_TIMEOUT(!Ws().Busy(), 20000);
+        OpenWith(paths);
         QVERIFY(Ws().FileCount() >= 5);
+    }
+    // A preview opened on `row`, once its pixels are read.
+    PreviewWindow* OpenLoaded(int row) {
+        PreviewWindow* preview = window_->OpenPreview(row);
+        if (preview == nullptr || !QTest::qWaitFor([&] { return !preview->Loading(); }, 20000))
+            return nullptr;
+        return preview;
     }
     int RowOf(const QString& name) {
         for (int row = 0; row < Ws().FileCount(); ++row) {
@@ -63,6 +77,37 @@ class PreviewWindowTest : public QObject {
         return QImage(QDir(out).filePath(name)).convertToFormat(QImage::Format_RGB32);
     }
     int outputs_ = 0;
+
+    static constexpr int kLargeSide = 16384;
+    // A 1-bit bitmap of kLargeSide x kLargeSide (32 MiB): black and white, stored rows
+    // alternating black-first and white-first bytes.
+    static bool WriteLargeBitmap(const QString& path) {
+        constexpr int kStride = kLargeSide / 8;
+        QByteArray header(62, '\0');
+        const auto put32 = [&](int at, quint32 value) {
+            for (int k = 0; k < 4; ++k)
+                header[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
+        };
+        header[0] = 'B';
+        header[1] = 'M';
+        put32(2, 62 + quint32{kStride} * kLargeSide);
+        put32(10, 62);
+        put32(14, 40);
+        put32(18, kLargeSide);
+        put32(22, kLargeSide);
+        header[26] = 1;       // planes
+        header[28] = 1;       // bits a pixel
+        put32(46, 2);         // colors used
+        put32(58, 0xFFFFFF);  // entry 1 white, entry 0 black
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size()) return false;
+        const QByteArray even(kStride, '\x0F');
+        const QByteArray odd(kStride, '\xF0');
+        for (int y = 0; y < kLargeSide; ++y) {
+            if (out.write(y % 2 == 0 ? even : odd) != kStride) return false;
+        }
+        return true;
+    }
 
   private slots:
     void init() {
@@ -85,7 +130,7 @@ class PreviewWindowTest : public QObject {
         OpenWithSamples();
         const int row = RowOf(name);
         QVERIFY(row >= 0);
-        PreviewWindow* preview = window_->OpenPreview(row);
+        PreviewWindow* preview = OpenLoaded(row);
         QVERIFY(preview != nullptr);
         QCOMPARE(preview->windowTitle(), name);
         QCOMPARE(preview->Image(), Written(name));
@@ -116,6 +161,77 @@ class PreviewWindowTest : public QObject {
         QVERIFY(messages_.isEmpty());
     }
 
+    // A 16384 x 16384 bitmap is read while the event loop turns: a timer ticks while it
+    // loads, a second double click raises the window that loads rather than reading again,
+    // and the preview opens at 1x in at most half the free screen, scrolled. A preview closed
+    // while it loads, or whose file is removed meanwhile, goes without its pixels.
+    void largeBitmapLoadsWhileTheWindowRuns() {
+        const QString path = dir_->filePath(QStringLiteral("large.bmp"));
+        QVERIFY(WriteLargeBitmap(path));
+        OpenWith({path});
+        QCOMPARE(Ws().FileCount(), 1);
+
+        int ticksWhileLoading = 0;
+        PreviewWindow* preview = nullptr;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] {
+            if (preview != nullptr && preview->Loading()) ++ticksWhileLoading;
+        });
+        ticker.start(0);
+        preview = window_->OpenPreview(0);
+        QVERIFY(preview != nullptr);
+        QVERIFY(preview->Loading());
+        QCOMPARE(window_->OpenPreview(0), preview);
+        QCOMPARE(window_->Previews().size(), std::size_t{1});
+        QTRY_VERIFY_WITH_TIMEOUT(!preview->Loading(), 120000);
+        ticker.stop();
+        QVERIFY(ticksWhileLoading > 0);
+        QVERIFY(messages_.isEmpty());
+
+        QCOMPARE(preview->Zoom(), 1);
+        QCOMPARE(preview->findChild<PreviewCanvas*>()->size(), QSize(kLargeSide, kLargeSide));
+        const QRect free = preview->screen()->availableGeometry();
+        QVERIFY(preview->width() <= free.width() / 2);
+        QVERIFY(preview->height() <= free.height() / 2);
+        const auto* scroll = preview->findChild<QScrollArea*>();
+        QVERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        // Top row first: the last stored row (white, black) is the top one.
+        QMouseEvent move(QEvent::MouseMove, QPointF(0, 0), preview->mapToGlobal(QPointF(0, 0)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(preview->findChild<PreviewCanvas*>(), &move);
+        QVERIFY(preview->StatusText().contains(QStringLiteral("255,255,255")));
+        preview->close();
+
+        preview = window_->OpenPreview(0);
+        QVERIFY(preview->Loading());
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(preview, &escape);
+        QVERIFY(window_->Previews().empty());
+        preview = window_->OpenPreview(0);
+        QVERIFY(preview->Loading());
+        QVERIFY(Ws().OnDeleteFiles({0}));
+        QTRY_VERIFY(window_->Previews().empty());
+        QTest::qWait(50);
+        QVERIFY(messages_.isEmpty());
+    }
+
+    // A file rewritten after its analysis closes its preview with the message that says so.
+    void changedFileClosesItsPreview() {
+        const QString path = dir_->filePath(QStringLiteral("hero.bmp"));
+        QVERIFY(QFile::copy(QStringLiteral(TINTWELL_SAMPLES_DIR "/hero.bmp"), path));
+        OpenWith({path});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(file.size() - 1));
+        QVERIFY(file.putChar('\x7F'));
+        file.close();
+        QVERIFY(window_->OpenPreview(0) != nullptr);
+        QTRY_VERIFY(window_->Previews().empty());
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY(messages_.front().contains(QStringLiteral("hero.bmp")));
+    }
+
     // A color edit shows at once and Cancel takes it back; the toggle shows the file's own
     // colors; a second double click raises the same window; a removed file closes its
     // preview; Escape closes one, the main window's close all.
@@ -133,6 +249,7 @@ class PreviewWindowTest : public QObject {
         QCOMPARE(window_->Previews().size(), std::size_t{1});
         PreviewWindow* preview = window_->Previews().front();
         QCOMPARE(preview->windowTitle(), QStringLiteral("hero.bmp"));
+        QTRY_VERIFY(!preview->Loading());
         // The 32 x 32 sprite opens at the largest whole zoom that fits half the free screen,
         // all of it in view.
         const QRect free = preview->screen()->availableGeometry();
@@ -189,7 +306,7 @@ class PreviewWindowTest : public QObject {
                                        .convertToFormat(QImage::Format_RGB32));
         original->setChecked(false);
 
-        PreviewWindow* other = window_->OpenPreview(RowOf(QStringLiteral("Tiles.BMP")));
+        PreviewWindow* other = OpenLoaded(RowOf(QStringLiteral("Tiles.BMP")));
         QVERIFY(other != nullptr);
         QCOMPARE(window_->Previews().size(), std::size_t{2});
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

@@ -66,7 +66,7 @@ class TranslationsTest : public QObject {
         QTest::newRow("ja") << Language::Japanese
                             << QStringList{"ファイル出力",
                                            "256色固定",
-                                           "ファイル名 (.bmp)\u3000  0ﾌｧｲﾙ",
+                                           "ファイル名\u3000  0ﾌｧｲﾙ",
                                            "256色固定パレットを使用する",
                                            " Tintwellパレット",
                                            "参\u3000照",

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tintwell::test {
@@ -129,6 +131,21 @@ inline std::vector<std::uint8_t> CountedPng(const std::vector<std::uint32_t>& co
     const int width = static_cast<int>(pixels.size());
     if (!indexed) return PngBuilder(width, 1, PngBuilder::Rgb).Pixels(pixels).Bytes();
     return PngBuilder(width, 1, PngBuilder::Indexed).Palette(colors).Pixels(pixels).Bytes();
+}
+
+// The chunks of a PNG file by type, in order, with their data (none when the file is no PNG).
+inline std::vector<std::pair<std::string, std::string>> PngChunks(std::string_view png) {
+    std::vector<std::pair<std::string, std::string>> chunks;
+    std::size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(png[at + k]); };
+        const std::size_t length =
+            static_cast<std::size_t>(byte(0)) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        if (at + 12 + length > png.size()) break;
+        chunks.emplace_back(png.substr(at + 4, 4), png.substr(at + 8, length));
+        at += 12 + length;
+    }
+    return chunks;
 }
 
 }  // namespace tintwell::test

@@ -240,6 +240,10 @@ Pixels of the selected colors: %2</translation>
         <source>(%1, %2)  元の色 %3,%4,%5  パレット番号 %6</source>
         <translation>(%1, %2)  original color %3,%4,%5  entry %6</translation>
     </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>Loading…</translation>
+    </message>
 </context>
 <context>
     <name>tintwell::RefusalListDialog</name>

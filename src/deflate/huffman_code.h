@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "deflate/deflate_format.h"
+
 // Huffman codes as deflate (RFC 1951) stores them: lengths limited, codes canonical.
 namespace tintwell::deflate {
-
-inline constexpr int kMaxCodeBits = 15;
 
 // How many leaves of a Huffman tree (their depths the first `leaves` of `depth`) get each
 // length 0..limit when none may be longer than `limit`: lengths past it are cut to it, then

@@ -1,20 +1,15 @@
-#include "bitmap/image_deflate.h"
+#include "deflate/image_deflate.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
-#include "bitmap/zlib_sums.h"
+#include "deflate/adler32.h"
 
-namespace tintwell {
+namespace tintwell::deflate {
 namespace {
 
-using deflate::DistanceCode;
-using deflate::DistanceExtraBits;
-using deflate::kMaxMatch;
-using deflate::kMinMatch;
-
-constexpr std::size_t kWindow = 32768;  // the farthest a match may reach back
 // A match of three bytes this far back or farther costs about as much as three literals.
 constexpr std::size_t kFarForThree = 4096;
 constexpr int kHashBits = 15;
@@ -77,7 +72,8 @@ ImageDeflater::ImageDeflater(std::size_t rowBytes)
     : rowBytes_(rowBytes), head_(std::size_t{1} << kHashBits, -1), chain_(kWindow, -1) {
     block_.symbols.reserve(kBlockSymbols);
     // CMF: deflate with a 32 KiB window; FLG: default level, no dictionary, check bits.
-    bits_.Bytes() = {0x78, 0x9C};
+    constexpr std::array<std::uint8_t, 2> kZlibHeader{0x78, 0x9C};
+    bits_.PutBytes(kZlibHeader);
 }
 
 void ImageDeflater::Add(const std::uint8_t* data, std::size_t size) {
@@ -94,9 +90,10 @@ void ImageDeflater::Finish() {
     Compress(base_ + window_.size());
     EndBlock(true);
     bits_.AlignToByte();
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        bits_.Bytes().push_back(static_cast<std::uint8_t>(adler_ >> shift));
-    }
+    const std::array<std::uint8_t, 4> sum{
+        static_cast<std::uint8_t>(adler_ >> 24), static_cast<std::uint8_t>(adler_ >> 16),
+        static_cast<std::uint8_t>(adler_ >> 8), static_cast<std::uint8_t>(adler_)};
+    bits_.PutBytes(sum);
 }
 
 // Compresses up to stream position `end`, one byte of lookahead deciding between a match
@@ -186,7 +183,7 @@ void ImageDeflater::Insert(std::size_t pos) {
 void ImageDeflater::EndBlock(bool last) {
     if (block_.symbols.empty() && !last) return;
     const std::size_t input = pos_ - blockStart_;
-    deflate::WriteBlock(bits_, block_, {window_.data() + (blockStart_ - base_), input}, last);
+    WriteBlock(bits_, block_, {window_.data() + (blockStart_ - base_), input}, last);
     chainDepth_ = block_.symbols.size() * 16 > kSymbolsForDeep * input ? kDeepChain : kShallowChain;
     block_.Clear();
     blockStart_ = pos_;
@@ -202,4 +199,4 @@ void ImageDeflater::Slide() {
     base_ += drop;
 }
 
-}  // namespace tintwell
+}  // namespace tintwell::deflate

@@ -1,4 +1,4 @@
-#include "bitmap/image_deflate.h"
+#include "deflate/image_deflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -16,11 +16,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Compresses `input`, handed over in pieces of `piece` bytes (0: all at once).
 Bytes Deflate(const Bytes& input, std::size_t rowBytes, std::size_t piece) {
-    ImageDeflater deflater(rowBytes);
+    deflate::ImageDeflater deflater(rowBytes);
     Bytes out;
     const auto take = [&] {
-        out.insert(out.end(), deflater.Output().begin(), deflater.Output().end());
-        deflater.Output().clear();
+        const Bytes more = deflater.TakeOutput();
+        out.insert(out.end(), more.begin(), more.end());
     };
     const std::size_t step = piece == 0 ? std::max<std::size_t>(input.size(), 1) : piece;
     for (std::size_t at = 0; at < input.size(); at += step) {
@@ -41,13 +41,6 @@ bool Inflates(const Bytes& stream, const Bytes& expected) {
     }
     back.resize(size);
     return back == expected;
-}
-
-std::size_t ZlibSize(const Bytes& input, int level) {
-    Bytes out(compressBound(static_cast<uLong>(input.size())));
-    auto size = static_cast<uLongf>(out.size());
-    compress2(out.data(), &size, input.data(), static_cast<uLong>(input.size()), level);
-    return size;
 }
 
 // Rows of `width` indices with a filter-type byte before each: 8 x 8 tiles of one index
@@ -113,10 +106,79 @@ TEST(ImageDeflater, EveryInputInflatesToItselfThroughZlib) {
     EXPECT_LE(Deflate(noise, 1001, 0).size(), compressBound(static_cast<uLong>(noise.size())));
 }
 
-TEST(ImageDeflater, SpriteRowsCompressBetterThanZlibAtItsDefaultLevel) {
+// The type of every block of a zlib stream (0 stored, 1 fixed, 2 dynamic) as far as the
+// walk can go: past stored blocks, up to and including the first compressed one.
+std::vector<unsigned> BlockTypes(const Bytes& stream) {
+    std::vector<unsigned> types;
+    std::size_t bit = 16;  // after CMF and FLG
+    const auto take = [&](int count) {
+        unsigned v = 0;
+        for (int i = 0; i < count && bit / 8 < stream.size(); ++i, ++bit)
+            v |= ((stream[bit / 8] >> (bit % 8)) & 1u) << i;
+        return v;
+    };
+    for (bool last = false; !last && bit / 8 < stream.size();) {
+        last = take(1) != 0;
+        types.push_back(take(2));
+        if (types.back() != 0) break;
+        const std::size_t at = (bit + 7) / 8;
+        if (at + 4 > stream.size()) break;
+        bit = 8 * (at + 4 + (stream[at] | std::size_t{stream[at + 1]} << 8));
+    }
+    return types;
+}
+
+// Bytes that no match can shorten give stored blocks, runs give dynamic ones; both inflate.
+TEST(ImageDeflater, ChoosesStoredBlocksForNoiseAndCodedBlocksForRuns) {
+    std::mt19937 random(3);
+    Bytes noise(150000);
+    for (std::uint8_t& v : noise)
+        v = static_cast<std::uint8_t>(random());
+    const Bytes stored = Deflate(noise, 1001, 1001);
+    EXPECT_TRUE(Inflates(stored, noise));
+    // A block ends after 16,384 symbols, here as many literals: 10 blocks, all stored.
+    EXPECT_EQ(BlockTypes(stored), std::vector<unsigned>(10, 0));
+    // Zlib header, 10 x (block header byte, LEN, NLEN), the bytes, Adler-32.
+    EXPECT_EQ(stored.size(), 2 + 10 * 5 + noise.size() + 4);
+
+    const Bytes runs = TileRows(256, 64, 4, random);
+    const Bytes coded = Deflate(runs, 257, 257);
+    EXPECT_TRUE(Inflates(coded, runs));
+    EXPECT_EQ(BlockTypes(coded), std::vector<unsigned>{2});
+}
+
+// Gradient rows with a little noise, like a dithered photograph numbered by a palette.
+Bytes GradientRows(std::size_t width, std::size_t height, std::mt19937& random) {
+    Bytes rows;
+    for (std::size_t y = 0; y < height; ++y) {
+        rows.push_back(0);
+        for (std::size_t x = 0; x < width; ++x)
+            rows.push_back(static_cast<std::uint8_t>(x / 4 + y / 4 + random() % 4));
+    }
+    return rows;
+}
+
+// The encoder's exact output on fixed inputs, fed row by row as the PNG writer feeds it, so
+// that a change of its choices shows here (update the sizes when a change is meant).
+TEST(ImageDeflater, WritesTheRecordedSizesOnFixedInputs) {
     std::mt19937 random(11);
-    const Bytes rows = TileRows(1024, 512, 50, random);
-    EXPECT_LT(Deflate(rows, 1025, 1025).size(), ZlibSize(rows, Z_DEFAULT_COMPRESSION));
+    struct Case {
+        const char* name;
+        Bytes rows;
+        std::size_t rowBytes;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        {"sprite rows, 50 indices", TileRows(1024, 512, 50, random), 1025, 52724},
+        {"sprite rows, 16 indices", TileRows(512, 256, 16, random), 513, 11041},
+        {"one index", Bytes(1025 * 300, 0), 1025, 320},
+        {"gradient with noise", GradientRows(640, 480, random), 641, 179916},
+    };
+    for (const Case& c : cases) {
+        const Bytes stream = Deflate(c.rows, c.rowBytes, c.rowBytes);
+        EXPECT_TRUE(Inflates(stream, c.rows)) << c.name;
+        EXPECT_EQ(stream.size(), c.size) << c.name;
+    }
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
+
+#include "deflate/deflate_format.h"
 
 // The coding side of deflate (RFC 1951): symbols, their codes, and whole blocks.
 namespace tintwell::deflate {
-
-inline constexpr std::size_t kMinMatch = 3;
-inline constexpr std::size_t kMaxMatch = 258;
 
 // A literal (distance 0, value the byte) or a match (length 3..258, distance 1..32768).
 struct Symbol {
@@ -31,8 +31,10 @@ class BitWriter {
     void Put(std::uint32_t bits, int count);  // count <= 16
     // Pads the last byte with zero bits.
     void AlignToByte();
-    // Whole bytes written so far; the caller may take them.
-    [[nodiscard]] std::vector<std::uint8_t>& Bytes() { return bytes_; }
+    // Appends whole bytes; only after AlignToByte().
+    void PutBytes(std::span<const std::uint8_t> bytes);
+    // The whole bytes written since the last call.
+    [[nodiscard]] std::vector<std::uint8_t> TakeBytes() { return std::exchange(bytes_, {}); }
 
   private:
     std::vector<std::uint8_t> bytes_;
@@ -43,8 +45,8 @@ class BitWriter {
 // The symbols of one block and how often each code occurs among them.
 struct Block {
     std::vector<Symbol> symbols;
-    std::array<std::uint32_t, 286> literalCounts{};
-    std::array<std::uint32_t, 30> distanceCounts{};
+    std::array<std::uint32_t, kLiteralLengthSymbols> literalCounts{};
+    std::array<std::uint32_t, kDistanceSymbols> distanceCounts{};
 
     void Add(Symbol symbol);
     void Clear();

@@ -1,25 +1,22 @@
-#include "bitmap/deflate_block.h"
+#include "deflate/deflate_block.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "bitmap/huffman_code.h"
+#include "deflate/huffman_code.h"
 
 namespace tintwell::deflate {
 namespace {
 
-constexpr int kMaxCodeLengthBits = 7;
-constexpr std::size_t kStoredMax = 65535;
-
-constexpr std::array<std::uint16_t, 29> kLengthBase{3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
-                                                    15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
-                                                    67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr std::array<std::uint16_t, 30> kDistanceBase{
+constexpr std::array<std::uint16_t, kLengthCodes> kLengthBase{
+    3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<std::uint16_t, kDistanceSymbols> kDistanceBase{
     1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
     193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 // The order in which the lengths of the code-length code are stored.
-constexpr std::array<std::uint8_t, 19> kCodeLengthOrder{16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
+constexpr std::array<std::uint8_t, kCodeLengthSymbols> kCodeLengthOrder{
+    16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 // One symbol of the code-length alphabet: a length 0..15, or a repeat (16, 17, 18) with
 // its count in extra bits.
@@ -60,7 +57,16 @@ std::vector<LengthRun> FoldLengths(const std::vector<std::uint8_t>& lengths) {
 }
 
 int RepeatExtraBits(int symbol) {
-    return symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0;
+    switch (static_cast<std::size_t>(symbol)) {
+        case kRepeatLast:
+            return 2;
+        case kRepeatZeros:
+            return 3;
+        case kRepeatManyZeros:
+            return 7;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace
@@ -110,12 +116,16 @@ void BitWriter::AlignToByte() {
     count_ = 0;
 }
 
+void BitWriter::PutBytes(std::span<const std::uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+}
+
 void Block::Add(Symbol symbol) {
     symbols.push_back(symbol);
     if (symbol.distance == 0) {
         ++literalCounts[symbol.value];
     } else {
-        ++literalCounts[257 + static_cast<std::size_t>(LengthCode(symbol.value))];
+        ++literalCounts[kFirstLengthSymbol + static_cast<std::size_t>(LengthCode(symbol.value))];
         ++distanceCounts[static_cast<std::size_t>(DistanceCode(symbol.distance))];
     }
 }
@@ -134,13 +144,13 @@ void WriteStored(BitWriter& bits, std::span<const std::uint8_t> input, bool last
     do {
         const std::size_t n = std::min(kStoredMax, input.size() - at);
         bits.Put(last && at + n == input.size() ? 1 : 0, 1);
-        bits.Put(0, 2);
+        bits.Put(kStoredBlock, 2);
         bits.AlignToByte();
-        std::vector<std::uint8_t>& out = bits.Bytes();
-        out.insert(out.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-                               static_cast<std::uint8_t>(~n), static_cast<std::uint8_t>(~n >> 8)});
-        out.insert(out.end(), input.begin() + static_cast<std::ptrdiff_t>(at),
-                   input.begin() + static_cast<std::ptrdiff_t>(at + n));
+        const std::array<std::uint8_t, 4> header{
+            static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+            static_cast<std::uint8_t>(~n), static_cast<std::uint8_t>(~n >> 8)};
+        bits.PutBytes(header);
+        bits.PutBytes(input.subspan(at, n));
         at += n;
     } while (at < input.size());
 }
@@ -156,18 +166,19 @@ std::size_t Used(std::span<const std::uint32_t> counts) {
 
 // The Huffman codes of one block and the code lengths as its header stores them.
 struct DynamicCodes {
-    std::array<std::uint8_t, 286> literalLengths{};
-    std::array<std::uint8_t, 30> distanceLengths{};
-    std::size_t literalCount = 286;  // codes stored: the last ones unused are left out
-    std::size_t distanceCount = 30;
+    std::array<std::uint8_t, kLiteralLengthSymbols> literalLengths{};
+    std::array<std::uint8_t, kDistanceSymbols> distanceLengths{};
+    // Codes stored: the last ones unused are left out.
+    std::size_t literalCount = kLiteralLengthSymbols;
+    std::size_t distanceCount = kDistanceSymbols;
     std::vector<LengthRun> runs;  // both codes' lengths as one sequence
-    std::array<std::uint8_t, 19> runLengths{};
-    std::size_t runLengthCount = 19;
+    std::array<std::uint8_t, kCodeLengthSymbols> runLengths{};
+    std::size_t runLengthCount = kCodeLengthSymbols;
 
     explicit DynamicCodes(const Block& block) {
-        std::array<std::uint32_t, 286> literals = block.literalCounts;
-        std::array<std::uint32_t, 30> distances = block.distanceCounts;
-        literals[256] = 1;  // end of block
+        std::array<std::uint32_t, kLiteralLengthSymbols> literals = block.literalCounts;
+        std::array<std::uint32_t, kDistanceSymbols> distances = block.distanceCounts;
+        literals[kEndOfBlock] = 1;
         // Inflaters want complete codes: two symbols at least in each.
         if (Used(literals) < 2) literals[0] = std::max<std::uint32_t>(literals[0], 1);
         for (std::size_t s = 0; Used(distances) < 2; ++s) {
@@ -175,7 +186,7 @@ struct DynamicCodes {
         }
         literalLengths = CodeLengths(literals, kMaxCodeBits);
         distanceLengths = CodeLengths(distances, kMaxCodeBits);
-        while (literalCount > 257 && literalLengths[literalCount - 1] == 0)
+        while (literalCount > kFirstLengthSymbol && literalLengths[literalCount - 1] == 0)
             --literalCount;
         while (distanceCount > 1 && distanceLengths[distanceCount - 1] == 0)
             --distanceCount;
@@ -185,7 +196,7 @@ struct DynamicCodes {
         sequence.insert(sequence.end(), distanceLengths.begin(),
                         distanceLengths.begin() + static_cast<std::ptrdiff_t>(distanceCount));
         runs = FoldLengths(sequence);
-        std::array<std::uint32_t, 19> runCounts{};
+        std::array<std::uint32_t, kCodeLengthSymbols> runCounts{};
         for (const LengthRun& r : runs)
             ++runCounts[r.symbol];
         if (Used(runCounts) < 2) runCounts[runs.front().symbol == 0 ? 1 : 0] = 1;
@@ -196,15 +207,16 @@ struct DynamicCodes {
 
     // The size of the block written with these codes, in bits.
     [[nodiscard]] std::uint64_t Bits(const Block& block) const {
-        std::uint64_t bits = 3 + 5 + 5 + 4 + 3 * runLengthCount + literalLengths[256];
+        std::uint64_t bits = 3 + 5 + 5 + 4 + 3 * runLengthCount + literalLengths[kEndOfBlock];
         for (const LengthRun& r : runs)
             bits += runLengths[r.symbol] + static_cast<std::uint64_t>(RepeatExtraBits(r.symbol));
-        for (std::size_t s = 0; s < 286; ++s) {
-            const int extra = s > 256 ? LengthExtraBits(static_cast<int>(s - 257)) : 0;
+        for (std::size_t s = 0; s < kLiteralLengthSymbols; ++s) {
+            const int extra =
+                s > kEndOfBlock ? LengthExtraBits(static_cast<int>(s - kFirstLengthSymbol)) : 0;
             bits += std::uint64_t{block.literalCounts[s]} *
                     (literalLengths[s] + static_cast<std::uint64_t>(extra));
         }
-        for (std::size_t s = 0; s < 30; ++s) {
+        for (std::size_t s = 0; s < kDistanceSymbols; ++s) {
             const int extra = DistanceExtraBits(static_cast<int>(s));
             bits += std::uint64_t{block.distanceCounts[s]} *
                     (distanceLengths[s] + static_cast<std::uint64_t>(extra));
@@ -217,8 +229,8 @@ struct DynamicCodes {
         const auto distanceCodes = Codes(distanceLengths);
         const auto runCodes = Codes(runLengths);
         bits.Put(last ? 1 : 0, 1);
-        bits.Put(2, 2);  // dynamic Huffman codes
-        bits.Put(static_cast<std::uint32_t>(literalCount - 257), 5);
+        bits.Put(kDynamicBlock, 2);
+        bits.Put(static_cast<std::uint32_t>(literalCount - kFirstLengthSymbol), 5);
         bits.Put(static_cast<std::uint32_t>(distanceCount - 1), 5);
         bits.Put(static_cast<std::uint32_t>(runLengthCount - 4), 4);
         for (std::size_t i = 0; i < runLengthCount; ++i)
@@ -233,14 +245,14 @@ struct DynamicCodes {
                 continue;
             }
             const int lc = LengthCode(s.value);
-            const auto ls = static_cast<std::size_t>(257 + lc);
+            const auto ls = kFirstLengthSymbol + static_cast<std::size_t>(lc);
             bits.Put(literalCodes[ls], literalLengths[ls]);
             bits.Put(s.value - kLengthBase[static_cast<std::size_t>(lc)], LengthExtraBits(lc));
             const auto dc = static_cast<std::size_t>(DistanceCode(s.distance));
             bits.Put(distanceCodes[dc], distanceLengths[dc]);
             bits.Put(s.distance - kDistanceBase[dc], DistanceExtraBits(static_cast<int>(dc)));
         }
-        bits.Put(literalCodes[256], literalLengths[256]);
+        bits.Put(literalCodes[kEndOfBlock], literalLengths[kEndOfBlock]);
     }
 };
 
