@@ -5,6 +5,9 @@
 #   make windows cross-build the engine, tintwell-cli.exe and the suites for Windows
 #                (MinGW-w64, over a static libspng built from Debian's source package)
 #                and run them under Wine
+#   make windows-gui  cross-build the window, tintwell.exe, against Qt 6 built for MinGW-w64
+#                (once, into a cache outside the clone: about an hour on two cores), lay it
+#                out with its DLLs, and run its Qt Test suites and a session in Xvfb under Wine
 #   make bench   run the benchmarks and the batch timing against a durable copy
 #   make fuzz    run the libFuzzer targets for FUZZ_SECONDS in all (default 60)
 #   make format  format the sources with .clang-format
@@ -20,7 +23,7 @@ PACKAGES ?= build/packages
 # The window's deployed Windows folder, when make windows-gui has laid one out.
 WINDOWS_GUI ?= $(wildcard build/windows-gui/deploy)
 
-.PHONY: deps run test tsan windows bench fuzz format package clean
+.PHONY: deps run test tsan windows windows-gui bench fuzz format package clean
 
 deps:
 	@scripts/install-deps
@@ -45,6 +48,14 @@ windows: deps
 	cmake --preset windows
 	cmake --build build/windows -j $(JOBS)
 	scripts/run-windows build/windows
+
+# The Qt prefix is printed by the script that builds it (or finds it in its cache).
+windows-gui: deps
+	scripts/build-spng-mingw build/windows
+	TINTWELL_QT_PREFIX=$$(scripts/build-qt-mingw) && export TINTWELL_QT_PREFIX && \
+	cmake --preset windows-gui && \
+	cmake --build build/windows-gui -j $(JOBS)
+	scripts/run-windows-gui build/windows-gui
 
 bench: deps
 	cmake --preset release

@@ -73,6 +73,10 @@ int main(int argc, char** argv) {
     const std::optional<tintwell::Language> language = tintwell::TakeLanguageOption(files, error);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "tintwell: %s\n", error.toLocal8Bit().constData());
+#ifdef _WIN32
+        // A Windows GUI program has no console: the user would never see the line above.
+        QMessageBox::warning(nullptr, QStringLiteral("Tintwell"), error);
+#endif
         return 2;
     }
     QuitOnStopSignals(app);

@@ -1,5 +1,6 @@
 // The main window's commands: files dropped, the buttons and the color column clicks.
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -42,7 +43,9 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) paths.append(url.toLocalFile());
+        // The system's spelling (C:\pics on Windows), so that the files a dropped folder
+        // brings are named with one kind of separator throughout.
+        if (url.isLocalFile()) paths.append(QDir::toNativeSeparators(url.toLocalFile()));
     }
     if (paths.isEmpty()) return;
     if (DropFiles(paths)) event->acceptProposedAction();

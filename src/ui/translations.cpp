@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QStringList>
 #include <QTranslator>
 #include <memory>
 #include <vector>
@@ -12,12 +13,23 @@ namespace {
 // The translators in use; replaced as a whole when the language changes.
 std::vector<std::unique_ptr<QTranslator>> installed;
 
-void Install(const QString& name, const QString& folder) {
+void Install(const QString& name, const QStringList& folders) {
     auto translator = std::make_unique<QTranslator>();
+    for (const QString& folder : folders) {
+        if (!translator->load(name, folder)) continue;
+        QCoreApplication::installTranslator(translator.get());
+        installed.push_back(std::move(translator));
+        return;
+    }
     // A missing file (Qt's translations not installed) leaves Qt's texts in English.
-    if (!translator->load(name, folder)) return;
-    QCoreApplication::installTranslator(translator.get());
-    installed.push_back(std::move(translator));
+}
+
+// Where Qt's own .qm files are looked for: the `translations` folder beside the program,
+// where a Windows program carries them, then Qt's installed ones (/usr/share/qt6/... on
+// Debian).
+QStringList QtTranslationFolders() {
+    return {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
 }
 
 }  // namespace
@@ -29,8 +41,8 @@ void UseLanguage(Language language) {
     installed.clear();
     const QString code = QString::fromLatin1(LanguageCode(language).data());
     if (language == Language::English)
-        Install(QStringLiteral("tintwell_en"), QStringLiteral(":/i18n"));
-    Install(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        Install(QStringLiteral("tintwell_en"), {QStringLiteral(":/i18n")});
+    Install(QStringLiteral("qtbase_") + code, QtTranslationFolders());
 }
 
 }  // namespace tintwell

@@ -144,7 +144,8 @@ int RunCases(const std::string& verb, const fs::path& dir) {
 #else
     const fs::path python = "/usr/bin/python3";
     if (!fs::exists(python)) return 77;
-    const fs::path script = fs::path(__FILE__).parent_path() / "png_cases.py";
+    // The source folder, not __FILE__: a compiler cache may make __FILE__ relative.
+    const fs::path script = fs::path(TINTWELL_SOURCE_DIR) / "tests" / "bitmap" / "png_cases.py";
     const std::string command =
         python.string() + " '" + script.string() + "' " + verb + " '" + dir.string() + "'";
     const int status = std::system(command.c_str());

@@ -13,12 +13,14 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -165,7 +167,8 @@ class MainWindowTest : public QObject {
         QVERIFY(duringOk);
         QCOMPARE(finished, 1);
         QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "B", "c", QStringLiteral("日本語")}));
-        QCOMPARE(Ws().Files().At(3).path, dir_->filePath("日本語.bmp").toStdString());
+        QCOMPARE(Ws().Files().At(3).path,
+                 QDir::toNativeSeparators(dir_->filePath("日本語.bmp")).toStdString());
         QCOMPARE(window_->ColorList()->model()->rowCount(), 4);
         QVERIFY(ControlsMatch());
         QVERIFY(!window_->Control(ControlId::Abort)->isEnabled());
@@ -212,8 +215,10 @@ class MainWindowTest : public QObject {
         const QString a = File(QStringLiteral("pics/a.bmp"), 0x100000);
         File(QStringLiteral("pics/sub/c.bmp"), 0x300000);
         QStringList bad;
+        // Named as a drop names them: as the system spells paths (C:\pics\x1.bmp on Windows).
         for (const char* name : {"pics/x1.bmp", "pics/x2.bmp", "pics/x3.bmp"})
-            bad.append(Write(QString::fromLatin1(name), QByteArray(64, 'x')));
+            bad.append(
+                QDir::toNativeSeparators(Write(QString::fromLatin1(name), QByteArray(64, 'x'))));
         Open();
         Drop({dir_->filePath(QStringLiteral("pics"))});
         QCOMPARE(Rows(window_->FileList()), (QStringList{"a", "b"}));
@@ -385,10 +390,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(pixel(0, 20), palette.color(QPalette::Active, QPalette::Button));
         QCOMPARE(pixel(0, 65), QColor(0x20, 0xC0, 0x40));
         colors->setEnabled(true);
-        // The status field's bar: two thirds of the inner width for step 1 of 3.
+        // The status field's bar: two thirds of the inner width for step 1 of 3. The inner
+        // rectangle is one pixel inside the frame, whose width the style decides (one pixel
+        // in Fusion, two in the Windows styles).
         StatusField* status = window_->Status();
         status->DrawProgress(1, 3);
-        const int inner = status->width() - 4;
+        const int frame = std::max(
+            1, status->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, status));
+        const int inner = status->width() - 2 * (frame + 1);
         QCOMPARE(status->FillWidth(), inner * 2 / 3);
         status->EndProgress();
     }
@@ -632,7 +641,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(raw.value("Set/Type").toInt(), 2);
         QCOMPARE(raw.value("Set/Xpos").toInt(), left.x());
         QCOMPARE(raw.value("Set/Ypos").toInt(), left.y());
-        QCOMPARE(raw.value("Set/OutDir").toString(), QDir::currentPath());
+        // The current folder as the system spells it (C:\out on Windows).
+        QCOMPARE(raw.value("Set/OutDir").toString(), QDir::toNativeSeparators(QDir::currentPath()));
         QCOMPARE(raw.value("Pal/Pal256").toString(), QString());
         QVERIFY(raw.contains("Pal/Pal16"));
     }

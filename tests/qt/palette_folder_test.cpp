@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,6 +24,17 @@ QByteArray NativeBytes(const std::filesystem::path& path) {
     return ToQString(path).toUtf8();
 #else
     return QByteArray::fromStdString(path.native());
+#endif
+}
+
+// Sets the variable as a user's shell would: on Windows in the wide environment, which keeps
+// characters that the ANSI code page has not.
+void SetVariable(const QString& value) {
+#ifdef Q_OS_WIN
+    const std::wstring name = QString::fromLatin1(kPaletteDirVariable).toStdWString();
+    QCOMPARE(_wputenv_s(name.c_str(), value.toStdWString().c_str()), 0);
+#else
+    qputenv(kPaletteDirVariable, QFile::encodeName(value));
 #endif
 }
 
@@ -89,7 +101,7 @@ void PaletteFolderTest::environmentOverrides() {
     QTemporaryDir base;
     QVERIFY(base.isValid());
     const QString folder = base.path() + u'/' + name;
-    qputenv(kPaletteDirVariable, QFile::encodeName(folder));
+    SetVariable(folder);
 
     const std::filesystem::path result = PaletteFolder();
     QCOMPARE(NativeBytes(result), folder.toUtf8());

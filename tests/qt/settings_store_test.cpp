@@ -526,7 +526,12 @@ void SettingsStoreTest::valuesKeepTheirTypes() {
     }
     QFile ini(iniPath);
     QVERIFY(ini.open(QIODevice::ReadOnly));
-    const QByteArray text = ini.readAll();
+    QByteArray text = ini.readAll();
+#ifdef Q_OS_WIN
+    // Windows' INI files end their lines in CR LF, every one of them.
+    QCOMPARE(text.count("\r\n"), text.count('\n'));
+    text.replace("\r\n", "\n");
+#endif
     QVERIFY2(text.contains("[Set]\n"), text.constData());
     QVERIFY2(text.contains("\nXpos=12\n"), text.constData());
     QVERIFY2(text.contains("\nYpos=-3\n"), text.constData());
