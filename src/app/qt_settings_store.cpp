@@ -6,16 +6,14 @@
 #include <limits>
 
 #include "resources/string_table.h"
+#include "ui/utf8_text.h"
 
 namespace tintwell {
 
 namespace {
 
 QString KeyPath(std::string_view section, std::string_view key) {
-    QString path = QString::fromUtf8(section.data(), static_cast<qsizetype>(section.size()));
-    path += u'/';
-    path += QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-    return path;
+    return FromUtf8(section) + u'/' + FromUtf8(key);
 }
 
 std::optional<int> IntInRange(long long value) {
@@ -46,8 +44,7 @@ std::optional<std::string> QtSettingsStore::ReadString(std::string_view section,
                                                        std::string_view key) const {
     const QVariant value = settings_->value(KeyPath(section, key));
     if (value.typeId() != QMetaType::QString) return std::nullopt;
-    const QByteArray utf8 = value.toString().toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    return ToUtf8(value.toString());
 }
 
 std::optional<int> QtSettingsStore::ReadInt(std::string_view section, std::string_view key) const {
@@ -78,8 +75,7 @@ std::optional<int> QtSettingsStore::ReadInt(std::string_view section, std::strin
 
 void QtSettingsStore::WriteString(std::string_view section, std::string_view key,
                                   const std::string& value) {
-    settings_->setValue(KeyPath(section, key),
-                        QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    settings_->setValue(KeyPath(section, key), FromUtf8(value));
 }
 
 void QtSettingsStore::WriteInt(std::string_view section, std::string_view key, int value) {
@@ -99,8 +95,7 @@ bool SaveSettingsAtExit(const Settings& settings, QtSettingsStore& store,
                         const std::function<void(const QString&)>& say) {
     SaveSettings(settings, store);
     if (store.Sync()) return true;
-    say(QString::fromUtf8(FormatMessage(Msg::SettingsNotSaved)) + QLatin1Char('\n') +
-        store.Location());
+    say(FromUtf8(FormatMessage(Msg::SettingsNotSaved)) + QLatin1Char('\n') + store.Location());
     return false;
 }
 

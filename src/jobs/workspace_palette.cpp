@@ -49,7 +49,7 @@ bool Workspace::OnSavePalette(PaletteSaveChoice choice, std::string_view name) {
     }
     // The per-user data folder may not exist before the first palette is saved.
     if (const Msg made = MakeFolder(Utf8FromPath(paletteDir_)); made != Msg::None) {
-        ShowMessage(made, Utf8FromPath(paletteDir_));
+        view_.ShowMessage(made, Utf8FromPath(paletteDir_));
         return false;
     }
     const Msg result = WritePaletteFile(path);

@@ -3,24 +3,23 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/utf8_text.h"
+
 namespace tintwell {
 namespace {
 
 DialogMessages* current = nullptr;
 
 QString Caption() {
-    const std::string_view name = MessageText(Msg::AppName);
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return FromUtf8(MessageText(Msg::AppName));
 }
 
 }  // namespace
 
 QString DialogMessages::Text(Msg msg, const QString& path, const QString& detail) {
-    const QByteArray pathBytes = path.toUtf8();
-    const std::string_view pathText(pathBytes.constData(),
-                                    static_cast<std::size_t>(pathBytes.size()));
+    const std::string pathText = ToUtf8(path);
     const std::string utf8 = FormatMessage(msg, pathText);
-    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    QString text = FromUtf8(utf8);
     if (!path.isEmpty() && utf8.find(pathText) == std::string::npos) text += u'\n' + path;
     if (!detail.isEmpty()) text += u'\n' + detail;
     return text;

@@ -71,7 +71,7 @@ void MainWindow::OnColorColumnClick(int column) {
 QStringList MainWindow::PaletteTitles() const {
     QStringList titles;
     for (const std::string& name : PaletteNamesInFolder(workspace_->PaletteDir())) {
-        titles.append(QString::fromStdString(name));
+        titles.append(FromUtf8(name));
     }
     return titles;
 }
@@ -98,7 +98,7 @@ void MainWindow::OnColorListDblClk() {
 
 void MainWindow::OnOutput() {
     if (workspace_->Busy()) return;
-    OutputDirDialog dialog(QString::fromUtf8(workspace_->OutDir().c_str()), this);
+    OutputDirDialog dialog(FromUtf8(workspace_->OutDir()), this);
     if (dialog.exec() != QDialog::Accepted) return;
     workspace_->OnOutput(ToUtf8(dialog.Directory()));
 }

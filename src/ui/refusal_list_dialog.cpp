@@ -7,12 +7,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "ui/utf8_text.h"
+
 namespace tintwell {
 
 RefusalListDialog::RefusalListDialog(const QList<Refusal>& refusals, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("refusalList"));
-    setWindowTitle(QString::fromUtf8(MessageText(Msg::AppName).data()));
+    setWindowTitle(FromUtf8(MessageText(Msg::AppName)));
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(
         tr("ほかにも読み込めなかったファイルがあります（%1 件）。").arg(refusals.size()), this);

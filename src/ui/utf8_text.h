@@ -8,7 +8,7 @@
 namespace tintwell {
 
 // The engine keeps text and paths as UTF-8 bytes; Qt keeps UTF-16. These two are the only
-// crossings between them in the window.
+// crossings between them in the window and its start-up.
 [[nodiscard]] inline QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
