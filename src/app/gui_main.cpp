@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     QString error;
     const std::optional<tintwell::Language> language = tintwell::TakeLanguageOption(files, error);
     if (!error.isEmpty()) {
-        std::fprintf(stderr, "tintwell: %s\n", ToUtf8(error).c_str());
+        std::fprintf(stderr, "tintwell: %s\n", tintwell::ToUtf8(error).c_str());
 #ifdef _WIN32
         // A Windows GUI program has no console: the user would never see the line above.
         QMessageBox::warning(nullptr, QStringLiteral("Tintwell"), error);
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     const tintwell::Settings last = window->ExportSettings();
     window.reset();
     tintwell::SaveSettingsAtExit(last, store, [](const QString& text) {
-        std::fprintf(stderr, "tintwell: %s\n", ToUtf8(text).c_str());
+        std::fprintf(stderr, "tintwell: %s\n", tintwell::ToUtf8(text).c_str());
         if (!stoppedBySignal) QMessageBox::warning(nullptr, QStringLiteral("Tintwell"), text);
     });
     return status;
