@@ -12,7 +12,9 @@ namespace tintwell {
 
 Workspace::Workspace(WorkspaceView& view, const Settings& settings, WorkspaceOptions options)
     : view_(view),
-      paletteDir_(std::move(options.paletteDir)),
+      // Qt names folders with '/' on every system and files are joined with the system's
+      // separator: a path shown to the user spells one kind.
+      paletteDir_(std::move(options.paletteDir.make_preferred())),
       pal256Name_(settings.pal256),
       pal16Name_(settings.pal16),
       outDir_(settings.outDir),
